@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine for Orvane Zentory, builds it, and then either
+# starts the window (`./build.sh run`) or runs every test (`./build.sh test`).
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(cmake ninja-build g++ pkg-config libicu-dev libcli11-dev libgtest-dev
+          qt6-base-dev qt6-svg-dev libgl1-mesa-dev libbenchmark-dev)
+setup() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$p")
+    done
+    if ((${#missing[@]})); then
+        echo "Installing: ${missing[*]}"
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo=sudo
+        $sudo apt-get update
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
+    fi
+}
+
+build() {
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1"
+}
+
+case "${1:-run}" in
+run)
+    setup
+    build dev
+    if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+        echo "No display: the window cannot open here. Use build/dev/zentory-cli --help instead."
+        exit 1
+    fi
+    exec build/dev/zentory
+    ;;
+test)
+    setup
+    build dev
+    ctest --preset dev
+    build asan
+    ctest --preset asan
+    ;;
+*)
+    echo "usage: $0 [run|test]" >&2
+    exit 2
+    ;;
+esac

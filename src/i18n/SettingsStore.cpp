@@ -1,0 +1,117 @@
+#include "i18n/SettingsStore.h"
+
+#include "platform/Clock.h"
+#include "platform/ExecutablePath.h"
+#include "platform/SystemLanguage.h"
+#include "platform/TextFile.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+
+namespace zentory {
+
+namespace {
+
+// Unsigned arithmetic: values beyond an int wrap instead of overflowing.
+int parseDigits(const std::string& text, std::string_view table) {
+    const auto base = static_cast<uint32_t>(table.size());
+    const size_t n = text.size();
+    uint32_t result = 0;
+    uint32_t place = 1;
+    for (size_t i = n; i-- > 0;) {
+        auto d = table.find(text[i]);
+        if (d != std::string_view::npos) {
+            result += static_cast<uint32_t>(d) * place;
+        }
+        place *= base;
+    }
+    return static_cast<int>(result);
+}
+
+} // namespace
+
+std::string CSettingsStore::GetExeFolder() const {
+    return platform::executableFolder();
+}
+
+std::string CSettingsStore::SettingsPath() const {
+    return GetExeFolder() + "/config.ini";
+}
+
+std::string readSettingFromLines(const std::vector<std::string>& lines, const std::string& key) {
+    std::string result;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i] == key) {
+            ++i;
+            result = i < lines.size() ? lines[i] : std::string();
+        }
+    }
+    return result;
+}
+
+void writeSettingInLines(std::vector<std::string>& lines, const std::string& key,
+                         const std::string& value) {
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        if (lines[i] == key) {
+            lines[i + 1] = value;
+        }
+    }
+}
+
+std::string CSettingsStore::ReadSetting(const std::string& key) const {
+    return readSettingFromLines(platform::readLines(SettingsPath()), key);
+}
+
+void CSettingsStore::WriteSetting(const std::string& key, const std::string& value) const {
+    const std::string path = SettingsPath();
+    auto lines = platform::readLines(path);
+    writeSettingInLines(lines, key, value);
+    std::string text;
+    for (const auto& line : lines) {
+        text += line;
+        text += '\n';
+    }
+    platform::writeText(path, text, /*durable=*/true);
+}
+
+std::string CSettingsStore::ReadRegistryString(const std::string& valueName) const {
+    return platform::readRegistryString(m_strRegistryKey, valueName);
+}
+
+int CSettingsStore::ParseDecimal(const std::string& text) {
+    return parseDigits(text, "0123456789");
+}
+
+int CSettingsStore::ParseHex(const std::string& text) {
+    return parseDigits(text, "0123456789abcdef");
+}
+
+int CSettingsStore::IntPower(int base, int exponent) {
+    uint32_t result = 1;
+    for (int i = 0; i < exponent; ++i) {
+        result *= static_cast<uint32_t>(base);
+    }
+    return static_cast<int>(result);
+}
+
+bool CSettingsStore::FileContainsLine(const std::string& path, const std::string& line) {
+    auto lines = platform::readLines(path);
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::string CSettingsStore::GetTimeStamp() {
+    const platform::LocalTime t = platform::localNow();
+    return std::to_string(t.year) + PadLeft(std::to_string(t.month), 2) +
+           PadLeft(std::to_string(t.day), 2) + PadLeft(std::to_string(t.hour), 2) +
+           PadLeft(std::to_string(t.minute), 2);
+}
+
+std::string CSettingsStore::PadLeft(std::string text, int width) {
+    if (static_cast<int>(text.size()) < width) {
+        text.insert(0, static_cast<size_t>(width) - text.size(), '0');
+    }
+    return text;
+}
+
+} // namespace zentory

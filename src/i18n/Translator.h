@@ -1,0 +1,50 @@
+#pragma once
+// The translation catalogue: resolves the interface language, reads that
+// language's section of the translation file beside the executable, and answers
+// lookups by integer key.
+//
+// The file: a section opens with its tag line ("[1033]") and closes at the first
+// line "[EOL]" after it. Entry lines hold a five-digit key (read with
+// ParseDecimal), one separator byte and the text; lines of four bytes or fewer
+// are skipped. A section without "[EOL]" runs on to the end of the file.
+
+#include "i18n/SettingsStore.h"
+
+#include <string>
+#include <vector>
+
+namespace zentory {
+
+struct TranslationEntry {
+    int m_nKey = 0;
+    std::string m_strText;
+};
+
+class CTranslator {
+public:
+    // Resolves the language and replaces the entries by those of its section.
+    // Throws platform::FileError when config.ini or the translation file cannot
+    // be opened; the entries held before are then kept.
+    void Load();
+    // The text of the first entry with `key`, in file order; "" when none has it.
+    std::string GetText(int key) const;
+
+    // The tag that Load would read: "Language", with "[----]" resolved through
+    // the system language, "Dialects[1031]" and the fall-back "[1033]".
+    std::string ResolveTag();
+    // Path of the translation file: the executable's folder, "/", "Product ID", "trl.ini".
+    std::string TranslationFilePath() const;
+
+    const std::vector<TranslationEntry>& Entries() const { return m_entries; }
+
+    CSettingsStore m_settings;
+
+private:
+    std::vector<TranslationEntry> m_entries;
+};
+
+// The entries of the section opened by the line `tag` in `lines`.
+std::vector<TranslationEntry> parseSection(const std::vector<std::string>& lines,
+                                           const std::string& tag);
+
+} // namespace zentory

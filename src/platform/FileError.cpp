@@ -1,0 +1,28 @@
+#include "platform/FileError.h"
+
+#include <cstring>
+
+namespace zentory::platform {
+
+namespace {
+std::string describe(const std::string& path, const std::string& op, const std::string& reason) {
+    return "cannot " + op + " '" + path + "': " + reason;
+}
+} // namespace
+
+FileError::FileError(std::string path, std::string operation, int errnum)
+    : FileError(std::move(path), std::move(operation), errorText(errnum)) {
+    m_errnum = errnum;
+}
+
+FileError::FileError(std::string path, std::string operation, std::string reason)
+    : std::runtime_error(describe(path, operation, reason)), m_path(std::move(path)),
+      m_operation(std::move(operation)), m_reason(std::move(reason)) {}
+
+std::string errorText(int errnum) {
+    char buf[256];
+    // GNU strerror_r returns the message, which may or may not live in buf.
+    return strerror_r(errnum, buf, sizeof buf);
+}
+
+} // namespace zentory::platform

@@ -1,0 +1,87 @@
+#include "platform/TextFile.h"
+
+#include "platform/FileError.h"
+#include "platform/SafeFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace zentory::platform {
+
+std::vector<std::string> splitLines(std::string_view text) {
+    if (auto eof = text.find('\x1a'); eof != std::string_view::npos) {
+        text = text.substr(0, eof);
+    }
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            break;
+        }
+        size_t len = end - start;
+        if (len > 0 && text[end - 1] == '\r') {
+            --len;
+        }
+        lines.emplace_back(text.substr(start, len));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string readFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        throw FileError(path, "open", errno);
+    }
+    std::string data;
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            int err = errno;
+            ::close(fd);
+            throw FileError(path, "read", err);
+        }
+        if (n == 0) {
+            break;
+        }
+        data.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return data;
+}
+
+std::vector<std::string> readLines(const std::string& path) {
+    return splitLines(readFile(path));
+}
+
+void appendCrLf(std::string& out, std::string_view text) {
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) {
+            out.append(text.substr(start));
+            return;
+        }
+        out.append(text.substr(start, end - start));
+        out.append("\r\n");
+        start = end + 1;
+    }
+}
+
+void writeText(const std::string& path, std::string_view text, bool durable) {
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16);
+    appendCrLf(bytes, text);
+    SafeFile file(path, durable);
+    file.write(bytes);
+    file.commit();
+}
+
+} // namespace zentory::platform

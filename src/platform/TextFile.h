@@ -1,0 +1,29 @@
+#pragma once
+// Line-oriented text files with the program's line rules. Reading: a line ends
+// at LF, a CR directly before the LF is dropped, a byte 0x1A ends the text, and
+// a last line without a line end is still a line. Writing: every LF goes out as
+// CR LF, on every platform.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zentory::platform {
+
+// Splits text into lines by the reading rules. Works on any bytes.
+std::vector<std::string> splitLines(std::string_view text);
+
+// Reads the whole file at `path` (throws FileError when it cannot be opened or read).
+std::string readFile(const std::string& path);
+
+// readFile, then splitLines.
+std::vector<std::string> readLines(const std::string& path);
+
+// Appends `text` to `out` with every LF written as CR LF.
+void appendCrLf(std::string& out, std::string_view text);
+
+// Writes `text` (LF line ends) to `path` as CR LF text through SafeFile.
+// `durable` asks for the data to reach the disk before the old file is replaced.
+void writeText(const std::string& path, std::string_view text, bool durable = false);
+
+} // namespace zentory::platform
