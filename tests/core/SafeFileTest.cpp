@@ -1,0 +1,135 @@
+#include "platform/SafeFile.h"
+#include "platform/FileError.h"
+#include "platform/TextFile.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+using zentory::platform::FileError;
+using zentory::platform::SafeFile;
+using zentory::platform::writeText;
+using zentory::test::readBytes;
+using zentory::test::TempDir;
+using zentory::test::writeBytes;
+
+namespace {
+
+// Names in `dir` other than the ones expected: a leftover temporary file shows here.
+std::vector<std::string> entriesOf(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        names.push_back(e.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool isCharDevice(const char* path) {
+    struct stat st;
+    return ::lstat(path, &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+} // namespace
+
+class SafeFileTest : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+TEST_F(SafeFileTest, CreatesAndReplacesWithCrLfText) {
+    const std::string path = dir / "list.txt";
+    writeText(path, "one\ntwo\n");
+    EXPECT_EQ(readBytes(path), "one\r\ntwo\r\n");
+    writeText(path, "three");
+    EXPECT_EQ(readBytes(path), "three");
+    EXPECT_EQ(entriesOf(dir.path()), std::vector<std::string>{"list.txt"});
+}
+
+TEST_F(SafeFileTest, ReplacedFileKeepsItsPermissionBits) {
+    const std::string path = dir / "list.txt";
+    writeBytes(path, "old");
+    fs::permissions(path, fs::perms(0640), fs::perm_options::replace);
+    writeText(path, "new");
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
+    EXPECT_EQ(readBytes(path), "new");
+}
+
+TEST_F(SafeFileTest, SymbolicLinkStaysAndItsFileIsReplaced) {
+    writeBytes(dir / "real.txt", "old");
+    fs::create_symlink("real.txt", dir / "link.txt");
+    writeText(dir / "link.txt", "new");
+    EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+    EXPECT_EQ(readBytes(dir / "real.txt"), "new");
+
+    fs::create_symlink("absent.txt", dir / "dangling.txt");
+    writeText(dir / "dangling.txt", "made");
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling.txt"));
+    EXPECT_EQ(readBytes(dir / "absent.txt"), "made");
+}
+
+TEST_F(SafeFileTest, AbandonedWriteLeavesTheOldFileAndNoTemporaryFile) {
+    const std::string path = dir / "list.txt";
+    writeBytes(path, "old");
+    {
+        SafeFile file(path);
+        file.write("half of the new content");
+    }
+    EXPECT_EQ(readBytes(path), "old");
+    EXPECT_EQ(entriesOf(dir.path()), std::vector<std::string>{"list.txt"});
+}
+
+TEST_F(SafeFileTest, FullDiskIsReportedAndTheDeviceStays) {
+    ASSERT_TRUE(isCharDevice("/dev/full"));
+    try {
+        writeText("/dev/full", "data\n");
+        FAIL() << "no exception";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.path(), "/dev/full");
+        EXPECT_EQ(e.errnum(), ENOSPC);
+    }
+    EXPECT_TRUE(isCharDevice("/dev/full"));
+    writeText("/dev/null", "data\n");
+    EXPECT_TRUE(isCharDevice("/dev/null"));
+}
+
+TEST_F(SafeFileTest, FolderNameOrMissingFolderIsReported) {
+    fs::create_directory(dir / "sub");
+    EXPECT_THROW(writeText(dir / "sub", "x"), FileError);
+    EXPECT_TRUE(fs::is_directory(dir / "sub"));
+    EXPECT_THROW(writeText(dir / "nowhere/list.txt", "x"), FileError);
+    EXPECT_EQ(entriesOf(dir.path()), std::vector<std::string>{"sub"});
+}
+
+TEST_F(SafeFileTest, ReadOnlyFolderAndReadOnlyFileAreReportedUnchanged) {
+    zentory::test::openUpForEveryone(dir.path());
+    const std::string locked = dir / "locked";
+    writeBytes(locked + "/list.txt", "old");
+    fs::permissions(locked + "/list.txt", fs::perms(0666), fs::perm_options::replace);
+    fs::permissions(locked, fs::perms(0555), fs::perm_options::replace);
+    writeBytes(dir / "readonly.txt", "kept");
+    fs::permissions(dir / "readonly.txt", fs::perms(0444), fs::perm_options::replace);
+
+    int code = zentory::test::runAsNobody([&] {
+        int failures = 0;
+        for (const std::string& target : {locked + "/list.txt", locked + "/new.txt"}) {
+            try {
+                writeText(target, "new");
+            } catch (const FileError& e) {
+                failures += e.errnum() == EACCES ? 1 : 0;
+            }
+        }
+        try {
+            writeText(dir / "readonly.txt", "new");
+        } catch (const FileError& e) {
+            failures += e.errnum() == EACCES ? 1 : 0;
+        }
+        return failures;
+    });
+    EXPECT_EQ(code, 3);
+    EXPECT_EQ(readBytes(locked + "/list.txt"), "old");
+    EXPECT_EQ(entriesOf(locked), std::vector<std::string>{"list.txt"});
+    EXPECT_EQ(readBytes(dir / "readonly.txt"), "kept");
+}

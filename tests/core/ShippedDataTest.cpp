@@ -1,0 +1,71 @@
+// The settings and translation files that ship beside the program.
+
+#include "i18n/SettingsStore.h"
+#include "i18n/Translator.h"
+#include "platform/ExecutablePath.h"
+#include "platform/TextFile.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using zentory::CSettingsStore;
+using zentory::CTranslator;
+
+namespace {
+
+const std::string kRes = std::string(ZENTORY_SOURCE_DIR) + "/res";
+
+// Every key that the window, the dialogs and the export ask for.
+const int kKeysInUse[] = {1,  5,  10, 12, 14, 16, 18, 20, 22,  24,  26,  30,  32,  34,  36, 38,
+                          40, 42, 50, 52, 54, 56, 58, 60, 200, 217, 220, 245, 250, 255, 260};
+
+class ShippedData : public ::testing::Test {
+protected:
+    ShippedData() { zentory::platform::setExecutableFolderForTesting(kRes); }
+    ~ShippedData() override { zentory::platform::setExecutableFolderForTesting({}); }
+};
+
+} // namespace
+
+TEST_F(ShippedData, SettingsNameTheProductAndFollowTheSystemLanguage) {
+    CSettingsStore store;
+    EXPECT_EQ(store.ReadSetting("Product ID"), "zentory");
+    EXPECT_EQ(store.ReadSetting("Language"), "[----]");
+    EXPECT_EQ(store.ReadSetting("Dialects[1031]"), "[2055][3079][4103][5127]");
+    EXPECT_FALSE(store.ReadSetting("Homepage").empty());
+}
+
+TEST_F(ShippedData, EverySectionAnswersEveryKey) {
+    const auto lines = zentory::platform::readLines(kRes + "/zentorytrl.ini");
+    const std::map<std::string, std::string> names = {
+        {"[1033]", "English"}, {"[1031]", "Deutsch"}, {"[1036]", "Français"}};
+    for (const auto& [tag, name] : names) {
+        SCOPED_TRACE(tag);
+        auto tagLine = std::find(lines.begin(), lines.end(), tag);
+        ASSERT_NE(tagLine, lines.end());
+        ASSERT_GT(lines.end() - tagLine, 2);
+        EXPECT_EQ(tagLine[2].substr(6), name);
+
+        const auto entries = zentory::parseSection(lines, tag);
+        for (int key : kKeysInUse) {
+            bool found = std::any_of(entries.begin(), entries.end(), [&](const auto& e) {
+                return e.m_nKey == key && !e.m_strText.empty();
+            });
+            EXPECT_TRUE(found) << "key " << key;
+        }
+    }
+}
+
+TEST_F(ShippedData, FilesUseCrLfLineEnds) {
+    for (const char* name : {"/config.ini", "/zentorytrl.ini"}) {
+        const std::string bytes = zentory::test::readBytes(kRes + name);
+        size_t lf = std::count(bytes.begin(), bytes.end(), '\n');
+        size_t crlf = 0;
+        for (size_t i = 1; i < bytes.size(); ++i) {
+            crlf += bytes[i] == '\n' && bytes[i - 1] == '\r';
+        }
+        EXPECT_GT(lf, 0u) << name;
+        EXPECT_EQ(lf, crlf) << name;
+    }
+}

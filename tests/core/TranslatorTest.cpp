@@ -1,0 +1,148 @@
+#include "i18n/Translator.h"
+#include "platform/ExecutablePath.h"
+#include "platform/FileError.h"
+
+#include "TestSupport.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+using zentory::CTranslator;
+using zentory::platform::FileError;
+using zentory::test::writeBytes;
+
+namespace {
+
+// The catalogue's worked example: two sections, a duplicate key, an empty line.
+const char* const kDemo = "[1033]\r\n"
+                          "00001 Please select your language\r\n"
+                          "00002 English\r\n"
+                          "00010 Step 1\r\n"
+                          "00032 Select a folder:\r\n"
+                          "00010 Another step\r\n"
+                          "\r\n"
+                          "[EOL]\r\n"
+                          "[1031]\r\n"
+                          "00001 Sprache\r\n"
+                          "00002 Deutsch\r\n"
+                          "00010 Schritt 1\r\n"
+                          "[EOL]\r\n";
+
+} // namespace
+
+class TranslatorTest : public ::testing::Test {
+protected:
+    TranslatorTest() {
+        zentory::platform::setExecutableFolderForTesting(dir.path());
+        const char* lc = std::getenv("LC_ALL");
+        m_savedLcAll = lc ? std::optional<std::string>(lc) : std::nullopt;
+        writeBytes(dir / "demotrl.ini", kDemo);
+    }
+    ~TranslatorTest() override {
+        zentory::platform::setExecutableFolderForTesting({});
+        m_savedLcAll ? ::setenv("LC_ALL", m_savedLcAll->c_str(), 1) : ::unsetenv("LC_ALL");
+    }
+
+    // Writes config.ini with the given "Language" line (none when nullopt) and loads.
+    void load(std::optional<std::string> language, const std::string& dialects = "") {
+        std::string cfg = "Product ID\r\ndemo\r\n";
+        if (language) {
+            cfg += "Language\r\n" + *language + "\r\n";
+        }
+        cfg += "Dialects[1031]\r\n" + dialects + "\r\n";
+        writeBytes(dir / "config.ini", cfg);
+        translator.Load();
+    }
+    void systemLocale(const char* locale) { ::setenv("LC_ALL", locale, 1); }
+
+    zentory::test::TempDir dir;
+    CTranslator translator;
+    std::optional<std::string> m_savedLcAll;
+};
+
+TEST_F(TranslatorTest, FirstEntryOfAKeyWinsAndMissingKeysAreEmpty) {
+    load("[1033]");
+    EXPECT_EQ(translator.GetText(10), "Step 1");
+    EXPECT_EQ(translator.GetText(32), "Select a folder:");
+    EXPECT_EQ(translator.GetText(2), "English");
+    EXPECT_EQ(translator.GetText(99), "");
+    EXPECT_EQ(translator.Entries().size(), 5u);
+
+    load("[1031]");
+    EXPECT_EQ(translator.GetText(10), "Schritt 1");
+    EXPECT_EQ(translator.GetText(32), "");
+}
+
+TEST_F(TranslatorTest, SystemLanguageThroughDialectsAndFallBack) {
+    systemLocale("de_DE.UTF-8");
+    load("[----]");
+    EXPECT_EQ(translator.GetText(2), "Deutsch");
+
+    systemLocale("de_CH.UTF-8");
+    load("[----]", "[2055][5127]");
+    EXPECT_EQ(translator.GetText(2), "Deutsch");
+    load("[----]", "");
+    EXPECT_EQ(translator.GetText(2), "English");
+
+    systemLocale("pt_BR.UTF-8");
+    load("[----]");
+    EXPECT_EQ(translator.GetText(2), "English");
+
+    systemLocale("C");
+    load("[----]");
+    EXPECT_EQ(translator.GetText(2), "English");
+}
+
+TEST_F(TranslatorTest, StoredTagWithoutSectionGivesAnEmptyCatalogue) {
+    load("[1036]");
+    EXPECT_TRUE(translator.Entries().empty());
+    EXPECT_EQ(translator.GetText(10), "");
+}
+
+TEST_F(TranslatorTest, EmptyTagMatchesTheFirstEmptyLine) {
+    load(std::nullopt);
+    EXPECT_TRUE(translator.Entries().empty());
+
+    writeBytes(dir / "demotrl.ini",
+               "[1033]\n00002 English\n[EOL]\n\n[1031]\n00002 Deutsch\n[EOL]\n");
+    load("");
+    EXPECT_EQ(translator.GetText(1031), "");
+    EXPECT_EQ(translator.GetText(2), "Deutsch");
+    ASSERT_EQ(translator.Entries().size(), 2u);
+    EXPECT_EQ(translator.Entries()[0].m_nKey, 1031);
+}
+
+TEST_F(TranslatorTest, EntryLinesAreReadByPosition) {
+    writeBytes(dir / "demotrl.ini", "[1033]\n10 Step 1\n00010=Step 1\n00011Step 1\n00042\n0042\n"
+                                    "00043 \n[EOL]\n");
+    load("[1033]");
+    EXPECT_EQ(translator.GetText(10000), "p 1");
+    EXPECT_EQ(translator.GetText(10), "Step 1");
+    EXPECT_EQ(translator.GetText(11), "tep 1");
+    EXPECT_EQ(translator.GetText(42), "");
+    EXPECT_EQ(translator.Entries().size(), 5u);
+}
+
+TEST_F(TranslatorTest, TagLinesCompareExactlyAndMissingEolRunsOn) {
+    writeBytes(dir / "demotrl.ini", "[1033] \n00001 blank\n[EOL]\n[1033]\n00002 English\n"
+                                    "[1031]\n00002 Deutsch\n00003 Drei\n");
+    load("[1033]");
+    EXPECT_EQ(translator.GetText(1), "");
+    EXPECT_EQ(translator.GetText(2), "English");
+    EXPECT_EQ(translator.GetText(1031), "");
+    EXPECT_EQ(translator.GetText(3), "Drei");
+    EXPECT_EQ(translator.Entries().size(), 4u);
+}
+
+TEST_F(TranslatorTest, MissingFilesRaiseAndKeepTheOldEntries) {
+    load("[1033]");
+    std::filesystem::remove(dir / "demotrl.ini");
+    EXPECT_THROW(translator.Load(), FileError);
+    EXPECT_EQ(translator.GetText(10), "Step 1");
+
+    systemLocale("de_DE.UTF-8");
+    EXPECT_THROW(load("[----]"), FileError);
+    std::filesystem::remove(dir / "config.ini");
+    EXPECT_THROW(translator.Load(), FileError);
+    EXPECT_EQ(translator.GetText(10), "Step 1");
+}
