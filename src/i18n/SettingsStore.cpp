@@ -39,6 +39,10 @@ std::string CSettingsStore::SettingsPath() const {
     return GetExeFolder() + "/config.ini";
 }
 
+std::string CSettingsStore::TranslationFilePath() const {
+    return GetExeFolder() + "/" + ReadSetting("Product ID") + "trl.ini";
+}
+
 std::string readSettingFromLines(const std::vector<std::string>& lines, const std::string& key) {
     std::string result;
     for (size_t i = 0; i < lines.size(); ++i) {

@@ -44,6 +44,9 @@ public:
 
     // Path of config.ini beside the executable.
     std::string SettingsPath() const;
+    // Path of the translation file: the executable's folder, "/", the value of
+    // "Product ID", then "trl.ini". Throws platform::FileError.
+    std::string TranslationFilePath() const;
 
     std::string m_strRegistryKey;
 };

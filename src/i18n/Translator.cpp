@@ -28,10 +28,6 @@ std::vector<TranslationEntry> parseSection(const std::vector<std::string>& lines
     return entries;
 }
 
-std::string CTranslator::TranslationFilePath() const {
-    return m_settings.GetExeFolder() + "/" + m_settings.ReadSetting("Product ID") + "trl.ini";
-}
-
 std::string CTranslator::ResolveTag() {
     std::string tag = m_settings.ReadSetting("Language");
     if (tag != "[----]") {
@@ -43,12 +39,12 @@ std::string CTranslator::ResolveTag() {
     if (m_settings.ReadSetting("Dialects[1031]").find(systemTag) != std::string::npos) {
         systemTag = "[1031]";
     }
-    return CSettingsStore::FileContainsLine(TranslationFilePath(), systemTag) ? systemTag
-                                                                              : "[1033]";
+    return CSettingsStore::FileContainsLine(m_settings.TranslationFilePath(), systemTag) ? systemTag
+                                                                                         : "[1033]";
 }
 
 void CTranslator::Load() {
-    const std::string path = TranslationFilePath();
+    const std::string path = m_settings.TranslationFilePath();
     const std::string tag = ResolveTag();
     m_entries = parseSection(platform::readLines(path), tag);
 }

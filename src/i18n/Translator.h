@@ -32,8 +32,6 @@ public:
     // The tag that Load would read: "Language", with "[----]" resolved through
     // the system language, "Dialects[1031]" and the fall-back "[1033]".
     std::string ResolveTag();
-    // Path of the translation file: the executable's folder, "/", "Product ID", "trl.ini".
-    std::string TranslationFilePath() const;
 
     const std::vector<TranslationEntry>& Entries() const { return m_entries; }
 
