@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ pkg-config libicu-dev libcli11-dev libgtest-dev
-          qt6-base-dev qt6-svg-dev libgl1-mesa-dev libbenchmark-dev)
+          qt6-base-dev qt6-svg-dev libgl1-mesa-dev libbenchmark-dev
+          clang-14 libclang-rt-14-dev)
 setup() {
     local missing=()
     for p in "${packages[@]}"; do
@@ -19,6 +20,22 @@ setup() {
         $sudo apt-get update
         DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
     fi
+}
+
+# Runs every fuzz target for a bounded time from its seed corpus; any finding fails.
+fuzz() {
+    local seconds=${ZENTORY_FUZZ_SECONDS:-40} out=build/fuzz
+    mkdir -p "$out/artifacts"
+    for target in "$out"/tests/fuzz/fuzz_*; do
+        local name
+        name=$(basename "$target")
+        mkdir -p "$out/corpus/$name"
+        echo "Fuzzing $name for ${seconds}s"
+        "$target" -max_total_time="$seconds" -max_len=8192 -timeout=10 -print_final_stats=0 \
+            -artifact_prefix="$out/artifacts/$name-" "$out/corpus/$name" "tests/fuzz/corpus/$name" \
+            2>"$out/$name.log" || { tail -n 40 "$out/$name.log"; return 1; }
+        grep -E '^Done' "$out/$name.log" || true
+    done
 }
 
 build() {
@@ -42,6 +59,8 @@ test)
     ctest --preset dev
     build asan
     ctest --preset asan
+    build fuzz
+    fuzz
     ;;
 *)
     echo "usage: $0 [run|test]" >&2

@@ -1,0 +1,54 @@
+// ReadSetting and WriteSetting over arbitrary settings files: after a write, a
+// read gives the value back wherever a key line with a line after it exists.
+
+#include "i18n/SettingsStore.h"
+#include "platform/TextFile.h"
+
+#include "FuzzSupport.h"
+
+#include <algorithm>
+#include <fuzzer/FuzzedDataProvider.h>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace zentory;
+    FuzzedDataProvider in(data, size);
+    std::string key = in.ConsumeRandomLengthString(16);
+    std::string value = in.ConsumeRandomLengthString(32);
+    const std::string file = in.ConsumeRemainingBytesAsString();
+    // A value that can stand as one line of a text file.
+    value.erase(
+        std::remove_if(value.begin(), value.end(), [](char c) { return c == '\n' || c == '\x1a'; }),
+        value.end());
+    while (!value.empty() && value.back() == '\r') {
+        value.pop_back();
+    }
+    fuzz::put("config.ini", file);
+
+    CSettingsStore store;
+    const auto before = platform::splitLines(file);
+    const std::string readBefore = store.ReadSetting(key);
+    if (readBefore != readSettingFromLines(before, key)) {
+        __builtin_trap();
+    }
+    store.WriteSetting(key, value);
+    const auto after = platform::readLines(fuzz::workFolder() + "/config.ini");
+    if (after.size() != before.size()) {
+        __builtin_trap();
+    }
+    const std::string readAfter = store.ReadSetting(key);
+    bool keyWithValueLine = false;
+    for (size_t i = 0; i + 1 < before.size(); ++i) {
+        keyWithValueLine = keyWithValueLine || before[i] == key;
+    }
+    const bool lastLineIsKey = !after.empty() && after.back() == key;
+    if (readAfter != value && !readAfter.empty()) {
+        __builtin_trap();
+    }
+    if (keyWithValueLine && !lastLineIsKey && readAfter != value) {
+        __builtin_trap();
+    }
+    if (!keyWithValueLine && after != before) {
+        __builtin_trap();
+    }
+    return 0;
+}
