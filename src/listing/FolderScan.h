@@ -1,0 +1,34 @@
+#pragma once
+// The folder walk: collects the files of a folder (and, on request, of all its
+// sub-folders at any depth) into a file list in ascending byte order.
+
+#include "listing/FileList.h"
+#include "platform/FileError.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zentory {
+
+struct ScanResult {
+    // One entry per file, in ascending unsigned byte order of the whole entries.
+    FileList files;
+    // Set when the chosen folder itself could not be opened or read; the list is then empty.
+    std::optional<platform::FileError> folderError;
+    // Folders below the chosen one that could not be opened or read, in walk
+    // order. Each contributed nothing; the walk went on without them.
+    std::vector<platform::FileError> unreadableFolders;
+};
+
+// Walks `folder` (a path without a trailing separator, except for the root
+// "/"). Every entry that is not a folder becomes an entry "folder/name" + LF,
+// unless its name ends with "."; a link counts as what it leads to, a dangling
+// link as a file. With `subFolders` every folder below is walked too, links to
+// folders included, except a link back to a folder on the way down from
+// `folder`, which is not entered again; without it, sub-folders are skipped.
+// The depth is not bounded by the call stack, and paths may be longer than the
+// system's path limit.
+ScanResult ScanFolder(const std::string& folder, bool subFolders);
+
+} // namespace zentory

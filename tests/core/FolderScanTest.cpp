@@ -1,0 +1,323 @@
+// The folder walk and the order of the file list, on real temporary trees.
+
+#include "listing/FolderScan.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+
+namespace fs = std::filesystem;
+using zentory::FileList;
+using zentory::ScanFolder;
+using zentory::ScanResult;
+using zentory::test::TempDir;
+using zentory::test::writeBytes;
+
+namespace {
+
+std::vector<std::string> entriesOf(const FileList& files) {
+    std::vector<std::string> entries;
+    for (size_t i = 0; i < files.size(); ++i) {
+        entries.emplace_back(files.entry(i));
+    }
+    return entries;
+}
+
+// Entries "folder/name" + LF for each name, in the order given.
+std::vector<std::string> entries(const std::string& folder, std::vector<std::string> names) {
+    for (auto& name : names) {
+        name = folder + "/" + name + "\n";
+    }
+    return names;
+}
+
+std::vector<std::string> sorted(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+void touch(const std::string& path) {
+    writeBytes(path, "x");
+}
+
+// A file in the working folder.
+void touchHere(const std::string& name) {
+    std::ofstream(name) << "x";
+}
+
+// Creates `depth` nested folders "d" below `base` by relative steps, so no path
+// limit applies; `atLevel(level)` runs inside each new folder to add more.
+void makeChain(const std::string& base, int depth, const std::function<void(int)>& atLevel) {
+    const fs::path saved = fs::current_path();
+    fs::current_path(base);
+    for (int level = 1; level <= depth; ++level) {
+        fs::create_directory("d");
+        fs::current_path("d");
+        atLevel(level);
+    }
+    fs::current_path(saved);
+}
+
+// A temporary folder for a very deep tree, on the RAM file system when there is
+// one (creating and removing 100,000 nested folders on a disk takes half a
+// minute), removed by rm, which unlike std::filesystem has no path limit.
+class DeepTreeDir {
+public:
+    DeepTreeDir() {
+        std::error_code ec;
+        const bool ram = fs::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0;
+        std::string pattern = (ram ? std::string("/dev/shm") : fs::temp_directory_path().string()) +
+                              "/zentory-deep-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("mkdtemp failed");
+        }
+        m_path = pattern;
+    }
+    ~DeepTreeDir() { (void)std::system(("rm -rf '" + m_path + "'").c_str()); }
+    DeepTreeDir(const DeepTreeDir&) = delete;
+    DeepTreeDir& operator=(const DeepTreeDir&) = delete;
+
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+std::string repeat(const std::string& part, int times) {
+    std::string s;
+    s.reserve(part.size() * static_cast<size_t>(times));
+    for (int i = 0; i < times; ++i) {
+        s += part;
+    }
+    return s;
+}
+
+class FolderScan : public ::testing::Test {
+protected:
+    ScanResult scan(bool subFolders) {
+        ScanResult result = ScanFolder(root, subFolders);
+        EXPECT_FALSE(result.folderError.has_value());
+        return result;
+    }
+
+    TempDir dir;
+    const std::string root = dir.path();
+};
+
+} // namespace
+
+TEST_F(FolderScan, WithoutSubFoldersListsOnlyTheFolderOwnFiles) {
+    touch(root + "/b.txt");
+    touch(root + "/.hidden");
+    touch(root + "/with space.txt");
+    touch(root + "/trailing.");
+    touch(root + "/sub/inner.txt");
+    fs::create_directory(root + "/empty");
+
+    ScanResult result = scan(false);
+    EXPECT_EQ(entriesOf(result.files), entries(root, {".hidden", "b.txt", "with space.txt"}));
+    EXPECT_TRUE(result.unreadableFolders.empty());
+    EXPECT_EQ(result.files.path(1), root + "/b.txt");
+    EXPECT_EQ(result.files.name(1), "b.txt");
+}
+
+TEST_F(FolderScan, WithSubFoldersListsFilesOfEveryDepth) {
+    touch(root + "/top.txt");
+    touch(root + "/a/one.txt");
+    touch(root + "/a/b/c/deep.txt");
+    touch(root + "/a/b/c/.hidden");
+    touch(root + "/folder./inside.txt"); // a folder's name may end with a dot
+    fs::create_directories(root + "/only/folders/here");
+
+    ScanResult result = scan(true);
+    EXPECT_EQ(entriesOf(result.files),
+              entries(root, {"a/b/c/.hidden", "a/b/c/deep.txt", "a/one.txt", "folder./inside.txt",
+                             "top.txt"}));
+}
+
+TEST_F(FolderScan, EmptyFolderGivesAnEmptyList) {
+    ScanResult result = scan(true);
+    EXPECT_TRUE(result.files.empty());
+    EXPECT_TRUE(result.unreadableFolders.empty());
+}
+
+TEST_F(FolderScan, OrderIsByteOrderWithSubFolderFilesWhereTheirNameAndSeparatorSort) {
+    for (const char* name :
+         {"a.txt", "B.txt", "B/x.txt", "B-c.txt", "Z.txt", "0.txt", "b.txt", "ä.txt", "z.txt"}) {
+        touch(root + "/" + name);
+    }
+    ScanResult result = scan(true);
+    // Upper case before lower case, digits before both; "B/" after "B.txt"
+    // ('.' is 0x2E, '/' 0x2F) and after "B-c.txt", before "Z.txt" and "a.txt";
+    // UTF-8 bytes (0xC3) after every ASCII letter.
+    EXPECT_EQ(entriesOf(result.files),
+              entries(root, {"0.txt", "B-c.txt", "B.txt", "B/x.txt", "Z.txt", "a.txt", "b.txt",
+                             "z.txt", "ä.txt"}));
+}
+
+TEST_F(FolderScan, NamesKeepTheirExactBytesIncludingLineFeedsAndInvalidUtf8) {
+    const std::vector<std::string> names = {"line\nfeed", "tab\there", "bad\xff\xfe",
+                                            "ü.txt",      "\x01start", "del\x7f"};
+    for (const auto& name : names) {
+        touch(root + "/" + name);
+        touch(root + "/x/" + name);
+    }
+    ScanResult result = scan(true);
+    std::vector<std::string> expected = entries(root, names);
+    for (const auto& e : entries(root + "/x", names)) {
+        expected.push_back(e);
+    }
+    EXPECT_EQ(entriesOf(result.files), sorted(expected));
+}
+
+// A sub-folder whose name shares a prefix with files, with bytes below and
+// above '/' and LF right after the shared part: the folder-by-folder order must
+// equal one plain sort of the whole entries.
+TEST_F(FolderScan, GeneratedTreeComesOutAsOnePlainSortWouldOrderIt) {
+    const std::vector<std::string> parts = {"a", "A",  "b",    ".",        "-",    " ",
+                                            "0", "\n", "\x01", "\xc3\xa4", "\xff", "~"};
+    std::mt19937 rng(20240601);
+    auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng); };
+    auto randomName = [&] {
+        std::string name = parts[pick(parts.size())];
+        const size_t more = pick(3);
+        for (size_t i = 0; i < more; ++i) {
+            name += parts[pick(parts.size())];
+        }
+        return name;
+    };
+    std::vector<std::string> folders = {root};
+    std::vector<std::string> expected;
+    for (int i = 0; i < 1500; ++i) {
+        const std::string& parent = folders[pick(folders.size())];
+        const std::string name = randomName();
+        const std::string path = parent + "/" + name;
+        if (name == "." || name == ".." || fs::exists(fs::symlink_status(path))) {
+            continue;
+        }
+        if (pick(4) == 0) {
+            fs::create_directory(path);
+            folders.push_back(path);
+        } else {
+            touch(path);
+            if (name.back() != '.') {
+                expected.push_back(path + "\n");
+            }
+        }
+    }
+    ScanResult result = scan(true);
+    const auto got = entriesOf(result.files);
+    EXPECT_EQ(got, sorted(expected));
+    EXPECT_TRUE(std::is_sorted(got.begin(), got.end()));
+    EXPECT_GT(got.size(), 800u);
+}
+
+TEST_F(FolderScan, LinksCountAsWhatTheyLeadTo) {
+    touch(root + "/real/file.txt");
+    fs::create_symlink("real/file.txt", root + "/to-file");
+    fs::create_symlink("nowhere", root + "/dangling");
+    fs::create_directory_symlink("real", root + "/to-folder");
+
+    EXPECT_EQ(entriesOf(scan(false).files), entries(root, {"dangling", "to-file"}));
+    EXPECT_EQ(entriesOf(scan(true).files),
+              entries(root, {"dangling", "real/file.txt", "to-file", "to-folder/file.txt"}));
+}
+
+TEST_F(FolderScan, LinkBackToAFolderOnTheWayDownIsNotEnteredAgain) {
+    touch(root + "/a/file.txt");
+    touch(root + "/a/b/deep.txt");
+    touch(root + "/c/other.txt");
+    fs::create_directory_symlink("..", root + "/a/up");          // to the chosen folder
+    fs::create_directory_symlink(".", root + "/a/b/here");       // to itself
+    fs::create_directory_symlink("../../a", root + "/a/b/back"); // to a parent
+    fs::create_directory_symlink("../../c", root + "/a/b/side"); // to a folder beside: walked
+
+    ScanResult result = scan(true);
+    EXPECT_EQ(entriesOf(result.files),
+              entries(root, {"a/b/deep.txt", "a/b/side/other.txt", "a/file.txt", "c/other.txt"}));
+    EXPECT_TRUE(result.unreadableFolders.empty());
+}
+
+TEST_F(FolderScan, UnreadableFolderContributesNothingAndIsNamed) {
+    touch(root + "/open.txt");
+    touch(root + "/locked/secret.txt");
+    touch(root + "/later/after.txt");
+    for (const char* folder : {"", "/locked", "/later"}) {
+        zentory::test::openUpForEveryone(root + folder);
+    }
+    fs::permissions(root + "/locked", fs::perms::none);
+
+    const int status = zentory::test::runAsNobody([&] {
+        ScanResult result = ScanFolder(root, true);
+        const bool listed =
+            entriesOf(result.files) == entries(root, {"later/after.txt", "open.txt"});
+        const bool named = result.unreadableFolders.size() == 1 &&
+                           result.unreadableFolders[0].path() == root + "/locked" &&
+                           std::string(result.unreadableFolders[0].what()) ==
+                               "cannot read folder '" + root + "/locked': Permission denied";
+        return (listed ? 0 : 1) + (named ? 0 : 2);
+    });
+    EXPECT_EQ(status, 0) << "1: wrong list, 2: folder not reported";
+}
+
+TEST_F(FolderScan, ChosenFolderThatCannotBeOpenedIsAnError) {
+    touch(root + "/file.txt");
+    ScanResult missing = ScanFolder(root + "/missing", true);
+    ASSERT_TRUE(missing.folderError.has_value());
+    EXPECT_STREQ(missing.folderError->what(),
+                 ("cannot open folder '" + root + "/missing': No such file or directory").c_str());
+    EXPECT_TRUE(missing.files.empty());
+
+    ScanResult file = ScanFolder(root + "/file.txt", false);
+    ASSERT_TRUE(file.folderError.has_value());
+    EXPECT_EQ(file.folderError->reason(), "Not a directory");
+}
+
+// 100,000 levels: no recursion limit, paths far beyond PATH_MAX, and a bounded
+// number of open folders that are opened again on the way up (the sibling "e"
+// of a deep level needs its parent after the whole chain below it).
+TEST(FolderScanDepth, VeryDeepTreeIsWalkedCompletely) {
+    constexpr int kDepth = 100000;
+    DeepTreeDir dir;
+    const std::string root = dir.path();
+    std::vector<std::string> expected;
+    makeChain(root, kDepth, [&](int level) {
+        if (level % 20000 == 0 || level == kDepth) {
+            touchHere("f");
+            expected.push_back(root + repeat("/d", level) + "/f\n");
+        }
+        if (level % 25000 == 0) {
+            fs::create_directory("e");
+            touchHere("e/g");
+            expected.push_back(root + repeat("/d", level) + "/e/g\n");
+        }
+    });
+    ScanResult result = ScanFolder(root, true);
+    EXPECT_FALSE(result.folderError.has_value());
+    EXPECT_TRUE(result.unreadableFolders.empty());
+    EXPECT_EQ(entriesOf(result.files), sorted(expected));
+}
+
+// Coming back up from deep below a link, the folder above the link cannot be
+// reached through ".." and is opened again by name.
+TEST_F(FolderScan, DeepTreeBelowALinkIsLeftCorrectly) {
+    touch(root + "/x/a.txt");
+    touch(root + "/x/zz/z.txt");
+    fs::create_directory(root + "/target");
+    makeChain(root + "/target", 150, [&](int level) {
+        if (level == 150) {
+            touchHere("bottom");
+        }
+    });
+    fs::create_directory_symlink("../target", root + "/x/link");
+
+    ScanResult result = scan(true);
+    const std::string chain = repeat("/d", 150) + "/bottom";
+    EXPECT_EQ(entriesOf(result.files),
+              entries(root, {"target" + chain, "x/a.txt", "x/link" + chain, "x/zz/z.txt"}));
+    EXPECT_TRUE(result.unreadableFolders.empty());
+}
