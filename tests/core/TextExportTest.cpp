@@ -1,0 +1,222 @@
+// The composition of the exported text, its time stamp and its writing.
+
+#include "export/TextExport.h"
+#include "i18n/SettingsStore.h"
+#include "platform/Clock.h"
+#include "platform/FileError.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using zentory::ComposeExport;
+using zentory::CSettingsStore;
+using zentory::ExportOptions;
+using zentory::FileList;
+using zentory::FormatExportDate;
+using zentory::test::readBytes;
+using zentory::test::TempDir;
+
+namespace {
+
+const std::string kData = std::string(ZENTORY_SOURCE_DIR) + "/tests/data";
+const std::string kTitle = "Contents of";
+const std::string kHeading = "Folder";
+const std::string kStamp = "200705171430";
+
+FileList listOf(const std::vector<std::string>& paths) {
+    FileList files;
+    for (const auto& path : paths) {
+        files.append(path);
+    }
+    return files;
+}
+
+// The worked example: C:\Work read with its sub-folders, "/" as the separator.
+FileList workList() {
+    return listOf({"C:/Work/Budget.xls", "C:/Work/img/logo.png", "C:/Work/img/old/logo.bak.png",
+                   "C:/Work/img/thumbs.db", "C:/Work/notes.txt", "C:/Work/zeta.doc"});
+}
+
+std::string compose(const std::string& folder, const FileList& files, ExportOptions options) {
+    return ComposeExport(folder, files, options, kTitle, kHeading, kStamp);
+}
+
+ExportOptions noDate() {
+    ExportOptions o;
+    o.showDateTime = false;
+    return o;
+}
+
+// The lines of names only, without date, for the files of one folder.
+std::string namesOnly(const std::vector<std::string>& names, ExportOptions options) {
+    std::vector<std::string> paths;
+    for (const auto& name : names) {
+        paths.push_back("/w/" + name);
+    }
+    options.showDateTime = false;
+    const std::string text = compose("/w", listOf(paths), options);
+    return text.substr(std::string("Contents of /w/...\r\n\r\n").size());
+}
+
+} // namespace
+
+TEST(TextExportWorkedExample, StartUpOptionsGiveTheExampleByteForByte) {
+    EXPECT_EQ(compose("C:/Work", workList(), ExportOptions{}),
+              readBytes(kData + "/work_export_startup_options.txt"));
+}
+
+TEST(TextExportWorkedExample, FullPathWithoutExtensionsOrDateGivesTheSecondExample) {
+    ExportOptions options;
+    options.showFullPath = true;
+    options.showExtensions = false;
+    options.showDateTime = false;
+    EXPECT_EQ(compose("C:/Work", workList(), options),
+              readBytes(kData + "/work_export_full_path_no_extensions_no_date.txt"));
+}
+
+TEST(TextExportLayout, FilesOnlyInTheChosenFolderGetNoHeading) {
+    EXPECT_EQ(compose("/w", listOf({"/w/a", "/w/b"}), noDate()),
+              "Contents of /w/...\r\n\r\na\r\nb\r\n");
+}
+
+TEST(TextExportLayout, EmptyListGivesTheTitleAndTheFooterOnly) {
+    EXPECT_EQ(compose("/w", FileList(), ExportOptions{}),
+              "Contents of /w/...\r\n\r\n\r\n\r\nFolder exported on 2007/05/17 14:30 with "
+              "Orvane Zentory");
+    EXPECT_EQ(compose("/w", FileList(), noDate()), "Contents of /w/...\r\n\r\n");
+}
+
+TEST(TextExportLayout, RootFolderKeepsItsDoubledSeparatorAndRelativeFolders) {
+    const FileList files = listOf({"//Sub/b.txt", "//a.txt", "//z.txt"});
+    EXPECT_EQ(compose("/", files, noDate()),
+              "Contents of //...\r\n\r\na.txt\r\nz.txt\r\n\r\n---\r\n\r\nFolder .../Sub:\r\n\r\n"
+              "b.txt\r\n");
+}
+
+TEST(TextExportLayout, EveryLineEndIsCrLfAndOnlyTheFooterLacksOne) {
+    const std::string withDate = compose("C:/Work", workList(), ExportOptions{});
+    const std::string without = compose("C:/Work", workList(), noDate());
+    for (const std::string* text : {&withDate, &without}) {
+        for (size_t i = 0; i < text->size(); ++i) {
+            if ((*text)[i] == '\n') {
+                ASSERT_TRUE(i > 0 && (*text)[i - 1] == '\r') << "bare LF at " << i;
+            }
+        }
+    }
+    EXPECT_TRUE(withDate.ends_with("14:30 with Orvane Zentory"));
+    EXPECT_TRUE(without.ends_with("thumbs.db\r\n"));
+}
+
+TEST(TextExportExtensions, LastDotOfTheNameEndsItUnlessItIsTheFirstCharacter) {
+    ExportOptions options;
+    options.showExtensions = false;
+    EXPECT_EQ(namesOnly({".config.json", ".profile", "README", "archive.tar.gz", "x."}, options),
+              ".config\r\n.profile\r\nREADME\r\narchive.tar\r\nx\r\n");
+}
+
+TEST(TextExportExtensions, DotsInFolderNamesAreNotExtensions) {
+    ExportOptions options;
+    options.showExtensions = false;
+    options.showFullPath = true;
+    options.showDateTime = false;
+    EXPECT_EQ(
+        compose("/v1.2", listOf({"/v1.2/README", "/v1.2/a.b/.profile", "/v1.2/a.b/c.d"}), options),
+        "Contents of /v1.2/...\r\n\r\n/v1.2/README\r\n\r\n---\r\n\r\nFolder .../a.b:\r\n\r\n"
+        "/v1.2/a.b/.profile\r\n/v1.2/a.b/c\r\n");
+}
+
+TEST(TextExportNames, ControlBytesBecomeQuestionMarksAndOtherBytesStayAsHeld) {
+    const FileList files =
+        listOf({"/w/line\nfeed.txt", "/w/odd\xff\xfe.txt", "/w/t\tab\x7f/\x01x", "/w/ü.txt"});
+    EXPECT_EQ(compose("/w", files, noDate()),
+              "Contents of /w/...\r\n\r\nline?feed.txt\r\nodd\xff\xfe.txt\r\nü.txt\r\n"
+              "\r\n---\r\n\r\nFolder .../t?ab?:\r\n\r\n?x\r\n");
+    // The list itself keeps the exact bytes.
+    EXPECT_EQ(files.name(0), "line\nfeed.txt");
+}
+
+TEST(TextExportNames, ControlBytesOfTheChosenFolderStayOffTheTitleLine) {
+    EXPECT_EQ(compose("/a\nb", listOf({"/a\nb/f"}), noDate()), "Contents of /a?b/...\r\n\r\nf\r\n");
+}
+
+TEST(TextExportStream, PiecesJoinToTheComposedTextAndStayBounded) {
+    FileList files;
+    for (int i = 0; i < 60000; ++i) {
+        files.append("/data/folder" + std::to_string(i / 1000) + "/file" + std::to_string(i) +
+                     ".dat");
+    }
+    ExportOptions options;
+    options.showFullPath = true; // about 2 MB of text
+    std::string joined;
+    size_t pieces = 0;
+    size_t largest = 0;
+    zentory::StreamExport(
+        [&](std::string_view piece) {
+            joined += piece;
+            ++pieces;
+            largest = std::max(largest, piece.size());
+        },
+        "/data", files, options, kTitle, kHeading, kStamp);
+    EXPECT_EQ(joined, compose("/data", files, options));
+    EXPECT_GT(pieces, 1u);
+    EXPECT_LT(largest, size_t{2} << 20);
+}
+
+TEST(TextExportWrite, FileHoldsTheComposedBytes) {
+    TempDir dir;
+    const std::string path = dir / "list.txt";
+    zentory::test::writeBytes(path, "old content that is longer than the new one ...........");
+    zentory::WriteExport(path, "C:/Work", workList(), ExportOptions{}, kTitle, kHeading, kStamp);
+    EXPECT_EQ(readBytes(path), readBytes(kData + "/work_export_startup_options.txt"));
+}
+
+TEST(TextExportWrite, FailuresThrowAndLeaveDevicesAndFoldersAlone) {
+    TempDir dir;
+    EXPECT_THROW(zentory::WriteExport(dir / "missing/list.txt", "/w", listOf({"/w/a"}),
+                                      ExportOptions{}, kTitle, kHeading, kStamp),
+                 zentory::platform::FileError);
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
+
+    EXPECT_THROW(zentory::WriteExport("/dev/full", "/w", listOf({"/w/a"}), ExportOptions{}, kTitle,
+                                      kHeading, kStamp),
+                 zentory::platform::FileError);
+    struct stat st;
+    ASSERT_EQ(::lstat("/dev/full", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+class TimeStamp : public ::testing::Test {
+protected:
+    ~TimeStamp() override { zentory::platform::setClockForTesting(std::nullopt); }
+    void setClock(int year, int month, int day, int hour, int minute) {
+        zentory::platform::setClockForTesting(
+            zentory::platform::LocalTime{year, month, day, hour, minute});
+    }
+};
+
+TEST_F(TimeStamp, SmallFieldsGetALeadingZero) {
+    setClock(2008, 1, 3, 9, 5);
+    EXPECT_EQ(CSettingsStore::GetTimeStamp(), "200801030905");
+    EXPECT_EQ(FormatExportDate(CSettingsStore::GetTimeStamp()), "2008/01/03 09:05");
+}
+
+TEST_F(TimeStamp, MidnightIsZeroZero) {
+    setClock(2007, 12, 31, 0, 0);
+    EXPECT_EQ(FormatExportDate(CSettingsStore::GetTimeStamp()), "2007/12/31 00:00");
+}
+
+TEST_F(TimeStamp, FooterCarriesTheMinuteOfTheClock) {
+    setClock(2007, 5, 17, 14, 30);
+    const std::string text = ComposeExport("/w", listOf({"/w/a"}), ExportOptions{}, kTitle,
+                                           kHeading, CSettingsStore::GetTimeStamp());
+    EXPECT_TRUE(text.ends_with("a\r\n\r\n\r\nFolder exported on 2007/05/17 14:30 with Orvane "
+                               "Zentory"));
+}
+
+TEST(PadLeft, FillsWithZerosButNeverShortens) {
+    EXPECT_EQ(CSettingsStore::PadLeft("7", 2), "07");
+    EXPECT_EQ(CSettingsStore::PadLeft("", 2), "00");
+    EXPECT_EQ(CSettingsStore::PadLeft("123", 2), "123");
+}
