@@ -1,0 +1,271 @@
+// zentory-cli run as a real process on temporary trees.
+
+#include "platform/Clock.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+using zentory::test::readBytes;
+using zentory::test::TempDir;
+using zentory::test::writeBytes;
+
+namespace {
+
+const std::string kCli = ZENTORY_CLI_PATH;
+const std::string kData = std::string(ZENTORY_SOURCE_DIR) + "/tests/data";
+const std::string kRes = std::string(ZENTORY_SOURCE_DIR) + "/res";
+
+std::string quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return q + "'";
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+// "YYYY/MM/DD hh:mm" of now, as the footer writes it.
+std::string footerNow() {
+    const auto t = zentory::platform::localNow();
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d %02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute);
+    return buf;
+}
+
+bool isCharDevice(const char* path) {
+    struct stat st;
+    return ::lstat(path, &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+class Cli : public ::testing::Test {
+protected:
+    // Runs the CLI (or `program`) in `cwd` with `prefix` before it (such as
+    // setpriv), in the C locale so the catalogue answers in English.
+    Outcome run(const std::vector<std::string>& args, const std::string& cwd = "",
+                const std::string& prefix = "", const std::string& program = kCli) {
+        std::string command = "cd " + quote(cwd.empty() ? dir.path() : cwd) +
+                              " && export LC_ALL=C LANG= LC_MESSAGES= && " + prefix + " " +
+                              quote(program);
+        for (const auto& arg : args) {
+            command += " " + quote(arg);
+        }
+        command += " >" + quote(io.path() + "/out") + " 2>" + quote(io.path() + "/err");
+        Outcome r;
+        const int raw = std::system(command.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = readBytes(io.path() + "/out");
+        r.err = readBytes(io.path() + "/err");
+        return r;
+    }
+
+    // The worked example's tree as `name` below the temporary folder.
+    std::string makeWorkTree(const std::string& name = "Work") {
+        const std::string work = dir / name;
+        for (const char* file : {"Budget.xls", "img/logo.png", "img/old/logo.bak.png",
+                                 "img/thumbs.db", "notes.txt", "zeta.doc"}) {
+            writeBytes(work + "/" + file, "x");
+        }
+        return fs::canonical(work).string();
+    }
+
+    // A golden export with the example's folder replaced by `folder`.
+    std::string golden(const std::string& file, const std::string& folder) {
+        return replaceAll(readBytes(kData + "/" + file), "C:/Work", folder);
+    }
+
+    TempDir dir; // the trees and outputs
+    TempDir io;  // what the process printed
+};
+
+} // namespace
+
+TEST_F(Cli, WorkedExampleTreeGivesTheExampleText) {
+    const std::string work = makeWorkTree();
+    const std::string before = footerNow();
+    const Outcome r = run({"-r", "-o", "out.txt", "Work"});
+    const std::string after = footerNow();
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+    const std::string expected = golden("work_export_startup_options.txt", work);
+    const std::string written = readBytes(dir / "out.txt");
+    EXPECT_TRUE(written == replaceAll(expected, "2007/05/17 14:30", before) ||
+                written == replaceAll(expected, "2007/05/17 14:30", after))
+        << written;
+}
+
+TEST_F(Cli, OptionsShapeTheTextAndStandardOutputGetsTheSameBytes) {
+    const std::string work = makeWorkTree();
+    const std::string expected = golden("work_export_full_path_no_extensions_no_date.txt", work);
+    const Outcome toFile = run({"--subfolders", "--full-path", "--no-extensions", "--no-date",
+                                "--output", dir / "out.txt", work + "//"});
+    ASSERT_EQ(toFile.status, 0) << toFile.err;
+    EXPECT_EQ(readBytes(dir / "out.txt"), expected);
+
+    const Outcome dash = run({"-rfxd", "-o", "-", "./Work/."});
+    EXPECT_EQ(dash.status, 0);
+    EXPECT_EQ(dash.out, expected);
+    const Outcome none = run({"-r", "-f", "-x", "-d", "Work/img/.."});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.out, expected);
+}
+
+TEST_F(Cli, DefaultsLeaveOutSubFoldersAndKeepNamesAndDate) {
+    const std::string work = makeWorkTree();
+    const Outcome r = run({work});
+    ASSERT_EQ(r.status, 0);
+    const std::string head = "Contents of " + work +
+                             "/...\r\n\r\nBudget.xls\r\nnotes.txt\r\n"
+                             "zeta.doc\r\n\r\n\r\nFolder exported on ";
+    EXPECT_EQ(r.out.substr(0, head.size()), head);
+    EXPECT_TRUE(r.out.ends_with(" with Orvane Zentory"));
+}
+
+TEST_F(Cli, EmptyFolderGivesTheTitleLineAlone) {
+    fs::create_directory(dir / "empty");
+    const Outcome r = run({"-d", "empty"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Contents of " + fs::canonical(dir / "empty").string() + "/...\r\n\r\n");
+}
+
+TEST_F(Cli, RootFolderKeepsItsSingleSeparatorInTheLabel) {
+    const Outcome r = run({"-d", "/"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.substr(0, 21), "Contents of //...\r\n\r\n");
+}
+
+TEST_F(Cli, MissingFolderFailsAndLeavesTheOutputAlone) {
+    writeBytes(dir / "out.txt", "previous");
+    const Outcome r = run({"-o", "out.txt", "missing"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "zentory-cli: cannot open folder '" + fs::canonical(dir.path()).string() +
+                         "/missing': No such file or directory\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(readBytes(dir / "out.txt"), "previous");
+}
+
+TEST_F(Cli, FileGivenAsFolderFails) {
+    writeBytes(dir / "file.txt", "x");
+    const Outcome r = run({dir / "file.txt"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "zentory-cli: cannot open folder '" + dir / "file.txt" + "': Not a directory\n");
+}
+
+TEST_F(Cli, UnwritableOutputFailsWithTheReason) {
+    makeWorkTree();
+    const Outcome full = run({"-o", "/dev/full", "Work"});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "zentory-cli: cannot write to '/dev/full': No space left on device\n");
+    EXPECT_TRUE(isCharDevice("/dev/full"));
+
+    const Outcome missing = run({"-o", "no/such/out.txt", "Work"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err,
+              "zentory-cli: cannot create 'no/such/out.txt': No such file or directory\n");
+    EXPECT_FALSE(fs::exists(dir / "no"));
+}
+
+TEST_F(Cli, UnreadableSubFolderIsNamedAndTheListStillWritten) {
+    const std::string work = makeWorkTree();
+    writeBytes(work + "/locked/secret.txt", "x");
+    for (const std::string& folder : {dir.path(), work, work + "/img", work + "/img/old"}) {
+        zentory::test::openUpForEveryone(folder);
+    }
+    fs::permissions(work + "/locked", fs::perms::none);
+    const std::string nobody =
+        zentory::test::runningAsRoot() ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+    const Outcome r = run({"-r", "-d", "-o", "out.txt", "Work"}, "", nobody);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "zentory-cli: cannot read folder '" + work + "/locked': Permission denied\n");
+    EXPECT_EQ(readBytes(dir / "out.txt"),
+              replaceAll(golden("work_export_startup_options.txt", work),
+                         "\r\n\r\n\r\nFolder exported on 2007/05/17 14:30 with Orvane Zentory",
+                         "\r\n"));
+}
+
+TEST_F(Cli, BadUsageExitsWithTwoAndShowsTheUsage) {
+    makeWorkTree();
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {}, {"--bogus", "Work"}, {"Work", "Work"}, {"Work", "-o"}, {"-q", "Work"}}) {
+        const Outcome r = run(args);
+        EXPECT_EQ(r.status, 2) << args.size();
+        EXPECT_TRUE(r.err.starts_with("zentory-cli: ")) << r.err;
+        EXPECT_NE(r.err.find("Usage: zentory-cli [OPTIONS] FOLDER"), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+TEST_F(Cli, HelpAndVersionGoToStandardOutput) {
+    const Outcome help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("-r,--subfolders"), std::string::npos);
+    EXPECT_NE(help.out.find("-o,--output FILE"), std::string::npos);
+    const Outcome version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "zentory-cli 1.01\n");
+}
+
+// A copy of the program in another folder uses the catalogue beside it.
+TEST_F(Cli, TextsComeFromTheCatalogueBesideTheExecutable) {
+    const std::string work = makeWorkTree();
+    const std::string bin = dir / "bin";
+    fs::create_directory(bin);
+    fs::copy_file(kCli, bin + "/zentory-cli");
+    fs::copy_file(kRes + "/zentorytrl.ini", bin + "/zentorytrl.ini");
+    writeBytes(bin + "/config.ini",
+               "Product ID\nzentory\nLanguage\n[1031]\nDialects[1031]\n\nHomepage\nx\n");
+    const Outcome german = run({"-r", "-d", "Work"}, "", "", bin + "/zentory-cli");
+    EXPECT_EQ(german.status, 0);
+    EXPECT_TRUE(german.out.starts_with("Inhalt von " + work + "/...\r\n")) << german.out;
+    EXPECT_NE(german.out.find("\r\nOrdner .../img:\r\n"), std::string::npos);
+
+    fs::remove(bin + "/zentorytrl.ini");
+    const Outcome missing = run({"-d", "Work"}, "", "", bin + "/zentory-cli");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err,
+              "zentory-cli: cannot open '" + bin + "/zentorytrl.ini': No such file or directory\n");
+    EXPECT_EQ(missing.out, "");
+}
+
+// Far more folders deep than open files allowed: the walk keeps only a few open.
+TEST_F(Cli, DeepTreeNeedsFewOpenFiles) {
+    const fs::path saved = fs::current_path();
+    fs::current_path(dir.path());
+    for (int level = 1; level <= 1000; ++level) {
+        fs::create_directory("d");
+        fs::create_directory("e");
+        std::ofstream("e/g") << "x";
+        fs::current_path("d");
+    }
+    fs::current_path(saved);
+    const Outcome r = run({"-r", "-d", "-f", "d"}, "", "ulimit -n 100 &&");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    size_t lines = 0;
+    for (size_t at = r.out.find("/e/g\r\n"); at != std::string::npos;
+         at = r.out.find("/e/g\r\n", at + 1)) {
+        ++lines;
+    }
+    EXPECT_EQ(lines, 999u);
+}
