@@ -148,7 +148,7 @@ TEST_F(Cli, EmptyFolderGivesTheTitleLineAlone) {
     EXPECT_EQ(r.out, "Contents of " + fs::canonical(dir / "empty").string() + "/...\r\n\r\n");
 }
 
-TEST_F(Cli, RootFolderKeepsItsSingleSeparatorInTheLabel) {
+TEST_F(Cli, RootFolderStaysTheRootAndItsLabelDoublesTheSeparator) {
     const Outcome r = run({"-d", "/"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.substr(0, 21), "Contents of //...\r\n\r\n");
