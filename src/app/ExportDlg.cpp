@@ -1,0 +1,211 @@
+#include "app/ExportDlg.h"
+
+#include "app/AboutDlg.h"
+#include "platform/FileError.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTreeView>
+
+namespace zentory {
+
+namespace {
+
+constexpr int kAppIcon = 128;
+constexpr int kListColumnWidth = 400;
+const QColor kListBackground(240, 255, 240);
+const QColor kListText(20, 20, 255);
+
+// Commands of menu 130.
+constexpr int kLanguageSelection = 32778;
+constexpr int kExit = 32771;
+constexpr int kShowHelpFile = 32775;
+constexpr int kGoToWebsite = 32776;
+constexpr int kAbout = 32777;
+
+struct MenuText {
+    int key;
+    int command;
+};
+// Menu items and the catalogue keys of their texts.
+constexpr MenuText kMenuTexts[] = {
+    {217, kLanguageSelection}, {220, kExit},  {250, kShowHelpFile},
+    {255, kGoToWebsite},       {260, kAbout},
+};
+// Drop-down menu titles by position: "File", "Help".
+constexpr int kPopupTitleKeys[] = {200, 245};
+
+} // namespace
+
+CExportDlg::CExportDlg(ui::Shell& shell, QWidget* pParent)
+    : ui::TemplateDialog(102, pParent), m_hIcon(ui::loadIcon(kAppIcon)), m_listModel(m_fileList),
+      m_shell(shell) {
+    m_chkSubFolders = DlgItem<QCheckBox>(1002);
+    m_grpStep2 = DlgItem<QGroupBox>(1020);
+    m_grpStep1 = DlgItem<QGroupBox>(1018);
+    m_btnSave = DlgItem<QPushButton>(1005);
+    m_btnReadList = DlgItem<QPushButton>(1003);
+    m_btnOptions = DlgItem<QPushButton>(1007);
+    m_listFiles = DlgItem<QTreeView>(1004);
+    m_listFiles->setModel(&m_listModel);
+    // The options dialog has no parent of its own; the main window owns it while it runs.
+    m_optionsDlg.setParent(this, m_optionsDlg.windowFlags());
+    ConnectCommands();
+}
+
+CExportDlg::~CExportDlg() {
+    m_listFiles->setModel(nullptr);
+}
+
+void CExportDlg::ConnectCommands() {
+    auto command = [this](void (CExportDlg::*handler)()) {
+        return [this, handler] { Dispatch(handler); };
+    };
+    connect(m_btnReadList, &QPushButton::clicked, this, command(&CExportDlg::OnReadFileList));
+    connect(m_btnSave, &QPushButton::clicked, this, command(&CExportDlg::OnSaveTxtFile));
+    connect(m_btnOptions, &QPushButton::clicked, this, command(&CExportDlg::OnOptions));
+    connect(MenuCommand(kAbout), &QAction::triggered, this, command(&CExportDlg::OnAbout));
+    connect(MenuCommand(kGoToWebsite), &QAction::triggered, this,
+            command(&CExportDlg::OnGoToWebsite));
+    connect(MenuCommand(kExit), &QAction::triggered, this, command(&CExportDlg::OnExit));
+    connect(MenuCommand(kShowHelpFile), &QAction::triggered, this,
+            command(&CExportDlg::OnShowHelpFile));
+    connect(MenuCommand(kLanguageSelection), &QAction::triggered, this,
+            command(&CExportDlg::OnLanguageSelection));
+
+    // F1 anywhere in the window, an open menu of it included, but not while
+    // another dialog of the program is in front.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::ApplicationShortcut);
+    connect(help, &QShortcut::activated, this, [this] {
+        const QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal == this) {
+            OnHelpInfo();
+        }
+    });
+}
+
+void CExportDlg::Dispatch(void (CExportDlg::*command)()) {
+    try {
+        (this->*command)();
+    } catch (const platform::FileError& error) {
+        m_shell.fileErrorBox(error);
+    }
+}
+
+void CExportDlg::DoDataExchange(ui::DataExchange& dx) {
+    dx.Text(DlgItem<QWidget>(1006), m_strFolderLabel);
+    dx.Check(m_chkSubFolders, m_bSubFolders);
+    dx.Text(DlgItem<QWidget>(1019), m_strIntro);
+    dx.Text(DlgItem<QWidget>(1021), m_strStep2Hint);
+}
+
+bool CExportDlg::StartDialog() {
+    try {
+        return OnInitDialog();
+    } catch (const platform::FileError& error) {
+        m_shell.fileErrorBox(error);
+        return true;
+    }
+}
+
+bool CExportDlg::OnInitDialog() {
+    ui::TemplateDialog::OnInitDialog();
+    // The window manager gives this window no system menu of its own, so the
+    // About box is reached through the Help menu only.
+    setWindowIcon(m_hIcon);
+    m_translator.Load();
+    ApplyMenuTexts();
+    ApplyControlTexts();
+    UpdateData(false);
+    ApplyOptionsTexts();
+    PrepareListView();
+    m_optionsDlg.m_bShowExtensions = 1;
+    m_optionsDlg.m_bShowDateTime = 1;
+    m_optionsDlg.m_bOpenAfterSaving = 1;
+    return true;
+}
+
+void CExportDlg::ApplyMenuTexts() {
+    for (size_t i = 0; i < std::size(kPopupTitleKeys); ++i) {
+        GetSubMenu(static_cast<int>(i))
+            ->menuAction()
+            ->setText(ui::fromBytes(m_translator.GetText(kPopupTitleKeys[i])));
+    }
+    for (const auto& item : kMenuTexts) {
+        MenuCommand(item.command)->setText(ui::fromBytes(m_translator.GetText(item.key)));
+    }
+}
+
+void CExportDlg::ApplyControlTexts() {
+    ui::setControlText(m_grpStep1, m_translator.GetText(10));
+    ui::setControlText(m_grpStep2, m_translator.GetText(12));
+    m_strIntro = m_translator.GetText(14);
+    ui::setControlText(m_chkSubFolders, m_translator.GetText(16));
+    ui::setControlText(m_btnReadList, m_translator.GetText(18));
+    m_strFolderLabel = m_translator.GetText(20);
+    m_strStep2Hint = m_translator.GetText(22);
+    ui::setControlText(m_btnOptions, m_translator.GetText(24));
+    ui::setControlText(m_btnSave, m_translator.GetText(26));
+}
+
+void CExportDlg::ApplyOptionsTexts() {
+    m_optionsDlg.m_strGroupText = m_translator.GetText(50);
+    m_optionsDlg.m_strFullPathText = m_translator.GetText(52);
+    m_optionsDlg.m_strExtensionsText = m_translator.GetText(54);
+    m_optionsDlg.m_strDateTimeText = m_translator.GetText(56);
+    m_optionsDlg.m_strOpenAfterSavingText = m_translator.GetText(58);
+    m_optionsDlg.m_strCancelText = m_translator.GetText(60);
+}
+
+void CExportDlg::PrepareListView() {
+    QPalette palette = m_listFiles->palette();
+    palette.setColor(QPalette::Base, kListBackground);
+    palette.setColor(QPalette::Text, kListText);
+    m_listFiles->setPalette(palette);
+    // The column is made anew, so a new language shows in its header; the rows stay.
+    m_listModel.DeleteColumn();
+    m_listModel.InsertColumn(m_translator.GetText(30));
+    m_listFiles->header()->resizeSection(0, kListColumnWidth);
+}
+
+void CExportDlg::OnReadFileList() {}
+
+void CExportDlg::OnSaveTxtFile() {}
+
+void CExportDlg::OnLanguageSelection() {}
+
+void CExportDlg::OnAbout() {
+    // Constructed without a parent of its own; the main window owns it while it runs.
+    CAboutDlg dlg(this);
+    dlg.DoModal();
+}
+
+void CExportDlg::OnGoToWebsite() {
+    m_shell.open(m_settings.ReadSetting("Homepage"));
+}
+
+void CExportDlg::OnExit() {
+    OnOK();
+}
+
+void CExportDlg::OnOptions() {
+    m_optionsDlg.DoModal();
+}
+
+void CExportDlg::OnShowHelpFile() {
+    m_shell.open(m_settings.GetExeFolder() + kPathSeparator + kHelpFileName);
+}
+
+bool CExportDlg::OnHelpInfo() {
+    OnShowHelpFile();
+    return false;
+}
+
+} // namespace zentory

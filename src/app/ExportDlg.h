@@ -1,0 +1,91 @@
+#pragma once
+// The main window: the whole program is this one modal dialog. It holds the
+// translation catalogue, the export options, the settings store and the file
+// list; it puts every text of the interface language onto its menu, controls
+// and the options dialog, and routes the commands of its buttons and menu.
+
+#include "app/FileListModel.h"
+#include "export/OptionsDlg.h"
+#include "i18n/SettingsStore.h"
+#include "i18n/Translator.h"
+#include "listing/FileList.h"
+#include "ui/Shell.h"
+#include "ui/TemplateDialog.h"
+
+#include <QIcon>
+
+#include <string>
+
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class QTreeView;
+
+namespace zentory {
+
+// The help page beside the executable.
+inline constexpr const char* kHelpFileName = "help.html";
+
+class CExportDlg : public ui::TemplateDialog {
+    Q_OBJECT
+
+public:
+    explicit CExportDlg(ui::Shell& shell, QWidget* pParent = nullptr);
+    ~CExportDlg() override;
+
+    // Loads the catalogue and puts its texts onto the menu, the controls, the
+    // list header and the options dialog, then switches three export options
+    // on. Runs at the opening and again after a change of language. Throws
+    // platform::FileError when config.ini or the translation file cannot be
+    // read; everything after the loading is then left as it was.
+    bool OnInitDialog() override;
+
+    // Commands of the buttons and the menu.
+    void OnReadFileList();
+    void OnSaveTxtFile();
+    void OnAbout();
+    void OnGoToWebsite();
+    void OnExit();
+    void OnOptions();
+    void OnShowHelpFile();
+    bool OnHelpInfo();
+    void OnLanguageSelection();
+
+    CTranslator m_translator;
+    COptionsDlg m_optionsDlg;
+    CSettingsStore m_settings;
+    FileList m_fileList;
+    QCheckBox* m_chkSubFolders = nullptr;
+    QGroupBox* m_grpStep2 = nullptr;
+    QGroupBox* m_grpStep1 = nullptr;
+    QPushButton* m_btnSave = nullptr;
+    QPushButton* m_btnReadList = nullptr;
+    QPushButton* m_btnOptions = nullptr;
+    QTreeView* m_listFiles = nullptr;
+    std::string m_strFolderLabel;
+    int m_bSubFolders = 0;
+    std::string m_strIntro;
+    std::string m_strStep2Hint;
+    QIcon m_hIcon;
+    // The list view's model over m_fileList; reset() it after the list changed.
+    FileListModel m_listModel;
+
+protected:
+    void DoDataExchange(ui::DataExchange& dx) override;
+    // The opening: a file that cannot be read shows the file-error box, and the
+    // window opens all the same with what the initialisation had done so far.
+    bool StartDialog() override;
+
+private:
+    void ApplyMenuTexts();
+    void ApplyControlTexts();
+    void ApplyOptionsTexts();
+    void PrepareListView();
+    void ConnectCommands();
+    // Runs a command; a file that cannot be read or written ends it with the file-error box.
+    void Dispatch(void (CExportDlg::*command)());
+
+    ui::Shell& m_shell;
+};
+
+} // namespace zentory

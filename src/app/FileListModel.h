@@ -1,0 +1,43 @@
+#pragma once
+// The list view's model over the main window's file list: one row per entry,
+// showing the file name, and at most one column, which the window deletes and
+// inserts with a header of its own. Rows are read from the list on demand, so
+// a million names appear at once.
+
+#include "listing/FileList.h"
+
+#include <QAbstractTableModel>
+
+#include <string>
+
+namespace zentory {
+
+class FileListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit FileListModel(const FileList& list, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    // Removes the column, if there is one; the rows stay.
+    void DeleteColumn();
+    // Adds the column with `header` (bytes in the locale's encoding), left-aligned.
+    void InsertColumn(const std::string& header);
+    bool HasColumn() const { return m_hasColumn; }
+
+    // Shows the list as it now stands; call after the list was refilled.
+    void reset();
+
+private:
+    const FileList& m_list;
+    int m_rows = 0; // the list's size when last reset
+    bool m_hasColumn = false;
+    QString m_header;
+};
+
+} // namespace zentory

@@ -1,0 +1,92 @@
+#include "ui/ControlText.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+
+namespace zentory::ui {
+
+QString withoutPrefixes(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&') {
+            if (i + 1 < text.size() && text[i + 1] == u'&') {
+                shown += u'&';
+                ++i;
+            }
+            continue;
+        }
+        shown += text[i];
+    }
+    return shown;
+}
+
+void setControlText(QWidget* control, const QString& text) {
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+        label->setProperty(kRawTextProperty, text);
+        label->setText(label->property(kNoPrefixProperty).toBool() ? text : withoutPrefixes(text));
+    } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
+        group->setTitle(text);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        button->setText(text);
+    } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+        combo->setEditText(text);
+    } else {
+        control->setProperty(kRawTextProperty, text);
+    }
+}
+
+QString controlText(const QWidget* control) {
+    if (auto* group = qobject_cast<const QGroupBox*>(control)) {
+        return group->title();
+    }
+    if (auto* button = qobject_cast<const QAbstractButton*>(control)) {
+        return button->text();
+    }
+    if (auto* combo = qobject_cast<const QComboBox*>(control)) {
+        return combo->currentText();
+    }
+    return control->property(kRawTextProperty).toString();
+}
+
+QString fromBytes(std::string_view bytes) {
+    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string toBytes(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+
+void setControlText(QWidget* control, const std::string& text) {
+    setControlText(control, fromBytes(text));
+}
+
+std::string controlTextBytes(const QWidget* control) {
+    return toBytes(controlText(control));
+}
+
+int addComboString(QComboBox* combo, const QString& text) {
+    int index = combo->count();
+    if (combo->property(kSortedProperty).toBool()) {
+        index = 0;
+        while (index < combo->count() &&
+               QString::compare(combo->itemText(index), text, Qt::CaseInsensitive) <= 0) {
+            ++index;
+        }
+    }
+    // Adding to the list leaves the field and the selection alone.
+    const int current = combo->currentIndex();
+    const QString field = combo->currentText();
+    combo->insertItem(index, text);
+    if (current == -1) {
+        combo->setCurrentIndex(-1);
+        if (combo->isEditable()) {
+            combo->setEditText(field);
+        }
+    }
+    return index;
+}
+
+} // namespace zentory::ui

@@ -1,0 +1,374 @@
+#include "ui/DialogTemplate.h"
+
+#include "ui/ControlText.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QSvgRenderer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <set>
+#include <stdexcept>
+
+// The resources live in the static GUI library; naming their initialiser here
+// keeps the linker from dropping them. It must stand outside any namespace.
+static void initZentoryResources() {
+    Q_INIT_RESOURCE(zentory);
+}
+
+namespace zentory::ui {
+
+namespace {
+
+const std::map<std::string, std::set<std::string>>& knownStyles() {
+    static const std::map<std::string, std::set<std::string>> styles = {
+        {"button", {"BS_PUSHBUTTON", "BS_DEFPUSHBUTTON", "BS_AUTOCHECKBOX", "BS_GROUPBOX"}},
+        {"static", {"SS_LEFT", "SS_NOPREFIX", "SS_ICON"}},
+        {"combobox", {"CBS_DROPDOWN", "CBS_SORT", "WS_VSCROLL"}},
+        {"SysListView32", {"LVS_REPORT", "LVS_SINGLESEL", "WS_BORDER"}},
+    };
+    return styles;
+}
+
+const std::set<std::string> kCommonStyles = {"WS_TABSTOP", "WS_GROUP", "WS_DISABLED",
+                                             "NOT WS_VISIBLE"};
+
+[[noreturn]] void fail(const QString& what) {
+    throw std::runtime_error(("dialog template: " + what).toStdString());
+}
+
+QByteArray readResource(const QString& name) {
+    static const bool initialised = (initZentoryResources(), true);
+    (void)initialised;
+    QFile file(u":/"_qs + name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(u"no resource "_qs + name);
+    }
+    return file.readAll();
+}
+
+QJsonObject parseObject(const QByteArray& json) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject()) {
+        fail(u"bad JSON: "_qs + error.errorString());
+    }
+    return doc.object();
+}
+
+std::vector<std::string> stringList(const QJsonValue& value) {
+    std::vector<std::string> list;
+    for (const auto& item : value.toArray()) {
+        list.push_back(item.toString().toStdString());
+    }
+    return list;
+}
+
+QRect rectOf(const QJsonValue& value) {
+    const QJsonArray a = value.toArray();
+    if (a.size() != 4) {
+        fail(u"a rect needs x, y, width and height"_qs);
+    }
+    return QRect(a[0].toInt(), a[1].toInt(), a[2].toInt(), a[3].toInt());
+}
+
+ControlTemplate parseControl(const QJsonObject& o) {
+    ControlTemplate c;
+    c.id = o.value(u"id").toInt(-1);
+    c.className = o.value(u"class").toString().toStdString();
+    c.text = o.value(u"text").toString();
+    c.icon = o.value(u"icon").toInt(0);
+    c.rect = rectOf(o.value(u"rect"));
+    c.styles = stringList(o.value(u"style"));
+    auto known = knownStyles().find(c.className);
+    if (known == knownStyles().end()) {
+        fail(u"unknown control class "_qs + QString::fromStdString(c.className));
+    }
+    for (const auto& style : c.styles) {
+        if (!known->second.contains(style) && !kCommonStyles.contains(style)) {
+            fail(u"unknown style "_qs + QString::fromStdString(style));
+        }
+    }
+    return c;
+}
+
+// MulDiv of Windows: the quotient rounded half away from zero.
+int mulDiv(int value, int numerator, int denominator) {
+    const long long product = static_cast<long long>(value) * numerator;
+    const long long half = denominator / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / denominator
+                                         : (product - half) / denominator);
+}
+
+void setFocusPolicyFor(QWidget* w, const ControlTemplate& c) {
+    if (c.has("WS_TABSTOP")) {
+        w->setFocusPolicy(Qt::StrongFocus);
+    } else if (w->focusPolicy() != Qt::NoFocus) {
+        w->setFocusPolicy(Qt::ClickFocus);
+    }
+}
+
+QWidget* createButton(const ControlTemplate& c, QWidget* parent) {
+    if (c.has("BS_GROUPBOX")) {
+        auto* group = new QGroupBox(c.text, parent);
+        // A group box is only a frame: clicks go through it to the controls it surrounds.
+        group->setAttribute(Qt::WA_TransparentForMouseEvents);
+        return group;
+    }
+    if (c.has("BS_AUTOCHECKBOX")) {
+        return new QCheckBox(c.text, parent);
+    }
+    auto* button = new QPushButton(c.text, parent);
+    button->setDefault(c.has("BS_DEFPUSHBUTTON"));
+    return button;
+}
+
+QWidget* createStatic(const ControlTemplate& c, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (c.has("SS_ICON")) {
+        label->setPixmap(loadIcon(c.icon).pixmap(32, 32));
+        return label;
+    }
+    label->setWordWrap(true);
+    label->setProperty(kNoPrefixProperty, c.has("SS_NOPREFIX"));
+    setControlText(label, c.text);
+    return label;
+}
+
+QWidget* createListView(const ControlTemplate& c, QWidget* parent) {
+    auto* view = new QTreeView(parent);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    // Every row has the same height, so a million rows cost no more than a screenful.
+    view->setUniformRowHeights(true);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(c.has("LVS_SINGLESEL") ? QAbstractItemView::SingleSelection
+                                                  : QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setAllColumnsShowFocus(true);
+    view->header()->setStretchLastSection(false);
+    view->header()->setSectionsMovable(false);
+    view->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    view->setProperty(kRawTextProperty, c.text);
+    return view;
+}
+
+QWidget* createComboBox(const ControlTemplate& c, QWidget* parent) {
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(c.has("CBS_DROPDOWN"));
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setProperty(kSortedProperty, c.has("CBS_SORT"));
+    return combo;
+}
+
+QWidget* createControl(const ControlTemplate& c, QWidget* parent, const DialogUnits& units) {
+    QWidget* w = nullptr;
+    if (c.className == "button") {
+        w = createButton(c, parent);
+    } else if (c.className == "static") {
+        w = createStatic(c, parent);
+    } else if (c.className == "combobox") {
+        w = createComboBox(c, parent);
+    } else {
+        w = createListView(c, parent);
+    }
+    QRect geometry = units.toPixels(c.rect);
+    if (c.has("SS_ICON")) {
+        // An icon static takes the size of its icon.
+        geometry.setSize(QSize(32, 32));
+    } else if (c.className == "combobox") {
+        // The template's height includes the drop-down list; the field's own
+        // height follows the font.
+        geometry.setHeight(w->sizeHint().height());
+    }
+    w->setGeometry(geometry);
+    setFocusPolicyFor(w, c);
+    if (c.has("WS_DISABLED")) {
+        w->setEnabled(false);
+    }
+    if (c.has("NOT WS_VISIBLE")) {
+        w->hide();
+    }
+    return w;
+}
+
+void buildMenu(BuiltDialog& built, const MenuTemplate& menu) {
+    for (const auto& popup : menu.popups) {
+        QMenu* dropDown = built.menuBar->addMenu(popup.text);
+        built.popups.push_back(dropDown);
+        for (const auto& item : popup.items) {
+            if (item.separator) {
+                dropDown->addSeparator();
+                continue;
+            }
+            QAction* action = dropDown->addAction(item.text);
+            action->setData(item.id);
+            built.commands[item.id] = action;
+        }
+    }
+}
+
+} // namespace
+
+bool ControlTemplate::has(const std::string& style) const {
+    return std::find(styles.begin(), styles.end(), style) != styles.end();
+}
+
+DialogTemplate parseDialogTemplate(const QByteArray& json) {
+    const QJsonObject o = parseObject(json);
+    DialogTemplate t;
+    t.id = o.value(u"dialog").toInt();
+    t.caption = o.value(u"caption").toString();
+    const QJsonObject font = o.value(u"font").toObject();
+    t.fontFace = font.value(u"face").toString();
+    t.fontPoints = font.value(u"points").toInt(8);
+    const QJsonArray size = o.value(u"size").toArray();
+    if (size.size() != 2) {
+        fail(u"a dialog needs a size"_qs);
+    }
+    t.size = QSize(size[0].toInt(), size[1].toInt());
+    t.styles = stringList(o.value(u"style"));
+    t.exStyles = stringList(o.value(u"exStyle"));
+    t.menu = o.value(u"menu").toInt(0);
+    for (const auto& control : o.value(u"controls").toArray()) {
+        t.controls.push_back(parseControl(control.toObject()));
+    }
+    return t;
+}
+
+MenuTemplate parseMenuTemplate(const QByteArray& json) {
+    const QJsonObject o = parseObject(json);
+    MenuTemplate m;
+    m.id = o.value(u"menu").toInt();
+    for (const auto& p : o.value(u"popups").toArray()) {
+        PopupTemplate popup;
+        popup.text = p.toObject().value(u"text").toString();
+        for (const auto& i : p.toObject().value(u"items").toArray()) {
+            const QJsonObject item = i.toObject();
+            popup.items.push_back({item.value(u"id").toInt(), item.value(u"text").toString(),
+                                   item.value(u"separator").toBool()});
+        }
+        m.popups.push_back(std::move(popup));
+    }
+    return m;
+}
+
+DialogTemplate loadDialogTemplate(int id) {
+    return parseDialogTemplate(readResource(u"templates/dialog%1.json"_qs.arg(id)));
+}
+
+MenuTemplate loadMenuTemplate(int id) {
+    return parseMenuTemplate(readResource(u"templates/menu%1.json"_qs.arg(id)));
+}
+
+QString loadString(int id) {
+    const QJsonObject o = parseObject(readResource(u"templates/strings.json"_qs));
+    for (const auto& s : o.value(u"strings").toArray()) {
+        if (s.toObject().value(u"id").toInt() == id) {
+            return s.toObject().value(u"text").toString();
+        }
+    }
+    return {};
+}
+
+QIcon loadIcon(int id) {
+    if (id != 128) {
+        fail(u"no icon %1"_qs.arg(id));
+    }
+    QSvgRenderer renderer(readResource(u"icon.svg"_qs));
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QFont dialogFont(const DialogTemplate& tmpl) {
+    QFont font = QApplication::font();
+    font.setPointSize(tmpl.fontPoints);
+    return font;
+}
+
+DialogUnits::DialogUnits(const QFont& font) {
+    const QFontMetrics metrics(font);
+    const int alphabet =
+        metrics.horizontalAdvance(u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"_qs);
+    m_baseX = (alphabet / 26 + 1) / 2;
+    m_baseY = metrics.height();
+}
+
+QRect DialogUnits::toPixels(const QRect& r) const {
+    return QRect(mulDiv(r.x(), m_baseX, 4), mulDiv(r.y(), m_baseY, 8),
+                 mulDiv(r.width(), m_baseX, 4), mulDiv(r.height(), m_baseY, 8));
+}
+
+QSize DialogUnits::toPixels(const QSize& s) const {
+    return QSize(mulDiv(s.width(), m_baseX, 4), mulDiv(s.height(), m_baseY, 8));
+}
+
+BuiltDialog buildDialog(QDialog& dialog, const DialogTemplate& tmpl) {
+    BuiltDialog built;
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (std::find(tmpl.styles.begin(), tmpl.styles.end(), "WS_SYSMENU") != tmpl.styles.end()) {
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    }
+    dialog.setWindowFlags(flags);
+    dialog.setWindowTitle(tmpl.caption);
+
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    // A modal frame cannot be resized: the window is the client area plus the menu bar.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    if (tmpl.menu != 0) {
+        built.menuBar = new QMenuBar(&dialog);
+        built.menuBar->setNativeMenuBar(false);
+        buildMenu(built, loadMenuTemplate(tmpl.menu));
+        layout->setMenuBar(built.menuBar);
+    }
+
+    const QFont font = dialogFont(tmpl);
+    const DialogUnits units(font);
+    built.client = new QWidget(&dialog);
+    built.client->setFont(font);
+    built.client->setFixedSize(units.toPixels(tmpl.size));
+    layout->addWidget(built.client);
+
+    for (const auto& c : tmpl.controls) {
+        QWidget* w = createControl(c, built.client, units);
+        built.controls.push_back(w);
+        if (c.id != -1) {
+            built.byId[c.id] = w;
+        }
+    }
+    // Later controls lie below earlier ones, so a group box never covers the
+    // controls inside it.
+    for (QWidget* w : built.controls) {
+        w->lower();
+    }
+    return built;
+}
+
+} // namespace zentory::ui

@@ -1,0 +1,34 @@
+#pragma once
+// What the program asks of the desktop: the folder browser, the save dialog,
+// message boxes and opening a file or address with its associated program. The
+// window talks only to this interface, so tests can answer in its place. Texts
+// and paths are bytes in the locale's encoding, as everywhere in the program.
+
+#include "platform/FileError.h"
+
+#include <optional>
+#include <string>
+
+namespace zentory::ui {
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+
+    // The folder the person picked, or nothing when they cancelled.
+    virtual std::optional<std::string> browseForFolder(const std::string& title) = 0;
+    // A file name to save to, or nothing when cancelled. `filter` has the form
+    // "TXT files (*.txt)|*.txt||"; `defaultExt` ("txt") is added to a name typed
+    // without one. An existing file is replaced only after the person agreed.
+    virtual std::optional<std::string> askSaveFileName(const std::string& proposedName,
+                                                       const std::string& filter,
+                                                       const std::string& defaultExt) = 0;
+    // A modal box with one OK button and no icon.
+    virtual void messageBox(const std::string& text, const std::string& caption) = 0;
+    // The standard box for a file operation that failed: the file and the OS's reason.
+    virtual void fileErrorBox(const platform::FileError& error) = 0;
+    // Opens a file or an address with its associated program; the result is not reported.
+    virtual void open(const std::string& fileOrAddress) = 0;
+};
+
+} // namespace zentory::ui

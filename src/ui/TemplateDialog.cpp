@@ -1,0 +1,99 @@
+#include "ui/TemplateDialog.h"
+
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace zentory::ui {
+
+TemplateDialog::TemplateDialog(int templateId, QWidget* pParent)
+    : QDialog(pParent), m_built(buildDialog(*this, loadDialogTemplate(templateId))) {
+    if (auto* ok = DlgItem<QPushButton>(IDOK)) {
+        connect(ok, &QPushButton::clicked, this, &TemplateDialog::OnOK);
+    }
+    if (auto* cancel = DlgItem<QPushButton>(IDCANCEL)) {
+        connect(cancel, &QPushButton::clicked, this, &TemplateDialog::OnCancel);
+    }
+}
+
+int TemplateDialog::DoModal() {
+    if (StartDialog()) {
+        FocusFirstTabStop();
+    }
+    return exec();
+}
+
+bool TemplateDialog::UpdateData(bool saveAndValidate) {
+    DataExchange dx(saveAndValidate);
+    DoDataExchange(dx);
+    return true;
+}
+
+void TemplateDialog::EndDialog(int result) {
+    done(result);
+}
+
+QWidget* TemplateDialog::GetDlgItem(int id) const {
+    auto it = m_built.byId.find(id);
+    return it == m_built.byId.end() ? nullptr : it->second;
+}
+
+QMenu* TemplateDialog::GetSubMenu(int position) const {
+    return position >= 0 && static_cast<size_t>(position) < m_built.popups.size()
+               ? m_built.popups[static_cast<size_t>(position)]
+               : nullptr;
+}
+
+QAction* TemplateDialog::MenuCommand(int id) const {
+    auto it = m_built.commands.find(id);
+    return it == m_built.commands.end() ? nullptr : it->second;
+}
+
+bool TemplateDialog::OnInitDialog() {
+    UpdateData(false);
+    return true;
+}
+
+void TemplateDialog::DoDataExchange(DataExchange& /*dx*/) {}
+
+void TemplateDialog::OnOK() {
+    if (UpdateData(true)) {
+        EndDialog(IDOK);
+    }
+}
+
+void TemplateDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+void TemplateDialog::keyPressEvent(QKeyEvent* event) {
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                       modifiers == Qt::NoModifier;
+    if (!enter) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // Qt passes over a hidden default button; this dialog's default button
+    // answers Enter whether it is shown or not.
+    for (auto* button : findChildren<QPushButton*>()) {
+        if (button->isDefault()) {
+            if (button->isEnabled()) {
+                button->click();
+            }
+            return;
+        }
+    }
+    OnOK();
+}
+
+void TemplateDialog::FocusFirstTabStop() {
+    for (QWidget* w : m_built.controls) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(this)) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+} // namespace zentory::ui
