@@ -1,0 +1,314 @@
+// The main window: its texts after the start in each language, the second run
+// of its initialisation after a change of language, the start when a file is
+// missing, and the ways it ends.
+
+#include "app/ExportDlg.h"
+
+#include "GuiTestSupport.h"
+#include "RecordingShell.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+using zentory::CExportDlg;
+using zentory::test::ProgramFolder;
+using zentory::test::RecordingShell;
+using zentory::test::runModal;
+namespace ui = zentory::ui;
+
+namespace {
+
+// What a person sees of the window: the texts of the menu, the controls and the list header.
+struct WindowTexts {
+    QString file, help, languageSelection, exit, showHelp, website, about;
+    QString step1, step2, intro, subFolders, readList, folderLabel, step2Hint, options, save;
+    QString header;
+};
+
+WindowTexts textsOf(const CExportDlg& dlg) {
+    auto label = [&](int id) { return dlg.DlgItem<QLabel>(id)->text(); };
+    auto command = [&](int id) { return dlg.MenuCommand(id)->text(); };
+    return {dlg.GetSubMenu(0)->title(),
+            dlg.GetSubMenu(1)->title(),
+            command(32778),
+            command(32771),
+            command(32775),
+            command(32776),
+            command(32777),
+            dlg.m_grpStep1->title(),
+            dlg.m_grpStep2->title(),
+            label(1019),
+            dlg.m_chkSubFolders->text(),
+            dlg.m_btnReadList->text(),
+            label(1006),
+            label(1021),
+            dlg.m_btnOptions->text(),
+            dlg.m_btnSave->text(),
+            dlg.m_listFiles->model()->headerData(0, Qt::Horizontal).toString()};
+}
+
+void expectTexts(const WindowTexts& actual, const WindowTexts& expected) {
+    EXPECT_EQ(actual.file, expected.file);
+    EXPECT_EQ(actual.help, expected.help);
+    EXPECT_EQ(actual.languageSelection, expected.languageSelection);
+    EXPECT_EQ(actual.exit, expected.exit);
+    EXPECT_EQ(actual.showHelp, expected.showHelp);
+    EXPECT_EQ(actual.website, expected.website);
+    EXPECT_EQ(actual.about, expected.about);
+    EXPECT_EQ(actual.step1, expected.step1);
+    EXPECT_EQ(actual.step2, expected.step2);
+    EXPECT_EQ(actual.intro, expected.intro);
+    EXPECT_EQ(actual.subFolders, expected.subFolders);
+    EXPECT_EQ(actual.readList, expected.readList);
+    EXPECT_EQ(actual.folderLabel, expected.folderLabel);
+    EXPECT_EQ(actual.step2Hint, expected.step2Hint);
+    EXPECT_EQ(actual.options, expected.options);
+    EXPECT_EQ(actual.save, expected.save);
+    EXPECT_EQ(actual.header, expected.header);
+}
+
+const WindowTexts kEnglish = {
+    "&File",
+    "&Help",
+    "&Language Selection",
+    "E&xit",
+    "Show &Help File",
+    "Go To Orvane &Website",
+    "&About...",
+    "Step 1",
+    "Step 2",
+    "This product allows you to export a directory to a conventional *.txt file. Please select "
+    "the folder you want to export first.",
+    "Include files from s&ub folders",
+    "&Read File List",
+    "Content of the folder:",
+    "Now click \"Options\" to configure the output behaviour of this program and to get access "
+    "to more options or just click on \"Save *.txt File!\" to save your list.",
+    "&Options",
+    "&Save *.txt File!",
+    "File name"};
+
+const WindowTexts kGerman = {
+    "&Datei",
+    "&Hilfe",
+    "&Sprache wählen",
+    "&Beenden",
+    "&Hilfedatei anzeigen",
+    "Zur Orvane-&Website",
+    "Ü&ber...",
+    "Schritt 1",
+    "Schritt 2",
+    "Dieses Programm exportiert den Inhalt eines Ordners in eine gewöhnliche *.txt-Datei. Bitte "
+    "wählen Sie zuerst den Ordner, den Sie exportieren möchten.",
+    "Dateien aus &Unterordnern",
+    "Dateiliste &einlesen",
+    "Inhalt des Ordners:",
+    "Klicken Sie jetzt auf „Optionen“, um die Ausgabe einzustellen und weitere Optionen zu "
+    "erreichen, oder gleich auf „*.txt speichern!“, um Ihre Liste zu speichern.",
+    "&Optionen",
+    "*.txt &speichern!",
+    "Dateiname"};
+
+class MainWindow : public ::testing::Test {
+protected:
+    // Opens the window the way the program does and runs `whileOpen` in it;
+    // the window is then ended with Escape unless `whileOpen` ended it.
+    int open(const std::function<void()>& whileOpen = [] {}) {
+        return runModal(dlg, [&] {
+            whileOpen();
+            if (dlg.isVisible()) {
+                QTest::keyClick(&dlg, Qt::Key_Escape);
+            }
+        });
+    }
+
+    ProgramFolder folder;
+    RecordingShell shell;
+    CExportDlg dlg{shell};
+};
+
+TEST_F(MainWindow, ShowsEveryEnglishTextAfterTheStart) {
+    open([&] { expectTexts(textsOf(dlg), kEnglish); });
+    EXPECT_EQ(dlg.windowTitle(), "Orvane Zentory");
+    EXPECT_TRUE(shell.fileErrors.empty());
+}
+
+TEST_F(MainWindow, ShowsEveryGermanTextAfterTheStartButKeepsItsCaption) {
+    folder.setLanguage("[1031]");
+    open([&] { expectTexts(textsOf(dlg), kGerman); });
+    EXPECT_EQ(dlg.windowTitle(), "Orvane Zentory");
+    // The hidden OK and Cancel buttons keep their template texts.
+    EXPECT_EQ(dlg.DlgItem<QPushButton>(1)->text(), "OK");
+    EXPECT_EQ(dlg.DlgItem<QPushButton>(2)->text(), "Abbrechen");
+}
+
+TEST_F(MainWindow, GivesTheOptionsDialogItsCaptionsAndDefaults) {
+    folder.setLanguage("[1031]");
+    open();
+    const auto& options = dlg.m_optionsDlg;
+    EXPECT_EQ(options.m_strGroupText, "Optionen");
+    EXPECT_EQ(options.m_strFullPathText,
+              "&Vollständigen Pfad jeder Datei in die TXT-Datei schreiben");
+    EXPECT_EQ(options.m_strExtensionsText, "Dateinamen mit Erweiterung zeigen (*.exe, *.jpg usw.)");
+    EXPECT_EQ(options.m_strDateTimeText, "&Datum und Uhrzeit in die *.txt-Datei schreiben");
+    EXPECT_EQ(options.m_strOpenAfterSavingText, "*.txt-Datei nach dem Speichern ö&ffnen");
+    EXPECT_EQ(options.m_strCancelText, "Abbrechen");
+    EXPECT_EQ(options.m_bShowExtensions, 1);
+    EXPECT_EQ(options.m_bShowDateTime, 1);
+    EXPECT_EQ(options.m_bOpenAfterSaving, 1);
+    EXPECT_EQ(options.m_bShowFullPath, 0);
+}
+
+TEST_F(MainWindow, PreparesTheListViewWithOneColouredColumn) {
+    open([&] {
+        EXPECT_EQ(dlg.m_listFiles->model()->columnCount(), 1);
+        EXPECT_EQ(dlg.m_listFiles->header()->sectionSize(0), 400);
+        EXPECT_FALSE(dlg.m_listFiles->header()->isHidden());
+        const QPalette palette = dlg.m_listFiles->viewport()->palette();
+        EXPECT_EQ(palette.color(QPalette::Base), QColor(240, 255, 240));
+        EXPECT_EQ(palette.color(QPalette::Text), QColor(20, 20, 255));
+        // What is painted, not only what is set.
+        const QImage shot = dlg.m_listFiles->viewport()->grab().toImage();
+        EXPECT_EQ(shot.pixelColor(shot.width() / 2, shot.height() - 3), QColor(240, 255, 240));
+    });
+}
+
+TEST_F(MainWindow, StartsWithTheFocusOnTheSubFolderBoxAndTheWindowIcon) {
+    open([&] {
+        EXPECT_EQ(QApplication::focusWidget(), dlg.m_chkSubFolders);
+        EXPECT_FALSE(dlg.windowIcon().isNull());
+        EXPECT_FALSE(dlg.windowIcon().pixmap(16, 16).isNull());
+        EXPECT_FALSE(dlg.windowIcon().pixmap(32, 32).isNull());
+    });
+}
+
+TEST_F(MainWindow, SecondInitialisationTakesTheNewLanguageAndResetsWhatItOwns) {
+    open([&] {
+        // As after a read of /data with sub-folders: label, box and two files.
+        dlg.m_strFolderLabel = "/data/...";
+        dlg.m_bSubFolders = 1;
+        dlg.UpdateData(false);
+        dlg.m_fileList.append("/data", "a.txt");
+        dlg.m_fileList.append("/data/sub", "b.txt");
+        dlg.m_listModel.reset();
+        // Then a click on the box and changed options.
+        dlg.m_chkSubFolders->click();
+        dlg.m_optionsDlg.m_bShowExtensions = 0;
+        dlg.m_optionsDlg.m_bShowDateTime = 0;
+        dlg.m_optionsDlg.m_bOpenAfterSaving = 0;
+        dlg.m_optionsDlg.m_bShowFullPath = 1;
+
+        folder.setLanguage("[1031]");
+        EXPECT_TRUE(dlg.OnInitDialog());
+
+        expectTexts(textsOf(dlg), kGerman);
+        EXPECT_EQ(dlg.m_strFolderLabel, "Inhalt des Ordners:");
+        EXPECT_TRUE(dlg.m_chkSubFolders->isChecked()) << "the click after the read is undone";
+        EXPECT_EQ(dlg.m_optionsDlg.m_bShowExtensions, 1);
+        EXPECT_EQ(dlg.m_optionsDlg.m_bShowDateTime, 1);
+        EXPECT_EQ(dlg.m_optionsDlg.m_bOpenAfterSaving, 1);
+        EXPECT_EQ(dlg.m_optionsDlg.m_bShowFullPath, 1);
+        EXPECT_EQ(dlg.m_optionsDlg.m_strCancelText, "Abbrechen");
+
+        const QAbstractItemModel* model = dlg.m_listFiles->model();
+        EXPECT_EQ(model->columnCount(), 1);
+        EXPECT_EQ(dlg.m_listFiles->header()->sectionSize(0), 400);
+        ASSERT_EQ(model->rowCount(), 2);
+        EXPECT_EQ(model->index(0, 0).data().toString(), "a.txt");
+        EXPECT_EQ(model->index(1, 0).data().toString(), "b.txt");
+        EXPECT_EQ(dlg.m_fileList.size(), 2u);
+        EXPECT_EQ(dlg.m_fileList.path(1), "/data/sub/b.txt");
+
+        // The menu keeps its items and commands.
+        EXPECT_EQ(dlg.GetMenu()->actions().size(), 2);
+        EXPECT_EQ(dlg.GetSubMenu(0)->actions().size(), 3);
+        EXPECT_EQ(dlg.GetSubMenu(1)->actions().size(), 4);
+    });
+}
+
+// A start that cannot read one of its files.
+class MainWindowStartFailure : public MainWindow,
+                               public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MainWindowStartFailure, ShowsTheFileErrorAndOpensWithTheTemplateTexts) {
+    folder.remove(GetParam());
+    bool opened = false;
+    open([&] {
+        opened = dlg.isVisible();
+        EXPECT_EQ(dlg.GetSubMenu(0)->title(), "&File");
+        EXPECT_EQ(dlg.MenuCommand(32777)->text(), "&About...");
+        EXPECT_EQ(dlg.m_grpStep1->title(), "Step 1");
+        EXPECT_EQ(dlg.m_btnReadList->text(), "&Read File List");
+        EXPECT_EQ(dlg.m_chkSubFolders->text(), "Include files from s&ub folders");
+        // The statics show their members, which nothing has filled.
+        EXPECT_EQ(dlg.DlgItem<QLabel>(1006)->text(), "");
+        EXPECT_EQ(dlg.m_listFiles->model()->columnCount(), 0);
+    });
+    EXPECT_TRUE(opened);
+    ASSERT_EQ(shell.fileErrors.size(), 1u);
+    EXPECT_EQ(shell.fileErrors[0].path(), folder.file(GetParam()));
+    EXPECT_EQ(shell.fileErrors[0].reason(), "No such file or directory");
+    EXPECT_EQ(dlg.m_optionsDlg.m_bShowExtensions, 0);
+    EXPECT_EQ(dlg.m_optionsDlg.m_bShowDateTime, 0);
+    EXPECT_EQ(dlg.m_optionsDlg.m_bOpenAfterSaving, 0);
+    EXPECT_EQ(dlg.m_optionsDlg.m_bShowFullPath, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(MissingFile, MainWindowStartFailure,
+                         ::testing::Values("zentorytrl.ini", "config.ini"));
+
+// Enter ends the window through the hidden OK button wherever the focus is,
+// except on a push button, which Enter presses.
+TEST_F(MainWindow, EnterOnTheListViewEndsWithOk) {
+    const int result = open([&] {
+        dlg.m_listFiles->setFocus();
+        QTest::keyClick(dlg.m_listFiles, Qt::Key_Return);
+    });
+    EXPECT_EQ(result, ui::IDOK);
+}
+
+TEST_F(MainWindow, EnterOnTheCheckBoxEndsWithOkAndReadsTheBox) {
+    const int result = open([&] {
+        EXPECT_EQ(QApplication::focusWidget(), dlg.m_chkSubFolders);
+        QTest::keyClick(dlg.m_chkSubFolders, Qt::Key_Space);
+        QTest::keyClick(dlg.m_chkSubFolders, Qt::Key_Enter, Qt::KeypadModifier);
+    });
+    EXPECT_EQ(result, ui::IDOK);
+    EXPECT_EQ(dlg.m_bSubFolders, 1);
+}
+
+TEST_F(MainWindow, EnterOnAPushButtonPressesThatButton) {
+    bool optionsOpened = false;
+    const int result = open([&] {
+        zentory::test::whenModalOpens([&](QWidget* options) {
+            optionsOpened = options == &dlg.m_optionsDlg;
+            QTest::keyClick(options, Qt::Key_Escape);
+        });
+        dlg.m_btnOptions->setFocus();
+        QTest::keyClick(dlg.m_btnOptions, Qt::Key_Return);
+        EXPECT_TRUE(dlg.isVisible());
+    });
+    EXPECT_TRUE(optionsOpened);
+    EXPECT_EQ(result, ui::IDCANCEL);
+}
+
+TEST_F(MainWindow, EscapeAndTheCloseBoxEndWithCancel) {
+    EXPECT_EQ(open([&] { QTest::keyClick(dlg.m_listFiles, Qt::Key_Escape); }), ui::IDCANCEL);
+    EXPECT_EQ(open([&] { dlg.close(); }), ui::IDCANCEL);
+    EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST_F(MainWindow, ExitEndsWithOk) {
+    EXPECT_EQ(open([&] { dlg.MenuCommand(32771)->trigger(); }), ui::IDOK);
+}
+
+} // namespace

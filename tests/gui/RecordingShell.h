@@ -1,0 +1,53 @@
+#pragma once
+// A Shell that shows nothing: it records every request and answers the folder
+// browser and the save dialog with scripted replies.
+
+#include "ui/Shell.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zentory::test {
+
+class RecordingShell : public ui::Shell {
+public:
+    struct Message {
+        std::string text;
+        std::string caption;
+    };
+    struct SaveRequest {
+        std::string proposedName;
+        std::string filter;
+        std::string defaultExt;
+    };
+
+    std::optional<std::string> browseForFolder(const std::string& title) override {
+        browseTitles.push_back(title);
+        return folderAnswer;
+    }
+    std::optional<std::string> askSaveFileName(const std::string& proposedName,
+                                               const std::string& filter,
+                                               const std::string& defaultExt) override {
+        saveRequests.push_back({proposedName, filter, defaultExt});
+        return saveAnswer;
+    }
+    void messageBox(const std::string& text, const std::string& caption) override {
+        messages.push_back({text, caption});
+    }
+    void fileErrorBox(const platform::FileError& error) override { fileErrors.push_back(error); }
+    void open(const std::string& fileOrAddress) override { opened.push_back(fileOrAddress); }
+
+    // Scripted answers.
+    std::optional<std::string> folderAnswer;
+    std::optional<std::string> saveAnswer;
+
+    // What was asked, in order.
+    std::vector<std::string> browseTitles;
+    std::vector<SaveRequest> saveRequests;
+    std::vector<Message> messages;
+    std::vector<platform::FileError> fileErrors;
+    std::vector<std::string> opened;
+};
+
+} // namespace zentory::test
