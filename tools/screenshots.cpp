@@ -1,0 +1,96 @@
+// zentory-screenshots: renders the main window, the options dialog, the
+// language dialog and the About box to PNG files, once per shipped language,
+// through the real dialogs. Run it without a display:
+//   QT_QPA_PLATFORM=offscreen zentory-screenshots OUTPUT-FOLDER
+
+#include "app/AboutDlg.h"
+#include "app/ExportDlg.h"
+#include "i18n/LanguageList.h"
+#include "platform/ExecutablePath.h"
+#include "ui/QtShell.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+
+using namespace zentory;
+
+namespace {
+
+struct Language {
+    const char* tag;
+    const char* suffix;
+};
+constexpr Language kLanguages[] = {{"[1033]", "en"}, {"[1031]", "de"}, {"[1036]", "fr"}};
+
+bool saveShot(QWidget& window, const QString& path) {
+    const bool saved = window.grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+    return saved;
+}
+
+// Runs `dialog` modally and saves how it looks once it is up.
+bool shootModal(ui::TemplateDialog& dialog, const QString& path) {
+    bool saved = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        saved = saveShot(dialog, path);
+        dialog.EndDialog(ui::IDCANCEL);
+    });
+    dialog.DoModal();
+    return saved;
+}
+
+// The language dialog's frame with the languages of the translation file.
+bool shootLanguageDialog(const CExportDlg& main, const std::string& tag, const QString& path) {
+    ui::TemplateDialog dialog(134);
+    ui::setControlText(dialog.GetDlgItem(1016), main.m_translator.GetText(1));
+    auto* combo = dialog.DlgItem<QComboBox>(1017);
+    const auto languages = readLanguageList(main.m_settings);
+    for (const auto& language : languages) {
+        ui::addComboString(combo, ui::fromBytes(language.name));
+    }
+    std::string selection = selectionForTag(languages, tag);
+    ui::DataExchange(false).CBString(combo, selection);
+    return shootModal(dialog, path);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(outDir);
+
+    // The language is chosen through a copy of the settings beside the program.
+    QTemporaryDir work;
+    const QString exeFolder = QString::fromStdString(platform::executableFolder());
+    for (const char* name : {"config.ini", "zentorytrl.ini"}) {
+        if (!QFile::copy(exeFolder + '/' + name, work.filePath(name))) {
+            std::fprintf(stderr, "zentory-screenshots: %s is missing beside the program\n", name);
+            return 1;
+        }
+    }
+    platform::setExecutableFolderForTesting(work.path().toStdString());
+
+    bool ok = true;
+    ui::QtShell shell;
+    for (const auto& language : kLanguages) {
+        CSettingsStore().WriteSetting("Language", language.tag);
+        const QString suffix = QString::fromLatin1(language.suffix);
+        CExportDlg main(shell);
+        main.OnInitDialog();
+        main.show();
+        ok = saveShot(main, outDir + "/main-" + suffix + ".png") && ok;
+        ok = shootModal(main.m_optionsDlg, outDir + "/options-" + suffix + ".png") && ok;
+        ok = shootLanguageDialog(main, language.tag, outDir + "/language-" + suffix + ".png") && ok;
+        CAboutDlg about(&main);
+        ok = shootModal(about, outDir + "/about-" + suffix + ".png") && ok;
+    }
+    return ok ? 0 : 1;
+}
