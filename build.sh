@@ -22,11 +22,14 @@ setup() {
     fi
 }
 
-# Runs every fuzz target for a bounded time from its seed corpus; any finding fails.
+# Runs every fuzz target for a bounded time from its seed corpus; any finding
+# fails. The targets share four minutes unless ZENTORY_FUZZ_SECONDS sets the
+# time of each.
 fuzz() {
-    local seconds=${ZENTORY_FUZZ_SECONDS:-40} out=build/fuzz
+    local out=build/fuzz targets=(build/fuzz/tests/fuzz/fuzz_*)
+    local seconds=${ZENTORY_FUZZ_SECONDS:-$((240 / ${#targets[@]}))}
     mkdir -p "$out/artifacts"
-    for target in "$out"/tests/fuzz/fuzz_*; do
+    for target in "${targets[@]}"; do
         local name
         name=$(basename "$target")
         mkdir -p "$out/corpus/$name"
