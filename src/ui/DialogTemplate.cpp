@@ -174,9 +174,11 @@ QWidget* createComboBox(const ControlTemplate& c, QWidget* parent) {
     auto* combo = new QComboBox(parent);
     combo->setEditable(c.has("CBS_DROPDOWN"));
     combo->setInsertPolicy(QComboBox::NoInsert);
-    // The field keeps what is typed: no completion from the list, whose
-    // matching ignores letter case.
-    combo->setCompleter(nullptr);
+    if (combo->isEditable()) {
+        // The field keeps what is typed: no completion from the list, whose
+        // matching ignores letter case.
+        combo->setCompleter(nullptr);
+    }
     combo->setProperty(kSortedProperty, c.has("CBS_SORT"));
     return combo;
 }
