@@ -1,6 +1,10 @@
 #include "app/ExportDlg.h"
 
 #include "app/AboutDlg.h"
+#include "export/TextExport.h"
+#include "i18n/LanguageDlg.h"
+#include "listing/FolderPath.h"
+#include "listing/FolderScan.h"
 #include "platform/FileError.h"
 
 #include <QAction>
@@ -41,6 +45,19 @@ constexpr MenuText kMenuTexts[] = {
 // Drop-down menu titles by position: "File", "Help".
 constexpr int kPopupTitleKeys[] = {200, 245};
 
+// What the save dialog offers.
+constexpr const char* kSaveFilter = "TXT files (*.txt)|*.txt||";
+constexpr const char* kSaveDefaultExt = "txt";
+
+// The busy cursor for as long as the object lives, however the scope is left.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
 } // namespace
 
 CExportDlg::CExportDlg(ui::Shell& shell, QWidget* pParent)
@@ -56,6 +73,9 @@ CExportDlg::CExportDlg(ui::Shell& shell, QWidget* pParent)
     m_listFiles->setModel(&m_listModel);
     // The options dialog has no parent of its own; the main window owns it while it runs.
     m_optionsDlg.setParent(this, m_optionsDlg.windowFlags());
+    // The statics' members start with the template's texts, so that a start
+    // which cannot load the catalogue still shows them.
+    UpdateData(true);
     ConnectCommands();
 }
 
@@ -175,11 +195,73 @@ void CExportDlg::PrepareListView() {
     m_listFiles->header()->resizeSection(0, kListColumnWidth);
 }
 
-void CExportDlg::OnReadFileList() {}
+void CExportDlg::OnReadFileList() {
+    std::string folder;
+    if (auto chosen = m_shell.browseForFolder(m_translator.GetText(32))) {
+        folder = std::move(*chosen);
+    }
+    UpdateData(true);
+    m_strFolderLabel = folder.empty() ? std::string() : FolderLabel(folder);
+    UpdateData(false);
+    // The label shows the choice now, not only once the walk is over.
+    DlgItem<QWidget>(1006)->repaint();
 
-void CExportDlg::OnSaveTxtFile() {}
+    BusyCursor busy;
+    m_listModel.RemoveAll();
+    m_fileList.clear();
+    m_strChosenFolder = folder;
+    if (!folder.empty()) {
+        ScanFolder(folder);
+    }
+    m_listModel.reset();
+    UpdateData(false);
+}
 
-void CExportDlg::OnLanguageSelection() {}
+void CExportDlg::ScanFolder(const std::string& folder) {
+    // A folder that cannot be read contributes nothing, and nothing is reported.
+    m_fileList = ::zentory::ScanFolder(folder, m_bSubFolders != 0).files;
+}
+
+void CExportDlg::OnSaveTxtFile() {
+    const std::string caption = m_translator.GetText(5);
+    if (m_listModel.rowCount() == 0) {
+        m_shell.messageBox(m_translator.GetText(34), caption);
+        return;
+    }
+    const auto path =
+        m_shell.askSaveFileName(m_translator.GetText(36), kSaveFilter, kSaveDefaultExt);
+    if (!path) {
+        return;
+    }
+    ExportOptions options;
+    options.showFullPath = m_optionsDlg.m_bShowFullPath == 1;
+    options.showExtensions = m_optionsDlg.m_bShowExtensions == 1;
+    options.showDateTime = m_optionsDlg.m_bShowDateTime == 1;
+    const std::string stamp = options.showDateTime ? CSettingsStore::GetTimeStamp() : "";
+    {
+        BusyCursor busy;
+        // The folder of the last read, whatever the label shows since.
+        WriteExport(*path, m_strChosenFolder, m_fileList, options, m_translator.GetText(38),
+                    m_translator.GetText(40), stamp);
+    }
+    m_shell.messageBox(m_translator.GetText(42), caption);
+    if (m_optionsDlg.m_bOpenAfterSaving == 1) {
+        m_shell.open(*path);
+    }
+}
+
+void CExportDlg::OnLanguageSelection() {
+    const std::string oldTag = m_settings.ReadSetting("Language");
+    CLanguageDlg dlg(m_shell, this);
+    dlg.m_strLanguageTag = oldTag;
+    dlg.m_strGroupCaption = m_translator.GetText(1);
+    dlg.DoModal();
+    if (dlg.m_strLanguageTag == oldTag) {
+        return;
+    }
+    m_settings.WriteSetting("Language", dlg.m_strLanguageTag);
+    OnInitDialog();
+}
 
 void CExportDlg::OnAbout() {
     // Constructed without a parent of its own; the main window owns it while it runs.

@@ -66,6 +66,10 @@ public:
     int m_bSubFolders = 0;
     std::string m_strIntro;
     std::string m_strStep2Hint;
+    // The folder of the last read, as the browser gave it; empty when none was
+    // chosen. The export names this folder; the label above the list shows it
+    // only until a change of language puts the caption back.
+    std::string m_strChosenFolder;
     QIcon m_hIcon;
     // The list view's model over m_fileList; reset() it after the list changed.
     FileListModel m_listModel;
@@ -77,6 +81,9 @@ protected:
     bool StartDialog() override;
 
 private:
+    // Replaces the file list by the files of `folder`, and of its sub-folders
+    // when m_bSubFolders is set, in ascending byte order.
+    void ScanFolder(const std::string& folder);
     void ApplyMenuTexts();
     void ApplyControlTexts();
     void ApplyOptionsTexts();

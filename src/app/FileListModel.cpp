@@ -68,4 +68,10 @@ void FileListModel::reset() {
     endResetModel();
 }
 
+void FileListModel::RemoveAll() {
+    beginResetModel();
+    m_rows = 0;
+    endResetModel();
+}
+
 } // namespace zentory

@@ -8,7 +8,9 @@
 #include "ui/TemplateDialog.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -16,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace zentory::test {
@@ -41,8 +44,51 @@ public:
     std::string file(const char* name) const { return m_dir.filePath(name).toStdString(); }
     void setLanguage(const std::string& tag) { CSettingsStore().WriteSetting("Language", tag); }
     void remove(const char* name) { QFile::remove(m_dir.filePath(name)); }
-    void writeConfig(const QByteArray& bytes) {
-        QFile f(m_dir.filePath("config.ini"));
+    void writeConfig(const QByteArray& bytes) { writeFile("config.ini", bytes); }
+    void writeFile(const char* name, const QByteArray& bytes) {
+        QFile f(m_dir.filePath(name));
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(bytes);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The bytes of the file at `path`; empty when it cannot be read.
+inline QByteArray readBytes(const std::string& path) {
+    QFile f(QString::fromStdString(path));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The names in `folder`, hidden ones included, sorted.
+inline QStringList namesIn(const std::string& folder) {
+    return QDir(QString::fromStdString(folder))
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                   QDir::Name);
+}
+
+// A temporary folder holding files at the given paths below it.
+class TreeFolder {
+public:
+    explicit TreeFolder(std::initializer_list<const char*> files = {}) {
+        for (const char* file : files) {
+            add(file);
+        }
+    }
+    // The folder's path, without a trailing separator.
+    std::string path() const { return m_dir.path().toStdString(); }
+    std::string operator/(const std::string& below) const { return path() + '/' + below; }
+    // Makes the file `below` (and the folders on its way) holding `bytes`; a
+    // path ending in "/" makes a folder.
+    void add(const std::string& below, const QByteArray& bytes = {}) {
+        const QString file = m_dir.filePath(QString::fromStdString(below));
+        if (below.ends_with('/')) {
+            QDir().mkpath(file);
+            return;
+        }
+        QDir().mkpath(QFileInfo(file).path());
+        QFile f(file);
         f.open(QIODevice::WriteOnly | QIODevice::Truncate);
         f.write(bytes);
     }

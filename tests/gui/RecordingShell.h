@@ -24,19 +24,28 @@ public:
 
     std::optional<std::string> browseForFolder(const std::string& title) override {
         browseTitles.push_back(title);
+        calls.push_back("browse");
         return folderAnswer;
     }
     std::optional<std::string> askSaveFileName(const std::string& proposedName,
                                                const std::string& filter,
                                                const std::string& defaultExt) override {
         saveRequests.push_back({proposedName, filter, defaultExt});
+        calls.push_back("save");
         return saveAnswer;
     }
     void messageBox(const std::string& text, const std::string& caption) override {
         messages.push_back({text, caption});
+        calls.push_back("message " + text);
     }
-    void fileErrorBox(const platform::FileError& error) override { fileErrors.push_back(error); }
-    void open(const std::string& fileOrAddress) override { opened.push_back(fileOrAddress); }
+    void fileErrorBox(const platform::FileError& error) override {
+        fileErrors.push_back(error);
+        calls.push_back("file error " + error.path());
+    }
+    void open(const std::string& fileOrAddress) override {
+        opened.push_back(fileOrAddress);
+        calls.push_back("open " + fileOrAddress);
+    }
 
     // Scripted answers.
     std::optional<std::string> folderAnswer;
@@ -48,6 +57,10 @@ public:
     std::vector<Message> messages;
     std::vector<platform::FileError> fileErrors;
     std::vector<std::string> opened;
+    // Every request in the order they came: "browse", "save", "message TEXT",
+    // "file error PATH", "open PATH". A box returns once it was closed, so what
+    // follows it came after the person closed it.
+    std::vector<std::string> calls;
 };
 
 } // namespace zentory::test

@@ -1,0 +1,270 @@
+// The language dialog on its own (the list, the preselection, the mapping of
+// the confirmed text back to a tag) and the window's language command.
+
+#include "app/ExportDlg.h"
+#include "i18n/LanguageDlg.h"
+
+#include "GuiTestSupport.h"
+#include "RecordingShell.h"
+#include "WindowTexts.h"
+
+#include "export/TextExport.h"
+#include "listing/FolderScan.h"
+#include "platform/Clock.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+using zentory::CExportDlg;
+using zentory::CLanguageDlg;
+using zentory::test::expectTexts;
+using zentory::test::kEnglish;
+using zentory::test::kGerman;
+using zentory::test::ProgramFolder;
+using zentory::test::readBytes;
+using zentory::test::RecordingShell;
+using zentory::test::runModal;
+using zentory::test::textsOf;
+using zentory::test::TreeFolder;
+using zentory::test::whenModalOpens;
+namespace ui = zentory::ui;
+
+namespace {
+
+QStringList itemsOf(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) {
+        items << combo->itemText(i);
+    }
+    return items;
+}
+
+class LanguageDialog : public ::testing::Test {
+protected:
+    // Runs the dialog with the stored tag `tag`; `whileOpen` gets its combo box.
+    int run(const std::string& tag, const std::function<void(QComboBox*)>& whileOpen) {
+        dlg.m_strLanguageTag = tag;
+        dlg.m_strGroupCaption = "Please select your language";
+        return runModal(dlg, [&] { whileOpen(dlg.m_comboLanguages); });
+    }
+    void pressOk() { QTest::keyClick(dlg.m_comboLanguages, Qt::Key_Return); }
+
+    ProgramFolder program;
+    RecordingShell shell;
+    CLanguageDlg dlg{shell};
+};
+
+TEST_F(LanguageDialog, ListsTheLanguagesSortedAndPreselectsTheStoredOne) {
+    const int result = run("[1031]", [&](QComboBox* combo) {
+        EXPECT_EQ(itemsOf(combo), QStringList({"Deutsch", "English", "Français"}));
+        EXPECT_EQ(combo->currentIndex(), 0);
+        EXPECT_EQ(combo->currentText(), "Deutsch");
+        EXPECT_EQ(dlg.m_groupLanguages->title(), "Please select your language");
+        EXPECT_EQ(dlg.windowTitle(), "Language Selection");
+        pressOk();
+    });
+    EXPECT_EQ(result, ui::IDOK);
+    EXPECT_EQ(dlg.m_strLanguageTag, "[1031]");
+}
+
+TEST_F(LanguageDialog, OkMapsTheChosenNameToItsTag) {
+    run("[1033]", [&](QComboBox* combo) {
+        combo->setCurrentIndex(combo->findText("Français"));
+        pressOk();
+    });
+    EXPECT_EQ(dlg.m_strLanguageTag, "[1036]");
+}
+
+TEST_F(LanguageDialog, AStoredTagThatIsNotListedShowsTheSystemDefaultText) {
+    run("[----]", [&](QComboBox* combo) {
+        EXPECT_EQ(combo->currentIndex(), -1);
+        EXPECT_EQ(combo->currentText(), "System default language");
+        pressOk();
+    });
+    EXPECT_EQ(dlg.m_strLanguageTag, "[----]");
+}
+
+TEST_F(LanguageDialog, ANameTypedInOtherLetterCaseChangesNothing) {
+    const int result = run("[1033]", [&](QComboBox* combo) {
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo->lineEdit(), "deutsch");
+        EXPECT_EQ(combo->currentText(), "deutsch");
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    });
+    EXPECT_EQ(result, ui::IDOK);
+    EXPECT_EQ(dlg.m_strLanguageTag, "[1033]");
+}
+
+TEST_F(LanguageDialog, EscapeAndTheCloseBoxChangeNothing) {
+    const int escaped = run("[1033]", [&](QComboBox* combo) {
+        combo->setCurrentIndex(combo->findText("Deutsch"));
+        QTest::keyClick(combo, Qt::Key_Escape);
+    });
+    EXPECT_EQ(escaped, ui::IDCANCEL);
+    EXPECT_EQ(dlg.m_strLanguageTag, "[1033]");
+    const int closed = run("[1033]", [&](QComboBox* combo) {
+        combo->setCurrentIndex(combo->findText("Deutsch"));
+        dlg.close();
+    });
+    EXPECT_EQ(closed, ui::IDCANCEL);
+    EXPECT_EQ(dlg.m_strLanguageTag, "[1033]");
+}
+
+TEST_F(LanguageDialog, OfTwoLanguagesWithOneNameTheLaterOneIsStored) {
+    program.writeFile("zentorytrl.ini", "[0001]\r\n00001 x\r\n00002 Same\r\n[EOL]\r\n"
+                                        "[0002]\r\n00001 x\r\n00002 Same\r\n[EOL]\r\n");
+    run("[0001]", [&](QComboBox* combo) {
+        EXPECT_EQ(itemsOf(combo), QStringList({"Same", "Same"}));
+        pressOk();
+    });
+    EXPECT_EQ(dlg.m_strLanguageTag, "[0002]");
+}
+
+TEST_F(LanguageDialog, AMissingTranslationFileIsReportedAndLeavesTheListEmpty) {
+    program.remove("zentorytrl.ini");
+    run("[1033]", [&](QComboBox* combo) {
+        EXPECT_EQ(combo->count(), 0);
+        EXPECT_EQ(combo->currentText(), "");
+        EXPECT_EQ(dlg.m_groupLanguages->title(), "Please select your language");
+        pressOk();
+    });
+    ASSERT_EQ(shell.fileErrors.size(), 1u);
+    EXPECT_EQ(shell.fileErrors[0].path(), program.file("zentorytrl.ini"));
+    EXPECT_EQ(dlg.m_strLanguageTag, "[1033]");
+}
+
+// The File menu's command on the open window.
+class LanguageSelection : public ::testing::Test {
+protected:
+    LanguageSelection() { zentory::platform::setClockForTesting({{2008, 1, 3, 9, 5}}); }
+    ~LanguageSelection() override { zentory::platform::setClockForTesting(std::nullopt); }
+
+    void open(const std::function<void()>& whileOpen) {
+        runModal(dlg, [&] {
+            whileOpen();
+            QTest::keyClick(&dlg, Qt::Key_Escape);
+        });
+    }
+    // Runs the command; `inDialog` acts in the language dialog and ends it.
+    void selectLanguage(const std::function<void(QComboBox*)>& inDialog) {
+        whenModalOpens([inDialog](QWidget* modal) {
+            auto* combo = modal->findChild<QComboBox*>();
+            ASSERT_NE(combo, nullptr);
+            inDialog(combo);
+        });
+        dlg.MenuCommand(32778)->trigger();
+    }
+    void choose(const char* name) {
+        selectLanguage([name](QComboBox* combo) {
+            combo->setCurrentIndex(combo->findText(QString::fromUtf8(name)));
+            QTest::keyClick(combo, Qt::Key_Return);
+        });
+    }
+    std::string storedLanguage() const { return zentory::CSettingsStore().ReadSetting("Language"); }
+    void readTree() {
+        shell.folderAnswer = tree.path();
+        dlg.m_chkSubFolders->setChecked(true);
+        dlg.m_btnReadList->click();
+    }
+    QByteArray exportTo(const std::string& path) {
+        shell.saveAnswer = path;
+        dlg.m_btnSave->click();
+        return readBytes(path);
+    }
+    QByteArray composed(const char* text38, const char* text40) const {
+        const auto files = zentory::ScanFolder(tree.path(), true).files;
+        return QByteArray::fromStdString(zentory::ComposeExport(
+            tree.path(), files, zentory::ExportOptions{}, text38, text40, "200801030905"));
+    }
+
+    ProgramFolder program;
+    TreeFolder tree{"a.txt", "img/logo.png"};
+    TreeFolder out;
+    RecordingShell shell;
+    CExportDlg dlg{shell};
+};
+
+TEST_F(LanguageSelection, ToGermanAndBackChangesEveryTextAndKeepsTheList) {
+    open([&] {
+        readTree();
+        dlg.m_optionsDlg.m_bShowExtensions = 0;
+        dlg.m_optionsDlg.m_bShowDateTime = 0;
+        dlg.m_optionsDlg.m_bOpenAfterSaving = 0;
+        dlg.m_optionsDlg.m_bShowFullPath = 1;
+
+        choose("Deutsch");
+        expectTexts(textsOf(dlg), kGerman);
+        EXPECT_EQ(dlg.m_optionsDlg.m_strGroupText, "Optionen");
+        EXPECT_EQ(dlg.m_optionsDlg.m_bShowExtensions, 1);
+        EXPECT_EQ(dlg.m_optionsDlg.m_bShowDateTime, 1);
+        EXPECT_EQ(dlg.m_optionsDlg.m_bOpenAfterSaving, 1);
+        EXPECT_EQ(dlg.m_optionsDlg.m_bShowFullPath, 1) << "full path keeps its value";
+        EXPECT_EQ(dlg.m_listFiles->model()->rowCount(), 2);
+        EXPECT_EQ(dlg.m_listFiles->model()->index(1, 0).data().toString(), "logo.png");
+
+        // The export still names the folder read, not the label's caption.
+        dlg.m_optionsDlg.m_bShowFullPath = 0;
+        EXPECT_EQ(exportTo(out / "de.txt"), composed("Inhalt von", "Ordner"));
+
+        choose("English");
+        expectTexts(textsOf(dlg), kEnglish);
+        EXPECT_EQ(exportTo(out / "en.txt"), composed("Contents of", "Folder"));
+    });
+    EXPECT_EQ(storedLanguage(), "[1033]");
+    EXPECT_TRUE(shell.fileErrors.empty());
+    EXPECT_EQ(shell.messages.back().text, "The file list has been saved.");
+}
+
+TEST_F(LanguageSelection, ConfirmingTheStoredLanguageWritesNothing) {
+    const QByteArray config = readBytes(program.file("config.ini"));
+    open([&] {
+        dlg.m_optionsDlg.m_bShowDateTime = 0;
+        choose("English");
+        EXPECT_EQ(dlg.m_optionsDlg.m_bShowDateTime, 0) << "the window was not set up again";
+    });
+    EXPECT_EQ(readBytes(program.file("config.ini")), config);
+}
+
+TEST_F(LanguageSelection, EscapeChangesNothing) {
+    const QByteArray config = readBytes(program.file("config.ini"));
+    open([&] {
+        selectLanguage([](QComboBox* combo) {
+            combo->setCurrentIndex(combo->findText("Deutsch"));
+            QTest::keyClick(combo, Qt::Key_Escape);
+        });
+        expectTexts(textsOf(dlg), kEnglish);
+    });
+    EXPECT_EQ(readBytes(program.file("config.ini")), config);
+}
+
+TEST_F(LanguageSelection, ANameTypedInOtherLetterCaseChangesNothing) {
+    const QByteArray config = readBytes(program.file("config.ini"));
+    open([&] {
+        selectLanguage([](QComboBox* combo) {
+            combo->lineEdit()->selectAll();
+            QTest::keyClicks(combo->lineEdit(), "DEUTSCH");
+            QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+        });
+        expectTexts(textsOf(dlg), kEnglish);
+    });
+    EXPECT_EQ(readBytes(program.file("config.ini")), config);
+}
+
+TEST_F(LanguageSelection, TheDialogShowsTheCaptionOfTheCurrentLanguage) {
+    program.setLanguage("[1031]");
+    QString caption, selected;
+    open([&] {
+        selectLanguage([&](QComboBox* combo) {
+            caption = combo->window()->findChild<QGroupBox*>()->title();
+            selected = combo->currentText();
+            QTest::keyClick(combo, Qt::Key_Escape);
+        });
+    });
+    EXPECT_EQ(caption, "Bitte wählen Sie Ihre Sprache");
+    EXPECT_EQ(selected, "Deutsch");
+}
+
+} // namespace

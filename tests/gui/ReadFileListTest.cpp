@@ -1,0 +1,148 @@
+// "Read File List": the folder browser, the label above the list, the check
+// box read at each press, and the names in byte order of their paths.
+
+#include "app/ExportDlg.h"
+
+#include "GuiTestSupport.h"
+#include "RecordingShell.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+using zentory::CExportDlg;
+using zentory::test::ProgramFolder;
+using zentory::test::RecordingShell;
+using zentory::test::runModal;
+using zentory::test::TreeFolder;
+
+namespace {
+
+class ReadFileList : public ::testing::Test {
+protected:
+    void open(const std::function<void()>& whileOpen) {
+        runModal(dlg, [&] {
+            whileOpen();
+            QTest::keyClick(&dlg, Qt::Key_Escape);
+        });
+    }
+    // Presses the button; the browser answers `folder`, or is cancelled.
+    void read(std::optional<std::string> folder) {
+        shell.folderAnswer = std::move(folder);
+        dlg.m_btnReadList->click();
+    }
+    QStringList shownNames() const {
+        QStringList names;
+        const QAbstractItemModel* model = dlg.m_listFiles->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            names << model->index(row, 0).data().toString();
+        }
+        return names;
+    }
+    QString label() const { return dlg.DlgItem<QLabel>(1006)->text(); }
+
+    ProgramFolder program;
+    // In byte order "B.txt" < "B/" < "Zeta.doc" < "a.txt" < "b/" < "img/".
+    TreeFolder tree{"a.txt",        "B.txt",        "B/x.txt",       "Zeta.doc",
+                    "b/c/deep.txt", "img/logo.png", "img/old/a.txt", "empty/"};
+    RecordingShell shell;
+    CExportDlg dlg{shell};
+};
+
+TEST_F(ReadFileList, WithSubFoldersListsEveryFileByNameInPathOrder) {
+    open([&] {
+        dlg.m_chkSubFolders->setChecked(true);
+        read(tree.path());
+        EXPECT_EQ(shownNames(), QStringList({"B.txt", "x.txt", "Zeta.doc", "a.txt", "deep.txt",
+                                             "logo.png", "a.txt"}));
+        EXPECT_EQ(label(), QString::fromStdString(tree.path()) + "/...");
+    });
+    EXPECT_EQ(shell.browseTitles,
+              std::vector<std::string>{"Please select the folder you want to export:"});
+    ASSERT_EQ(dlg.m_fileList.size(), 7u);
+    EXPECT_EQ(dlg.m_fileList.entry(1), tree / "B/x.txt\n");
+    EXPECT_EQ(dlg.m_fileList.entry(6), tree / "img/old/a.txt\n");
+    EXPECT_EQ(dlg.m_strChosenFolder, tree.path());
+}
+
+TEST_F(ReadFileList, WithoutSubFoldersListsOnlyTheFolderItself) {
+    open([&] {
+        read(tree.path());
+        EXPECT_EQ(shownNames(), QStringList({"B.txt", "Zeta.doc", "a.txt"}));
+    });
+}
+
+TEST_F(ReadFileList, AnEmptyFolderShowsItsLabelAndNoNames) {
+    open([&] {
+        dlg.m_chkSubFolders->setChecked(true);
+        read(tree / "empty");
+        EXPECT_EQ(label(), QString::fromStdString(tree / "empty") + "/...");
+        EXPECT_TRUE(shownNames().isEmpty());
+    });
+}
+
+TEST_F(ReadFileList, ACancelledBrowserAfterAReadEmptiesEverything) {
+    open([&] {
+        read(tree.path());
+        ASSERT_EQ(shownNames().size(), 3);
+        read(std::nullopt);
+        EXPECT_EQ(label(), "");
+        EXPECT_TRUE(shownNames().isEmpty());
+    });
+    EXPECT_TRUE(dlg.m_fileList.empty());
+    EXPECT_EQ(dlg.m_strFolderLabel, "");
+    EXPECT_EQ(dlg.m_strChosenFolder, "");
+}
+
+TEST_F(ReadFileList, AChoiceWithoutAPathCountsAsCancelled) {
+    open([&] {
+        read(tree.path());
+        read(std::string());
+        EXPECT_EQ(label(), "");
+        EXPECT_TRUE(shownNames().isEmpty());
+    });
+}
+
+TEST_F(ReadFileList, TheCheckBoxTakesEffectAtTheNextPressOnly) {
+    open([&] {
+        read(tree.path());
+        dlg.m_chkSubFolders->setChecked(true);
+        EXPECT_EQ(shownNames().size(), 3) << "ticking the box reads nothing";
+        read(tree.path());
+        EXPECT_EQ(shownNames().size(), 7);
+        dlg.m_chkSubFolders->setChecked(false);
+        read(tree.path());
+        EXPECT_EQ(shownNames().size(), 3);
+    });
+}
+
+TEST_F(ReadFileList, ShowsTheBusyCursorWhileTheListIsFilledAndRestoresIt) {
+    std::vector<Qt::CursorShape> seen;
+    auto note = [&] {
+        const QCursor* cursor = QApplication::overrideCursor();
+        seen.push_back(cursor != nullptr ? cursor->shape() : Qt::ArrowCursor);
+    };
+    QObject::connect(&dlg.m_listModel, &QAbstractItemModel::modelAboutToBeReset, note);
+    open([&] {
+        read(tree.path());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        read(std::nullopt);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    });
+    EXPECT_EQ(seen, std::vector<Qt::CursorShape>(4, Qt::WaitCursor));
+}
+
+TEST_F(ReadFileList, AFolderThatCannotBeReadListsNothingAndSaysNothing) {
+    open([&] {
+        read(tree / "missing");
+        EXPECT_EQ(label(), QString::fromStdString(tree / "missing") + "/...");
+        EXPECT_TRUE(shownNames().isEmpty());
+    });
+    EXPECT_TRUE(shell.fileErrors.empty());
+    EXPECT_TRUE(shell.messages.empty());
+}
+
+} // namespace
