@@ -1,0 +1,119 @@
+// The window under load: a tree of 200,000 files read, exported, the language
+// changed twice and exported again, each export equal to what the core
+// composes for the same folder and options.
+
+#include "app/ExportDlg.h"
+
+#include "GuiTestSupport.h"
+#include "RecordingShell.h"
+
+#include "export/TextExport.h"
+#include "listing/FolderScan.h"
+#include "platform/Clock.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using zentory::CExportDlg;
+using zentory::test::ProgramFolder;
+using zentory::test::readBytes;
+using zentory::test::RecordingShell;
+using zentory::test::runModal;
+using zentory::test::TreeFolder;
+using zentory::test::whenModalOpens;
+
+namespace {
+
+constexpr int kFolders = 400;
+constexpr int kFilesPerFolder = 500;
+
+// kFolders folders of kFilesPerFolder empty files each, the first folder being
+// the tree itself.
+void makeTree(const std::string& root) {
+    for (int d = 0; d < kFolders; ++d) {
+        std::string folder = root;
+        if (d > 0) {
+            folder += "/dir" + std::to_string(d % 20) + "/sub" + std::to_string(d);
+            std::filesystem::create_directories(folder);
+        }
+        for (int f = 0; f < kFilesPerFolder; ++f) {
+            const std::string file = folder + "/file" + std::to_string(f) + ".dat";
+            const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            ASSERT_GE(fd, 0) << file;
+            ::close(fd);
+        }
+    }
+}
+
+class WindowUnderLoad : public ::testing::Test {
+protected:
+    WindowUnderLoad() { zentory::platform::setClockForTesting({{2024, 2, 29, 23, 59}}); }
+    ~WindowUnderLoad() override { zentory::platform::setClockForTesting(std::nullopt); }
+
+    void choose(const char* name) {
+        whenModalOpens([name](QWidget* modal) {
+            auto* combo = modal->findChild<QComboBox*>();
+            combo->setCurrentIndex(combo->findText(QString::fromUtf8(name)));
+            QTest::keyClick(combo, Qt::Key_Return);
+        });
+        dlg.MenuCommand(32778)->trigger();
+    }
+    QByteArray exportTo(const std::string& path) {
+        shell.saveAnswer = path;
+        dlg.m_btnSave->click();
+        return readBytes(path);
+    }
+    std::string composed(const zentory::FileList& files, const char* text38,
+                         const char* text40) const {
+        return zentory::ComposeExport(tree.path(), files, zentory::ExportOptions{}, text38, text40,
+                                      "202402292359");
+    }
+
+    ProgramFolder program;
+    TreeFolder tree;
+    TreeFolder out;
+    RecordingShell shell;
+    CExportDlg dlg{shell};
+};
+
+TEST_F(WindowUnderLoad, ReadsExportsAndChangesLanguageTwiceOnATreeOf200000Files) {
+    makeTree(tree.path());
+    const auto files = zentory::ScanFolder(tree.path(), true).files;
+    ASSERT_EQ(files.size(), size_t{kFolders} * kFilesPerFolder);
+
+    runModal(dlg, [&] {
+        shell.folderAnswer = tree.path();
+        dlg.m_chkSubFolders->setChecked(true);
+        dlg.m_btnReadList->click();
+        EXPECT_EQ(dlg.m_listFiles->model()->rowCount(), kFolders * kFilesPerFolder);
+        // The view paints its first screenful of the long list.
+        dlg.m_listFiles->viewport()->repaint();
+
+        const QByteArray english = exportTo(out / "en.txt");
+        EXPECT_TRUE(english == QByteArray::fromStdString(composed(files, "Contents of", "Folder")));
+
+        choose("Deutsch");
+        choose("Français");
+        EXPECT_EQ(dlg.m_listFiles->model()->rowCount(), kFolders * kFilesPerFolder);
+        const QByteArray french = exportTo(out / "fr.txt");
+        EXPECT_TRUE(french == QByteArray::fromStdString(composed(files, "Contenu de", "Dossier")));
+        EXPECT_EQ(french.size(), english.size() + (kFolders - 1) - 1)
+            << "one byte less in the title, one more in each heading";
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+    });
+    EXPECT_TRUE(shell.fileErrors.empty());
+    EXPECT_EQ(shell.messages.size(), 2u);
+    EXPECT_EQ(zentory::CSettingsStore().ReadSetting("Language"), "[1036]");
+}
+
+} // namespace
