@@ -69,14 +69,17 @@ std::string CSettingsStore::ReadSetting(const std::string& key) const {
 
 void CSettingsStore::WriteSetting(const std::string& key, const std::string& value) const {
     const std::string path = SettingsPath();
-    auto lines = platform::readLines(path);
+    const std::string old = platform::readFile(path);
+    auto lines = platform::splitLines(old);
     writeSettingInLines(lines, key, value);
     std::string text;
     for (const auto& line : lines) {
         text += line;
         text += '\n';
     }
-    platform::writeText(path, text, /*durable=*/true);
+    // Reading stops at a byte 0x1A; what follows it holds no setting, but it is
+    // the person's own, so it goes back unchanged after the rewritten lines.
+    platform::writeText(path, text, /*durable=*/true, platform::unreadTail(old));
 }
 
 std::string CSettingsStore::ReadRegistryString(const std::string& valueName) const {

@@ -9,7 +9,8 @@
 //    key line of that name wins; a key line that is the last line reads as "";
 //  - a write tests every line, value lines included, replaces the line after
 //    every key line of that name, never adds a missing key, and rewrites the
-//    whole file with CR LF after every line.
+//    whole file with CR LF after every line. Bytes from a 0x1A on, which
+//    reading never sees, are written back as they were.
 
 #include <string>
 #include <vector>

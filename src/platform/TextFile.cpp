@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zentory::platform {
@@ -37,6 +38,12 @@ std::string readFile(const std::string& path) {
         throw FileError(path, "open", errno);
     }
     std::string data;
+    // Room for the whole file at once: growing by doubling would hold a large
+    // file up to three times while it is read.
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        data.reserve(static_cast<size_t>(st.st_size) + 1);
+    }
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
@@ -75,10 +82,17 @@ void appendCrLf(std::string& out, std::string_view text) {
     }
 }
 
-void writeText(const std::string& path, std::string_view text, bool durable) {
+std::string_view unreadTail(std::string_view text) {
+    const auto eof = text.find('\x1a');
+    return eof == std::string_view::npos ? std::string_view() : text.substr(eof);
+}
+
+void writeText(const std::string& path, std::string_view text, bool durable,
+               std::string_view tail) {
     std::string bytes;
-    bytes.reserve(text.size() + text.size() / 16);
+    bytes.reserve(text.size() + text.size() / 16 + tail.size());
     appendCrLf(bytes, text);
+    bytes.append(tail);
     SafeFile file(path, durable);
     file.write(bytes);
     file.commit();

@@ -19,11 +19,16 @@ std::string readFile(const std::string& path);
 // readFile, then splitLines.
 std::vector<std::string> readLines(const std::string& path);
 
+// The bytes that reading leaves out: from the first 0x1A on ("" without one).
+std::string_view unreadTail(std::string_view text);
+
 // Appends `text` to `out` with every LF written as CR LF.
 void appendCrLf(std::string& out, std::string_view text);
 
-// Writes `text` (LF line ends) to `path` as CR LF text through SafeFile.
-// `durable` asks for the data to reach the disk before the old file is replaced.
-void writeText(const std::string& path, std::string_view text, bool durable = false);
+// Writes `text` (LF line ends) to `path` as CR LF text through SafeFile, then
+// `tail` exactly as it is. `durable` asks for the data to reach the disk
+// before the old file is replaced.
+void writeText(const std::string& path, std::string_view text, bool durable = false,
+               std::string_view tail = {});
 
 } // namespace zentory::platform
