@@ -1,0 +1,230 @@
+// Writes that cannot succeed: zentory-cli aimed at a full device, a read-only
+// folder, a read-only file, a folder's name, a missing folder, a FIFO without a
+// reader, a link to a device and a full disk, and a language change on a full
+// disk. Each must fail with status 1 and one line on standard error (or the
+// file error), leave no temporary file, and leave the earlier content (and
+// every device) as it was.
+
+#include "i18n/SettingsStore.h"
+#include "platform/ExecutablePath.h"
+#include "platform/FileError.h"
+
+#include "HostileSupport.h"
+#include "SurvivalLog.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sys/mount.h>
+
+namespace fs = std::filesystem;
+using namespace zentory::test;
+
+namespace {
+
+bool isCharDevice(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+// The names in `folder` with the bytes of each file ("<folder>", "<link>",
+// "<other>" for the rest): a leftover temporary file or a changed byte shows.
+std::map<std::string, std::string> snapshot(const std::string& folder) {
+    std::map<std::string, std::string> entries;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        if (e.is_symlink()) {
+            entries[name] = "<link " + fs::read_symlink(e.path()).string() + ">";
+        } else if (e.is_directory()) {
+            entries[name] = "<folder>";
+        } else if (e.is_regular_file()) {
+            entries[name] = readBytes(e.path().string());
+        } else {
+            entries[name] = "<other>";
+        }
+    }
+    return entries;
+}
+
+// Names in /dev that a write to a device could have left: its temporary files.
+std::vector<std::string> temporaryFilesInDev() {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator("/dev")) {
+        const std::string name = e.path().filename().string();
+        if (name.ends_with(".tmp")) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+class HostileWrite : public ::testing::Test {
+protected:
+    HostileWrite() {
+        openUpForEveryone(dir.path());
+        writeBytes(tree / "a.txt", "x");
+        openUpForEveryone(tree.path());
+    }
+
+    // Runs the CLI with `-o output` in `dir` and checks what every failed
+    // write must give: status 1, nothing on standard output, the single line
+    // `message` on standard error, and `dir` exactly as it was.
+    Observed failWrite(const std::string& output, const std::string& message, bool nobody) {
+        const auto before = snapshot(dir.path());
+        std::vector<std::string> args = {kCliPath, "-r", "-o", output, tree.path()};
+        const Observed o = runProcess(nobody ? asNobody(args) : args, dir.path(), 10);
+        EXPECT_FALSE(o.timedOut);
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.out, "");
+        EXPECT_EQ(o.err, "zentory-cli: " + message + "\n");
+        EXPECT_EQ(snapshot(dir.path()), before);
+        return o;
+    }
+
+    void record(const std::string& hostileCase, const Observed& o, const std::string& more) {
+        recordSurvival("export target", hostileCase,
+                       "exit " + std::to_string(o.status) + ", \"" +
+                           replaced(firstLine(o.err), dir.path(), "DIR") + "\"; " + more);
+    }
+
+    TempDir dir;  // where the outputs go; the CLI runs here
+    TempDir tree; // what it lists
+};
+
+} // namespace
+
+TEST_F(HostileWrite, FullDeviceIsReportedAndStaysADevice) {
+    ASSERT_TRUE(isCharDevice("/dev/full"));
+    const Observed o =
+        failWrite("/dev/full", "cannot write to '/dev/full': No space left on device", false);
+    EXPECT_TRUE(isCharDevice("/dev/full"));
+    EXPECT_EQ(temporaryFilesInDev(), std::vector<std::string>{});
+    record("/dev/full (run as root)", o, "/dev/full still a character device, no file beside it");
+}
+
+TEST_F(HostileWrite, LinkToTheFullDeviceStaysALinkToIt) {
+    fs::create_symlink("/dev/full", dir / "list.txt");
+    const Observed o =
+        failWrite("list.txt", "cannot write to 'list.txt': No space left on device", false);
+    EXPECT_TRUE(isCharDevice("/dev/full"));
+    record("a link to /dev/full (run as root)", o, "the link and the device unchanged");
+}
+
+TEST_F(HostileWrite, ReadOnlyFolderKeepsItsFile) {
+    writeBytes(dir / "locked/list.txt", "earlier export");
+    fs::permissions(dir / "locked/list.txt", fs::perms(0666), fs::perm_options::replace);
+    fs::permissions(dir / "locked", fs::perms(0555), fs::perm_options::replace);
+    const auto before = snapshot(dir / "locked");
+    const Observed o =
+        failWrite("locked/list.txt", "cannot create 'locked/list.txt': Permission denied", true);
+    failWrite("locked/new.txt", "cannot create 'locked/new.txt': Permission denied", true);
+    EXPECT_EQ(snapshot(dir / "locked"), before);
+    record("a file in a read-only folder (run as nobody)", o,
+           "the earlier file unchanged, no temporary file");
+}
+
+TEST_F(HostileWrite, ReadOnlyFileIsNotReplaced) {
+    writeBytes(dir / "list.txt", "earlier export");
+    fs::permissions(dir / "list.txt", fs::perms(0444), fs::perm_options::replace);
+    // The folder lets "nobody" create and rename: only the file's own bits protect it.
+    const Observed o = failWrite("list.txt", "cannot open 'list.txt': Permission denied", true);
+    EXPECT_EQ(readBytes(dir / "list.txt"), "earlier export");
+    record("a read-only file in a writable folder (run as nobody)", o,
+           "the file unchanged, no temporary file");
+}
+
+TEST_F(HostileWrite, FolderNameIsNotReplaced) {
+    writeBytes(dir / "out/kept.txt", "kept");
+    const Observed o = failWrite("out", "cannot open 'out': Is a directory", false);
+    EXPECT_EQ(snapshot(dir / "out"), (std::map<std::string, std::string>{{"kept.txt", "kept"}}));
+    record("the name of a folder", o, "the folder and its files unchanged");
+}
+
+TEST_F(HostileWrite, MissingFolderIsNotCreated) {
+    const Observed o = failWrite(
+        "no/such/list.txt", "cannot create 'no/such/list.txt': No such file or directory", false);
+    record("a path whose folder is missing", o, "no folder made");
+}
+
+TEST_F(HostileWrite, FifoWithoutReaderFailsAtOnce) {
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0666), 0);
+    const Observed o = failWrite("pipe", "cannot open 'pipe': No such device or address", false);
+    struct stat st;
+    EXPECT_TRUE(::lstat((dir / "pipe").c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    record("a FIFO that nobody reads", o,
+           "in " + secondsText(o.seconds) + ", no wait; the FIFO stays a FIFO");
+}
+
+namespace {
+
+// A file system of 64 KiB of its own, filled to the last page, where the
+// tests may mount one (root with the right to mount).
+class FullFileSystem {
+public:
+    explicit FullFileSystem(const std::string& where) : m_path(where) {
+        fs::create_directory(m_path);
+        m_mounted = ::mount("tmpfs", m_path.c_str(), "tmpfs", 0, "size=64k,mode=0777") == 0;
+    }
+    ~FullFileSystem() {
+        if (m_mounted) {
+            ::umount2(m_path.c_str(), MNT_DETACH);
+        }
+    }
+    FullFileSystem(const FullFileSystem&) = delete;
+    FullFileSystem& operator=(const FullFileSystem&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    // Takes every free byte with a file of its own.
+    void fill() const {
+        const int fd = ::open((m_path + "/filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const std::string block(4096, 'f');
+        while (::write(fd, block.data(), block.size()) > 0) {
+        }
+        ::close(fd);
+    }
+
+private:
+    std::string m_path;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+TEST_F(HostileWrite, FullDiskKeepsTheEarlierFile) {
+    const FullFileSystem small(dir / "small");
+    if (!small.mounted()) {
+        GTEST_SKIP() << "mounting a small file system is not allowed here";
+    }
+    writeBytes(dir / "small/list.txt", "earlier export");
+    small.fill();
+    const Observed o = failWrite(
+        "small/list.txt", "cannot write to 'small/list.txt': No space left on device", false);
+    EXPECT_EQ(snapshot(dir / "small").size(), 2u); // the file and the filler, nothing else
+    EXPECT_EQ(readBytes(dir / "small/list.txt"), "earlier export");
+    record("an existing file on a full disk (a 64 KiB file system)", o,
+           "the earlier file unchanged, no temporary file");
+}
+
+TEST_F(HostileWrite, LanguageChangeOnAFullDiskKeepsTheSettings) {
+    const FullFileSystem small(dir / "small");
+    if (!small.mounted()) {
+        GTEST_SKIP() << "mounting a small file system is not allowed here";
+    }
+    const std::string settings = "Product ID\r\nzentory\r\nLanguage\r\n[1033]\r\n";
+    writeBytes(dir / "small/config.ini", settings);
+    small.fill();
+    zentory::platform::setExecutableFolderForTesting(dir / "small");
+    std::string error;
+    try {
+        zentory::CSettingsStore().WriteSetting("Language", "[1031]");
+    } catch (const zentory::platform::FileError& e) {
+        error = e.what();
+    }
+    zentory::platform::setExecutableFolderForTesting(std::nullopt);
+    EXPECT_EQ(error, "cannot write to '" + dir / "small/config.ini" + "': No space left on device");
+    EXPECT_EQ(readBytes(dir / "small/config.ini"), settings);
+    EXPECT_EQ(snapshot(dir / "small").size(), 2u);
+    recordSurvival("config.ini", "a language change on a full disk (a 64 KiB file system)",
+                   "WriteSetting raises the file error \"" + replaced(error, dir.path(), "DIR") +
+                       "\"; config.ini unchanged, no temporary file");
+}
