@@ -3,6 +3,8 @@
 // opened relative to an open parent, so the walk never spells out a full path
 // and no path length limit applies. Failures come back as errno values, not
 // exceptions: a folder that cannot be read is an ordinary event of a walk.
+// Distinct Directory objects may be used from different threads at once, and
+// one open Directory may serve as the parent of openIn calls on several threads.
 
 #include <cstdint>
 #include <string>
@@ -23,7 +25,8 @@ public:
     class Visitor {
     public:
         // `isFolder`: the entry is a folder, or a link that leads to one. A
-        // dangling link and every other kind of entry count as files.
+        // dangling link and every other kind of entry count as files. `name`
+        // is followed by a NUL byte in memory; it is valid only during the call.
         virtual void entry(std::string_view name, bool isFolder) = 0;
 
     protected:
@@ -39,14 +42,18 @@ public:
 
     // Opens the folder at `path` (links followed). Returns 0 or the errno value.
     int open(const std::string& path);
-    // Opens the folder `name` inside the open folder `parent` (links followed).
-    // Returns 0 or the errno value.
-    int openIn(const Directory& parent, const std::string& name);
+    // Opens the folder `relative` inside the open folder `parent`: one name, or
+    // several joined by "/" (links followed). Returns 0 or the errno value.
+    int openIn(const Directory& parent, const char* relative);
+    int openIn(const Directory& parent, const std::string& relative) {
+        return openIn(parent, relative.c_str());
+    }
     // The identity of the open folder. Returns 0 or the errno value.
     int identity(FolderIdentity& out) const;
     // Reports every entry once to `visitor`, in the order the file system keeps
-    // them. Only the types of links and of entries whose type the file system
-    // does not tell are looked up. Returns 0 or the errno value.
+    // them, reading many entries per system call. Only the types of links and
+    // of entries whose type the file system does not tell are looked up.
+    // Returns 0 or the errno value.
     int read(Visitor& visitor);
 
     bool isOpen() const { return m_fd >= 0; }
@@ -56,8 +63,10 @@ private:
     int adopt(int fd);
 
     int m_fd = -1;
-    void* m_dir = nullptr; // the DIR stream of <dirent.h>, made by the first read; owns m_fd
 };
+
+// How many files this process may hold open at once.
+size_t openFileLimit();
 
 // The process's working directory. Throws FileError when it cannot be named.
 std::string workingDirectory();
