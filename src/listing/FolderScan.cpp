@@ -1,12 +1,20 @@
 #include "listing/FolderScan.h"
 
+#include "listing/FolderOrder.h"
 #include "platform/Directory.h"
+#include "platform/Memory.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
-#include <unordered_set>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
 
 namespace zentory {
 
@@ -15,16 +23,72 @@ namespace {
 using platform::Directory;
 using platform::FolderIdentity;
 
-// Folders held open at once besides the chosen one. Deeper folders are closed
-// and opened again through ".." (or from the nearest open folder) on the way up.
-constexpr size_t kOpenFolders = 64;
+// How the folders are read: each thread takes a folder, reads and orders its
+// entries, and publishes its sub-folders for any thread to take. A folder's
+// ordered entries are kept as records; once every folder is read, one pass
+// from the chosen folder down joins them, in order, into the file list. The
+// list therefore depends only on the folders' contents, never on which thread
+// read what, or when.
 
-// Sort keys: the name followed by '/' for a folder or LF for a file, then a NUL.
-// Ordering each folder's keys once gives the files of the whole tree in the
-// byte order of their entries: a folder's entries all begin with "name/", a
-// file's entry is "name" + LF, and a name holds neither '/' nor NUL.
-constexpr char kFolderMark = kPathSeparator;
-constexpr char kFileMark = '\n';
+// Threads for a walk: more than there are cores, because a folder that is not
+// in the file cache keeps its thread waiting for the disk, and the disk serves
+// several reads at once far faster than one after the other.
+unsigned defaultThreads() {
+    return std::clamp(4 * std::thread::hardware_concurrency(), 4u, 16u);
+}
+
+// A folder's entries in order, one record each: kind (1 byte), name length (2
+// bytes, little-endian), the name, a NUL, and for a sub-folder its Folder*.
+enum RecordKind : char { kFileRecord = 'f', kFolderRecord = 'd' };
+constexpr size_t kRecordHead = 3;
+
+// Memory that never moves, handed out in pieces and given back all at once.
+// Its blocks grow with use, so a small walk stays small and a large one
+// takes its memory in a few large blocks.
+class Arena {
+public:
+    explicit Arena(size_t firstBlock) : m_block(firstBlock) {}
+
+    char* allocate(size_t bytes, size_t align = 1) {
+        size_t pad = (align - reinterpret_cast<uintptr_t>(m_next) % align) % align;
+        if (m_next == nullptr || static_cast<size_t>(m_end - m_next) < pad + bytes) {
+            const size_t size = std::max(m_block, bytes + align);
+            m_blocks.emplace_back(new char[size]);
+            m_next = m_blocks.back().get();
+            m_end = m_next + size;
+            platform::adviseLargePages(m_next, size);
+            m_block = std::min(m_block * 2, kLargestBlock);
+            pad = (align - reinterpret_cast<uintptr_t>(m_next) % align) % align;
+        }
+        char* p = m_next + pad;
+        m_next = p + bytes;
+        return p;
+    }
+
+private:
+    static constexpr size_t kLargestBlock = size_t{8} << 20;
+
+    size_t m_block;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    char* m_next = nullptr;
+    char* m_end = nullptr;
+};
+
+struct Folder {
+    Folder* parent = nullptr;
+    std::string_view name; // in the parent's records, followed by a NUL
+    size_t pathLength = 0; // of "chosen/.../name"
+    FolderIdentity id;
+    // Kept open while sub-folders still have to be opened in it; `users`
+    // counts them (and anyone opening a deeper folder through it). The last
+    // one closes it. A folder that is not kept has no users.
+    Directory dir;
+    std::atomic<uint32_t> users{0};
+    const char* records = nullptr;
+    size_t recordBytes = 0;
+    int error = 0;        // errno when it could not be opened or read
+    bool entered = false; // read, not skipped as a link back up
+};
 
 struct IdentityHash {
     size_t operator()(const FolderIdentity& id) const {
@@ -32,208 +96,418 @@ struct IdentityHash {
     }
 };
 
-class Walker : private Directory::Visitor {
+// Takes the accepted entries of one folder into an order.
+class Collector : public Directory::Visitor {
 public:
-    Walker(ScanResult& result, bool subFolders) : m_result(result), m_subFolders(subFolders) {}
-
-    void run(const std::string& folder) {
-        Directory dir;
-        FolderIdentity id;
-        int err = dir.open(folder);
-        if (err == 0) {
-            err = dir.identity(id);
-        }
-        if (err != 0) {
-            m_result.folderError.emplace(folder, "open folder", err);
-            return;
-        }
-        m_path = folder;
-        err = enter(std::move(dir), id);
-        if (err != 0) {
-            m_result.folderError.emplace(folder, "read folder", err);
-            return;
-        }
-        while (!m_frames.empty()) {
-            step();
-        }
-    }
-
-private:
-    struct Frame {
-        Directory dir;     // closed while the folder is far above the deepest one
-        FolderIdentity id; // to recognise it when reached again
-        size_t pathLength; // length of its path in m_path
-        size_t keyBase;    // where its keys start in m_keys
-        size_t childBase;  // where its children start in m_children
-        size_t next;       // the next child to take
-        int lostError = 0; // set when it could not be opened again
-    };
+    Collector(FolderOrder& order, bool subFolders) : m_order(order), m_subFolders(subFolders) {}
 
     void entry(std::string_view name, bool isFolder) override {
-        char mark = kFileMark;
         if (isFolder) {
             if (!m_subFolders || name == "." || name == "..") {
                 return;
             }
-            mark = kFolderMark;
         } else if (name.empty() || name.back() == '.') {
             return;
         }
-        const size_t offset = m_keys.size() - m_keyBase;
-        if (offset > UINT32_MAX) {
+        if (!m_order.add(name, isFolder)) {
             m_overflow = true;
-            return;
         }
-        m_children.push_back(static_cast<uint32_t>(offset));
-        m_keys.append(name);
-        m_keys.push_back(mark);
-        m_keys.push_back('\0');
+    }
+    bool overflow() const { return m_overflow; }
+
+private:
+    FolderOrder& m_order;
+    const bool m_subFolders;
+    bool m_overflow = false;
+};
+
+// What one thread owns while the walk runs.
+struct Worker {
+    Arena folders{16 * 1024};
+    Arena records{64 * 1024};
+    FolderOrder order;
+    std::vector<Folder*> created;
+    std::vector<Folder*> children; // of the folder just read, in order
+    size_t files = 0;              // entries its folders contribute
+    uint64_t bytes = 0;            // and their bytes in the list
+
+    Folder* newFolder() {
+        Folder* f = new (folders.allocate(sizeof(Folder), alignof(Folder))) Folder;
+        created.push_back(f);
+        return f;
+    }
+    ~Worker() {
+        for (Folder* f : created) {
+            f->~Folder();
+        }
+    }
+};
+
+class Walk {
+public:
+    Walk(bool subFolders, unsigned threads)
+        : m_subFolders(subFolders), m_threads(std::max(1u, threads)) {
+        // Leave most of the process's open files to everyone else.
+        const size_t limit = platform::openFileLimit();
+        const size_t spare = 32 + 2 * size_t{m_threads};
+        m_keepBudget = limit > spare + 8 ? std::min<size_t>((limit - spare) / 2, 1024) : 4;
     }
 
-    // Reads the folder now at m_path and puts it on top. Returns 0 or the errno value.
-    int enter(Directory dir, const FolderIdentity& id) {
-        m_keyBase = m_keys.size();
-        const size_t childBase = m_children.size();
-        m_overflow = false;
-        int err = dir.read(*this);
-        if (err == 0 && m_overflow) {
+    void run(const std::string& folder, ScanResult& result) {
+        m_workers.push_back(std::make_unique<Worker>());
+        Worker& main = *m_workers.front();
+        Folder& root = *main.newFolder();
+        root.pathLength = folder.size();
+        Directory dir;
+        int err = dir.open(folder);
+        if (err == 0) {
+            err = dir.identity(root.id);
+        }
+        if (err != 0) {
+            result.folderError.emplace(folder, "open folder", err);
+            return;
+        }
+        enterOnce(root);
+        read(main, root, dir);
+        if (root.error != 0) {
+            result.folderError.emplace(folder, "read folder", root.error);
+            return;
+        }
+        // The chosen folder stays open throughout: every reopening starts there at the latest.
+        root.users.store(1 + static_cast<uint32_t>(main.children.size()));
+        root.dir = std::move(dir);
+        publish(main.children, 0);
+
+        std::vector<std::thread> helpers;
+        if (!main.children.empty()) {
+            for (unsigned i = 1; i < m_threads; ++i) {
+                m_workers.push_back(std::make_unique<Worker>());
+            }
+            for (unsigned i = 1; i < m_threads; ++i) {
+                helpers.emplace_back([this, i] { work(*m_workers[i]); });
+            }
+            work(main);
+        }
+        for (auto& t : helpers) {
+            t.join();
+        }
+        if (m_failure) {
+            std::rethrow_exception(m_failure);
+        }
+        emit(folder, root, result);
+    }
+
+private:
+    void work(Worker& w) {
+        bool holding = false;
+        Folder* next = nullptr;
+        for (;;) {
+            if (next == nullptr) {
+                next = take(holding);
+                holding = next != nullptr;
+                if (next == nullptr) {
+                    return;
+                }
+            }
+            Folder& f = *next;
+            next = nullptr;
+            w.children.clear();
+            try {
+                visit(w, f);
+            } catch (...) {
+                fail(std::current_exception());
+            }
+            // Go on with the first sub-folder; the others are for whoever is free.
+            if (!w.children.empty()) {
+                next = w.children.front();
+                publish(w.children, 1);
+            }
+        }
+    }
+
+    Folder* take(bool wasHolding) {
+        std::unique_lock lock(m_mutex);
+        if (wasHolding) {
+            --m_busy;
+        }
+        while (m_stack.empty() && m_busy > 0 && !m_failure) {
+            ++m_waiting;
+            m_wake.wait(lock);
+            --m_waiting;
+        }
+        if (m_stack.empty() || m_failure) {
+            m_wake.notify_all();
+            return nullptr;
+        }
+        Folder* f = m_stack.back();
+        m_stack.pop_back();
+        ++m_busy;
+        return f;
+    }
+
+    // Offers children[from...] to all threads, the first of them to be taken first.
+    void publish(const std::vector<Folder*>& children, size_t from) {
+        if (children.size() <= from) {
+            return;
+        }
+        std::lock_guard lock(m_mutex);
+        for (size_t i = children.size(); i-- > from;) {
+            m_stack.push_back(children[i]);
+        }
+        if (m_waiting > 0) {
+            m_wake.notify_all();
+        }
+    }
+
+    void fail(std::exception_ptr e) {
+        std::lock_guard lock(m_mutex);
+        if (!m_failure) {
+            m_failure = e;
+        }
+        m_wake.notify_all();
+    }
+
+    void visit(Worker& w, Folder& f) {
+        Directory dir;
+        int err = open(f, dir);
+        if (err == 0) {
+            err = dir.identity(f.id);
+        }
+        if (err != 0) {
+            f.error = err;
+            return;
+        }
+        if (!enterOnce(f)) {
+            return;
+        }
+        read(w, f, dir);
+        if (w.children.empty() || m_kept.load(std::memory_order_relaxed) >= m_keepBudget) {
+            return; // closed with `dir`; sub-folders are opened by their path from above
+        }
+        f.users.store(static_cast<uint32_t>(w.children.size()), std::memory_order_relaxed);
+        f.dir = std::move(dir);
+        m_kept.fetch_add(1, std::memory_order_relaxed);
+    }
+
+    // Reads the open folder `f` into its records and its sub-folders into w.children.
+    void read(Worker& w, Folder& f, Directory& dir) {
+        w.order.clear();
+        Collector collector(w.order, m_subFolders);
+        int err = dir.read(collector);
+        if (err == 0 && collector.overflow()) {
             err = EOVERFLOW;
         }
         if (err != 0) {
-            m_keys.resize(m_keyBase);
-            m_children.resize(childBase);
+            f.error = err;
+            return;
+        }
+        FolderOrder& order = w.order;
+        order.sort();
+        size_t bytes = 0;
+        for (size_t i = 0; i < order.size(); ++i) {
+            bytes +=
+                kRecordHead + order.name(i).size() + 1 + (order.isFolder(i) ? sizeof(Folder*) : 0);
+        }
+        char* out = w.records.allocate(bytes);
+        f.records = out;
+        f.recordBytes = bytes;
+        f.entered = true;
+        for (size_t i = 0; i < order.size(); ++i) {
+            const std::string_view name = order.name(i);
+            const bool isFolder = order.isFolder(i);
+            out[0] = isFolder ? kFolderRecord : kFileRecord;
+            out[1] = static_cast<char>(name.size() & 0xff);
+            out[2] = static_cast<char>(name.size() >> 8);
+            char* stored = out + kRecordHead;
+            std::memcpy(stored, name.data(), name.size());
+            stored[name.size()] = '\0';
+            out = stored + name.size() + 1;
+            if (!isFolder) {
+                ++w.files;
+                w.bytes += f.pathLength + name.size() + 2;
+                continue;
+            }
+            Folder* child = w.newFolder();
+            child->parent = &f;
+            child->name = std::string_view(stored, name.size());
+            child->pathLength = f.pathLength + 1 + name.size();
+            std::memcpy(out, &child, sizeof child);
+            out += sizeof child;
+            w.children.push_back(child);
+        }
+    }
+
+    // Opens `f` inside its parent. Returns 0 or the errno value.
+    int open(const Folder& f, Directory& dir) {
+        Folder& parent = *f.parent;
+        if (parent.dir.isOpen()) {
+            // Open until this folder, one of its users, lets go of it.
+            const int err = dir.openIn(parent.dir, f.name.data());
+            release(parent);
             return err;
         }
-        const char* keys = m_keys.data() + m_keyBase;
-        std::sort(m_children.begin() + static_cast<ptrdiff_t>(childBase), m_children.end(),
-                  [keys](uint32_t a, uint32_t b) { return std::strcmp(keys + a, keys + b) < 0; });
-        m_frames.push_back(
-            Frame{std::move(dir), id, m_path.size(), m_keyBase, childBase, childBase});
-        m_onTheWay.insert(id);
-        // Keep the number of open folders bounded, however deep the tree.
-        if (m_frames.size() > kOpenFolders + 1) {
-            m_frames[m_frames.size() - 1 - kOpenFolders].dir.close();
-        }
-        return 0;
+        return reopen(f, dir);
     }
 
-    void step() {
-        Frame& top = m_frames.back();
-        if (top.next == m_children.size()) {
-            leave();
-            return;
-        }
-        const char* key = m_keys.data() + top.keyBase + m_children[top.next++];
-        const size_t length = std::strlen(key) - 1;
-        if (key[length] == kFileMark) {
-            m_result.files.append(m_path, std::string_view(key, length));
-            return;
-        }
-        // Copied: reading the sub-folder may move m_keys.
-        descend(std::string(key, length));
-    }
-
-    void descend(const std::string& name) {
-        const Frame& parent = m_frames.back();
-        const size_t parentLength = m_path.size();
-        m_path += kPathSeparator;
-        m_path += name;
-        Directory dir;
-        FolderIdentity id;
-        int err = parent.lostError;
-        if (err == 0) {
-            err = dir.openIn(parent.dir, name);
-        }
-        if (err == 0) {
-            err = dir.identity(id);
-        }
-        // A folder already on the way down is reached through a link: entering
-        // it again would list the same files under ever longer paths.
-        bool entered = false;
-        if (err == 0 && !m_onTheWay.contains(id)) {
-            err = enter(std::move(dir), id);
-            entered = err == 0;
-        }
-        if (err != 0) {
-            m_result.unreadableFolders.emplace_back(m_path, "read folder", err);
-        }
-        if (!entered) {
-            m_path.resize(parentLength);
+    void release(Folder& f) {
+        if (f.users.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+            f.dir.close();
+            m_kept.fetch_sub(1, std::memory_order_relaxed);
         }
     }
 
-    void leave() {
-        Frame& top = m_frames.back();
-        m_onTheWay.erase(top.id);
-        m_keys.resize(top.keyBase);
-        m_children.resize(top.childBase);
-        Directory child = std::move(top.dir);
-        m_frames.pop_back();
-        if (m_frames.empty()) {
-            return;
+    // Takes a share of `f`'s handle when it is still open.
+    static bool pin(Folder& f) {
+        uint32_t users = f.users.load(std::memory_order_acquire);
+        while (users > 0) {
+            if (f.users.compare_exchange_weak(users, users + 1, std::memory_order_acq_rel)) {
+                return true;
+            }
         }
-        m_path.resize(m_frames.back().pathLength);
-        if (!m_frames.back().dir.isOpen()) {
-            reopen(child);
-        }
+        return false;
     }
 
-    // Opens the top folder again after it was closed to bound the open folders.
-    void reopen(const Directory& child) {
-        Frame& top = m_frames.back();
-        Directory dir;
-        FolderIdentity id;
-        if (child.isOpen() && dir.openIn(child, "..") == 0 && dir.identity(id) == 0 &&
-            id == top.id) {
-            top.dir = std::move(dir);
-            return;
+    // Opens `f` when its parent was not kept open: by its path from the
+    // nearest folder above that still is, a few names per call, checking that
+    // each folder reached is the one read before.
+    int reopen(const Folder& f, Directory& dir) {
+        std::vector<const Folder*> chain{f.parent};
+        Folder* anchor = f.parent->parent;
+        while (!pin(*anchor)) {
+            chain.push_back(anchor);
+            anchor = anchor->parent;
         }
-        // The child was reached through a link: go down again by name from the
-        // nearest folder still open (the chosen folder always is).
-        const size_t target = m_frames.size() - 1;
-        size_t from = target;
-        while (from > 0 && !m_frames[from].dir.isOpen()) {
-            --from;
-        }
-        const Directory* parent = &m_frames[from].dir;
-        for (size_t j = from + 1; j <= target; ++j) {
-            const size_t begin = m_frames[j - 1].pathLength + 1;
-            const std::string name = m_path.substr(begin, m_frames[j].pathLength - begin);
+        int err = 0;
+        Directory at;
+        const Directory* from = &anchor->dir;
+        for (size_t end = chain.size(); end > 0 && err == 0;) {
+            // Few enough names that the system follows every link among them.
+            size_t begin = end;
+            std::string relative;
+            while (begin > 0 && end - begin < 16 && relative.size() < 2048) {
+                if (!relative.empty()) {
+                    relative += kPathSeparator;
+                }
+                relative.append(chain[--begin]->name);
+            }
             Directory next;
-            int err = next.openIn(*parent, name);
+            err = next.openIn(*from, relative);
+            FolderIdentity id;
             if (err == 0) {
                 err = next.identity(id);
             }
-            if (err == 0 && id != m_frames[j].id) {
+            if (err == 0 && id != chain[begin]->id) {
                 err = ENOENT; // replaced by another folder while the walk ran
             }
-            if (err != 0) {
-                top.lostError = err;
-                return;
-            }
-            dir = std::move(next);
-            parent = &dir;
+            at = std::move(next);
+            from = &at;
+            end = begin;
         }
-        top.dir = std::move(dir);
+        if (err == 0) {
+            err = dir.openIn(at, f.name.data());
+        }
+        release(*anchor);
+        return err;
     }
 
-    ScanResult& m_result;
+    // Notes that `f` is being entered; false when it is a folder on its own
+    // way down, reached again through a link, which is not entered again.
+    bool enterOnce(Folder& f) {
+        bool seen = false;
+        {
+            std::lock_guard lock(m_seenMutex);
+            seen = !m_seen.emplace(f.id, &f).second;
+        }
+        if (seen) {
+            for (const Folder* up = f.parent; up != nullptr; up = up->parent) {
+                if (up->id == f.id) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    // Joins the records, from the chosen folder down, into the list.
+    void emit(const std::string& folder, const Folder& root, ScanResult& result) {
+        size_t files = 0;
+        uint64_t bytes = 0;
+        for (const auto& w : m_workers) {
+            files += w->files;
+            bytes += w->bytes;
+        }
+        result.files.reserve(files, bytes);
+        struct Cursor {
+            const char* next;
+            const char* end;
+        };
+        std::string path = folder;
+        std::vector<Cursor> stack{{root.records, root.records + root.recordBytes}};
+        std::vector<size_t> pathLengths{path.size()};
+        while (!stack.empty()) {
+            Cursor& top = stack.back();
+            if (top.next == top.end) {
+                stack.pop_back();
+                pathLengths.pop_back();
+                if (!pathLengths.empty()) {
+                    path.resize(pathLengths.back());
+                }
+                continue;
+            }
+            const char* record = top.next;
+            const size_t length = static_cast<unsigned char>(record[1]) |
+                                  static_cast<size_t>(static_cast<unsigned char>(record[2])) << 8;
+            const std::string_view name(record + kRecordHead, length);
+            top.next = record + kRecordHead + length + 1;
+            if (record[0] == kFileRecord) {
+                result.files.append(path, name);
+                continue;
+            }
+            const Folder* child = nullptr;
+            std::memcpy(&child, top.next, sizeof child);
+            top.next += sizeof child;
+            const size_t base = path.size();
+            path += kPathSeparator;
+            path.append(name);
+            if (child->error != 0) {
+                result.unreadableFolders.emplace_back(path, "read folder", child->error);
+            }
+            if (child->recordBytes == 0) {
+                path.resize(base);
+                continue;
+            }
+            stack.push_back(Cursor{child->records, child->records + child->recordBytes});
+            pathLengths.push_back(path.size());
+        }
+    }
+
     const bool m_subFolders;
-    std::string m_path;               // the folder on top of m_frames
-    std::string m_keys;               // the sort keys of every folder on the way down
-    std::vector<uint32_t> m_children; // their offsets, per folder from its key base
-    std::vector<Frame> m_frames;      // the folders on the way down, the chosen one first
-    std::unordered_set<FolderIdentity, IdentityHash> m_onTheWay;
-    size_t m_keyBase = 0;
-    bool m_overflow = false;
+    const unsigned m_threads;
+    size_t m_keepBudget = 0;
+    std::atomic<size_t> m_kept{0};
+    std::vector<std::unique_ptr<Worker>> m_workers;
+
+    std::mutex m_mutex; // guards everything below up to m_failure
+    std::condition_variable m_wake;
+    std::vector<Folder*> m_stack; // folders to read, the next one last
+    size_t m_busy = 0;            // threads reading a folder
+    size_t m_waiting = 0;         // threads waiting for one
+    std::exception_ptr m_failure;
+
+    std::mutex m_seenMutex;
+    std::unordered_map<FolderIdentity, Folder*, IdentityHash> m_seen;
 };
 
 } // namespace
 
-ScanResult ScanFolder(const std::string& folder, bool subFolders) {
+ScanResult ScanFolder(const std::string& folder, bool subFolders, unsigned threads) {
     ScanResult result;
-    Walker(result, subFolders).run(folder);
+    Walk(subFolders, threads).run(folder, result);
     return result;
+}
+
+ScanResult ScanFolder(const std::string& folder, bool subFolders) {
+    return ScanFolder(folder, subFolders, defaultThreads());
 }
 
 } // namespace zentory

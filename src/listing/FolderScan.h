@@ -16,8 +16,8 @@ struct ScanResult {
     FileList files;
     // Set when the chosen folder itself could not be opened or read; the list is then empty.
     std::optional<platform::FileError> folderError;
-    // Folders below the chosen one that could not be opened or read, in walk
-    // order. Each contributed nothing; the walk went on without them.
+    // Folders below the chosen one that could not be opened or read, in the
+    // order of the list. Each contributed nothing; the walk went on without them.
     std::vector<platform::FileError> unreadableFolders;
 };
 
@@ -28,7 +28,11 @@ struct ScanResult {
 // folders included, except a link back to a folder on the way down from
 // `folder`, which is not entered again; without it, sub-folders are skipped.
 // The depth is not bounded by the call stack, and paths may be longer than the
-// system's path limit.
+// system's path limit. Sub-folders are read on several threads; the result does
+// not depend on how many or on their timing.
 ScanResult ScanFolder(const std::string& folder, bool subFolders);
+
+// The same walk on at most `threads` threads (at least one).
+ScanResult ScanFolder(const std::string& folder, bool subFolders, unsigned threads);
 
 } // namespace zentory

@@ -4,6 +4,8 @@
 // a million entries never holds its bytes twice while it grows, and the unused
 // tail of the reserve costs address space, not memory.
 
+#include "platform/Memory.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -83,7 +85,12 @@ private:
         }
         m_data = static_cast<T*>(p);
         m_capacity = capacity;
+        if (capacity * sizeof(T) >= kLargeBlock) {
+            platform::adviseLargePages(m_data, capacity * sizeof(T));
+        }
     }
+
+    static constexpr size_t kLargeBlock = size_t{8} << 20;
 
     T* m_data = nullptr;
     size_t m_size = 0;

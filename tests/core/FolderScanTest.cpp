@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <random>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 using zentory::FileList;
@@ -33,6 +35,18 @@ std::vector<std::string> entries(const std::string& folder, std::vector<std::str
         name = folder + "/" + name + "\n";
     }
     return names;
+}
+
+// Where two lists part, for a readable failure message on long lists.
+std::string firstDifference(const std::vector<std::string>& got,
+                            const std::vector<std::string>& expected) {
+    const auto [g, e] = std::mismatch(got.begin(), got.end(), expected.begin(), expected.end());
+    if (g == got.end() && e == expected.end()) {
+        return "none";
+    }
+    return "entry " + std::to_string(g - got.begin()) + " of " + std::to_string(got.size()) + "/" +
+           std::to_string(expected.size()) + ": got '" + (g == got.end() ? "(end)" : *g) +
+           "', expected '" + (e == expected.end() ? "(end)" : *e) + "'";
 }
 
 std::vector<std::string> sorted(std::vector<std::string> v) {
@@ -320,4 +334,158 @@ TEST_F(FolderScan, DeepTreeBelowALinkIsLeftCorrectly) {
     EXPECT_EQ(entriesOf(result.files),
               entries(root, {"target" + chain, "x/a.txt", "x/link" + chain, "x/zz/z.txt"}));
     EXPECT_TRUE(result.unreadableFolders.empty());
+}
+
+namespace {
+
+// Runs `body` in a child process with at most `openFiles` open files and
+// returns its exit code, or -1 when it did not exit normally.
+int withOpenFileLimit(rlim_t openFiles, const std::function<int()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const struct rlimit limit = {openFiles, openFiles};
+        ::_exit(::setrlimit(RLIMIT_NOFILE, &limit) == 0 ? body() : 99);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+// Folders are read on several threads at once; whichever thread reads which
+// folder, and in whatever order they finish, the list is the plain sort.
+TEST(FolderScanThreads, AnyNumberOfThreadsGivesThePlainSortEveryTime) {
+    DeepTreeDir dir; // thousands of files: on the RAM file system when there is one
+    const std::string root = dir.path();
+    const std::vector<std::string> parts = {"a",    "A",        "b",    ".", "-",  " ",   "0", "\n",
+                                            "\x01", "\xc3\xa4", "\xff", "~", "ab", "a.b", "zz"};
+    std::mt19937 rng(7);
+    auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng); };
+    auto randomName = [&] {
+        std::string name = parts[pick(parts.size())];
+        for (size_t i = pick(4); i > 0; --i) {
+            name += parts[pick(parts.size())];
+        }
+        return name;
+    };
+    std::vector<std::string> folders = {root};
+    std::vector<std::string> expected;
+    for (int i = 0; i < 4000; ++i) {
+        // Mostly below the newest folders, so the tree is deep as well as wide.
+        const std::string& parent =
+            folders[folders.size() - 1 - pick(std::min<size_t>(folders.size(), 40))];
+        const std::string name = randomName();
+        const std::string path = parent + "/" + name;
+        if (name == "." || name == ".." || fs::exists(fs::symlink_status(path))) {
+            continue;
+        }
+        if (pick(3) == 0) {
+            fs::create_directory(path);
+            folders.push_back(path);
+        } else {
+            touch(path);
+            if (name.back() != '.') {
+                expected.push_back(path + "\n");
+            }
+        }
+    }
+    // A link to a folder beside is walked; a link up to the chosen folder is not.
+    touch(root + "/side/s1");
+    touch(root + "/side/s2");
+    fs::create_directory_symlink(root + "/side", folders[folders.size() / 2] + "/to-side");
+    fs::create_directory_symlink(root, folders.back() + "/to-top");
+    for (const std::string& under : {root + "/side", folders[folders.size() / 2] + "/to-side"}) {
+        expected.push_back(under + "/s1\n");
+        expected.push_back(under + "/s2\n");
+    }
+    expected = sorted(expected);
+    ASSERT_GT(folders.size(), 800u);
+
+    for (unsigned threads : {1u, 2u, 3u, 8u, 16u}) {
+        for (int run = 0; run < 4; ++run) {
+            const ScanResult result = ScanFolder(root, true, threads);
+            const auto got = entriesOf(result.files);
+            ASSERT_TRUE(got == expected)
+                << threads << " threads, run " << run << ", " << firstDifference(got, expected);
+            EXPECT_TRUE(result.unreadableFolders.empty());
+        }
+    }
+}
+
+TEST_F(FolderScan, UnreadableFoldersAreNamedInListOrderOnAnyNumberOfThreads) {
+    std::vector<std::string> locked;
+    for (const char* folder : {"b/locked", "a/x/locked", "c", "a/locked", "b/y/z/locked"}) {
+        touch(root + "/" + folder + "/secret");
+        locked.push_back(root + "/" + folder);
+    }
+    std::vector<std::string> readable;
+    for (const char* file : {"a/x/1", "a/2", "b/y/z/3", "b/y/4", "5", "d/6"}) {
+        touch(root + "/" + file);
+        readable.push_back(root + "/" + file + "\n");
+    }
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        if (e.is_directory()) {
+            zentory::test::openUpForEveryone(e.path().string());
+        }
+    }
+    zentory::test::openUpForEveryone(root);
+    for (const auto& folder : locked) {
+        fs::permissions(folder, fs::perms::none);
+    }
+    const std::vector<std::string> listed = sorted(readable);
+    const std::vector<std::string> named = sorted(locked);
+
+    const int status = zentory::test::runAsNobody([&] {
+        for (unsigned threads : {1u, 2u, 8u}) {
+            for (int run = 0; run < 3; ++run) {
+                const ScanResult result = ScanFolder(root, true, threads);
+                std::vector<std::string> reported;
+                for (const auto& error : result.unreadableFolders) {
+                    reported.push_back(error.path());
+                }
+                if (entriesOf(result.files) != listed) {
+                    return 1;
+                }
+                if (reported != named) {
+                    return 2;
+                }
+            }
+        }
+        return 0;
+    });
+    EXPECT_EQ(status, 0) << "1: wrong list, 2: folders not named in list order";
+}
+
+// With few open files allowed, folders waiting for their sub-folders to be read
+// are closed and opened again through their path from above, links included.
+TEST(FolderScanThreads, FewOpenFilesAreEnoughForManyFoldersWaitingAtOnce) {
+    DeepTreeDir dir;
+    const std::string root = dir.path();
+    constexpr int kDepth = 200;
+    std::vector<std::string> expected;
+    std::string level = root + "/real";
+    for (int i = 1; i <= kDepth; ++i) {
+        touch(level + "/b/f");
+        touch(level + "/x");
+        for (const char* top : {"/link", "/real"}) {
+            const std::string here = root + top + level.substr(root.size() + 5);
+            expected.push_back(here + "/b/f\n");
+            expected.push_back(here + "/x\n");
+        }
+        level += "/a";
+    }
+    fs::create_directory_symlink("real", root + "/link");
+    expected = sorted(expected);
+
+    const int status = withOpenFileLimit(64, [&] {
+        for (unsigned threads : {1u, 2u, 8u}) {
+            const ScanResult result = ScanFolder(root, true, threads);
+            if (entriesOf(result.files) != expected || !result.unreadableFolders.empty()) {
+                return static_cast<int>(threads);
+            }
+        }
+        return 0;
+    });
+    EXPECT_EQ(status, 0) << "the walk on that many threads went wrong";
 }
