@@ -3,119 +3,284 @@
 #include "listing/FolderPath.h"
 #include "platform/SafeFile.h"
 
+#include <condition_variable>
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
 namespace zentory {
 
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
+// Pieces handed to the writer: large enough that writing costs few system
+// calls, small enough that a long list is never held twice.
 constexpr size_t kChunk = size_t{1} << 20;
 
-// The folder of an entry's path: everything before its last separator.
-std::string_view folderOf(std::string_view path) {
-    const size_t slash = path.rfind(kPathSeparator);
-    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
+// From this many entries on, the text is composed on a second thread while the
+// first one writes.
+constexpr size_t kPipedEntries = 50000;
+
+// Whether any of the eight bytes in `word` is a control byte (below 0x20, or 0x7F).
+inline bool hasControlByte(uint64_t word) {
+    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr uint64_t kHighs = 0x8080808080808080ULL;
+    const uint64_t below = (word - kOnes * 0x20) & ~word & kHighs;
+    const uint64_t del = word ^ (kOnes * 0x7f);
+    const uint64_t isDel = (del - kOnes) & ~del & kHighs;
+    return (below | isDel) != 0;
 }
 
-class Composer {
+inline bool isControlByte(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x20 || u == 0x7f;
+}
+
+// A piece of composed text in a buffer of its own.
+struct Piece {
+    std::unique_ptr<char[]> data;
+    size_t size = 0;
+    size_t capacity = 0;
+
+    std::string_view text() const { return std::string_view(data.get(), size); }
+};
+
+// Carries pieces from the thread that composes to the thread that writes, with
+// a few buffers in circulation, so that composing goes on while the system
+// takes the last piece.
+class PiecePipe {
 public:
-    Composer(std::string& out, const std::function<void(std::string_view)>* write)
-        : m_out(out), m_write(write) {}
+    struct Cancelled {};
 
-    void compose(const std::string& folder, const FileList& files, const ExportOptions& options,
-                 const std::string& text38, const std::string& text40,
-                 const std::string& timeStamp) {
-        const std::string_view chosen = folder;
-        m_out += text38;
-        m_out += ' ';
-        appendText(FolderLabel(folder));
-        m_out += kLineEnd;
-        m_out += kLineEnd;
+    // Composer: hands over a full piece and gets an empty buffer back. Throws
+    // Cancelled when the writer has given up.
+    Piece exchange(Piece full) {
+        std::unique_lock lock(m_mutex);
+        m_full.push_back(std::move(full));
+        m_changed.notify_all();
+        m_changed.wait(lock,
+                       [this] { return m_cancelled || !m_free.empty() || m_buffers < kBuffers; });
+        if (m_cancelled) {
+            throw Cancelled{};
+        }
+        if (m_free.empty()) {
+            ++m_buffers;
+            return Piece{std::unique_ptr<char[]>(new char[kChunk]), 0, kChunk};
+        }
+        Piece p = std::move(m_free.back());
+        m_free.pop_back();
+        p.size = 0;
+        return p;
+    }
+    // Composer: nothing more comes, because the text is complete or `error` stopped it.
+    void finish(std::exception_ptr error) {
+        std::lock_guard lock(m_mutex);
+        m_finished = true;
+        m_error = error;
+        m_changed.notify_all();
+    }
 
-        // The files of the chosen folder come first, wherever they stand in the list.
-        for (size_t i = 0; i < files.size(); ++i) {
-            const std::string_view path = files.path(i);
-            if (folderOf(path) == chosen) {
-                appendLine(path, options);
+    // Writer: the next full piece; false once all have been taken.
+    bool take(Piece& out) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_finished || !m_full.empty(); });
+        if (m_full.empty()) {
+            return false;
+        }
+        out = std::move(m_full.front());
+        m_full.pop_front();
+        return true;
+    }
+    void giveBack(Piece used) {
+        std::lock_guard lock(m_mutex);
+        m_free.push_back(std::move(used));
+        m_changed.notify_all();
+    }
+    void cancel() {
+        std::lock_guard lock(m_mutex);
+        m_cancelled = true;
+        m_changed.notify_all();
+    }
+    std::exception_ptr error() {
+        std::lock_guard lock(m_mutex);
+        return m_error;
+    }
+
+private:
+    static constexpr size_t kBuffers = 3;
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Piece> m_full;
+    std::vector<Piece> m_free;
+    size_t m_buffers = 1; // the composer starts with one of its own
+    bool m_finished = false;
+    bool m_cancelled = false;
+    std::exception_ptr m_error;
+};
+
+// The composed text, gathered in one buffer, CR LF put in as the lines go, and
+// handed on in pieces of about kChunk bytes.
+class TextSink {
+public:
+    // `deliver` takes the full piece away and leaves an empty one in its place.
+    explicit TextSink(std::function<void(Piece&)> deliver)
+        : m_deliver(std::move(deliver)), m_piece{std::unique_ptr<char[]>(new char[kChunk]), 0,
+                                                 kChunk} {}
+
+    void text(std::string_view bytes) {
+        std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
+    }
+
+    // The bytes as held, with every control byte written as "?", so that one
+    // file stays one line.
+    void cleanText(std::string_view bytes) {
+        char* out = room(bytes.size());
+        std::memcpy(out, bytes.data(), bytes.size());
+        size_t i = 0;
+        for (; i + 8 <= bytes.size(); i += 8) {
+            uint64_t word;
+            std::memcpy(&word, out + i, 8);
+            if (hasControlByte(word)) {
+                break;
             }
         }
-        // Then every other file, with a heading whenever the folder changes.
-        std::string_view current = chosen;
-        for (size_t i = 0; i < files.size(); ++i) {
-            const std::string_view path = files.path(i);
-            const std::string_view entryFolder = folderOf(path);
-            if (entryFolder != current) {
-                current = entryFolder;
-                if (current.size() > chosen.size()) {
-                    appendHeading(text40, current.substr(chosen.size()));
-                }
-            }
-            if (entryFolder != chosen) {
-                appendLine(path, options);
+        for (; i < bytes.size(); ++i) {
+            if (isControlByte(out[i])) {
+                out[i] = '?';
             }
         }
-        if (options.showDateTime) {
-            m_out += kLineEnd;
-            m_out += kLineEnd;
-            m_out += "Folder exported on ";
-            m_out += FormatExportDate(timeStamp);
-            m_out += " with Orvane Zentory";
-        }
-        if (m_write != nullptr && !m_out.empty()) {
-            (*m_write)(m_out);
-            m_out.clear();
+    }
+
+    void lineEnd() {
+        char* out = room(2);
+        out[0] = '\r';
+        out[1] = '\n';
+    }
+
+    void flush() {
+        if (m_piece.size > 0) {
+            m_deliver(m_piece);
         }
     }
 
 private:
-    // Appends bytes as held, with control bytes as '?'.
-    void appendText(std::string_view text) {
-        const size_t begin = m_out.size();
-        m_out += text;
-        for (size_t i = begin; i < m_out.size(); ++i) {
-            const auto c = static_cast<unsigned char>(m_out[i]);
-            if (c < 0x20 || c == 0x7f) {
-                m_out[i] = '?';
+    // Space for `bytes` more bytes, counted as written.
+    char* room(size_t bytes) {
+        if (m_piece.capacity - m_piece.size < bytes) {
+            flush();
+            if (bytes > m_piece.capacity) {
+                m_piece.data.reset(new char[bytes]);
+                m_piece.capacity = bytes;
             }
         }
+        char* out = m_piece.data.get() + m_piece.size;
+        m_piece.size += bytes;
+        return out;
     }
 
-    void appendLine(std::string_view path, const ExportOptions& options) {
-        const size_t slash = path.rfind(kPathSeparator);
-        const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
-        if (!options.showExtensions) {
+    std::function<void(Piece&)> m_deliver;
+    Piece m_piece;
+};
+
+// An entry's path split at its last separator.
+struct SplitPath {
+    std::string_view path;
+    size_t folderLength; // of the folder before the last separator; 0 without one
+    size_t nameStart;    // just after the last separator; 0 without one
+
+    explicit SplitPath(std::string_view p) : path(p) {
+        const void* slash = p.empty() ? nullptr : ::memrchr(p.data(), kPathSeparator, p.size());
+        folderLength =
+            slash == nullptr ? 0 : static_cast<size_t>(static_cast<const char*>(slash) - p.data());
+        nameStart = slash == nullptr ? 0 : folderLength + 1;
+    }
+    std::string_view folder() const { return path.substr(0, folderLength); }
+    bool inFolder(std::string_view f) const {
+        return folderLength == f.size() && std::memcmp(path.data(), f.data(), f.size()) == 0;
+    }
+};
+
+class Composer {
+public:
+    Composer(TextSink& out, const ExportOptions& options) : m_out(out), m_options(options) {}
+
+    void compose(const std::string& folder, const FileList& files, const std::string& text38,
+                 const std::string& text40, const std::string& timeStamp) {
+        const std::string_view chosen = folder;
+        m_out.text(text38);
+        m_out.text(" ");
+        m_out.cleanText(FolderLabel(folder));
+        m_out.lineEnd();
+        m_out.lineEnd();
+
+        // The files of the chosen folder come first, wherever they stand in the list.
+        const size_t count = files.size();
+        for (size_t i = 0; i < count; ++i) {
+            const SplitPath p(files.path(i));
+            if (p.inFolder(chosen)) {
+                line(p);
+            }
+        }
+        // Then every other file, with a heading whenever the folder changes.
+        std::string_view current = chosen;
+        for (size_t i = 0; i < count; ++i) {
+            const SplitPath p(files.path(i));
+            if (!p.inFolder(current)) {
+                current = p.folder();
+                if (current.size() > chosen.size()) {
+                    heading(text40, current.substr(chosen.size()));
+                }
+            }
+            if (!p.inFolder(chosen)) {
+                line(p);
+            }
+        }
+        if (m_options.showDateTime) {
+            m_out.lineEnd();
+            m_out.lineEnd();
+            m_out.text("Folder exported on ");
+            m_out.text(FormatExportDate(timeStamp));
+            m_out.text(" with Orvane Zentory");
+        }
+        m_out.flush();
+    }
+
+private:
+    void line(const SplitPath& p) {
+        size_t end = p.path.size();
+        if (!m_options.showExtensions && end > p.nameStart) {
             // A leading dot names a hidden file; it does not start an extension.
-            const size_t dot = path.rfind('.');
-            if (dot != std::string_view::npos && dot > nameStart) {
-                path = path.substr(0, dot);
+            const char* name = p.path.data() + p.nameStart;
+            const void* dot = ::memrchr(name, '.', end - p.nameStart);
+            if (dot != nullptr && dot != name) {
+                end = static_cast<size_t>(static_cast<const char*>(dot) - p.path.data());
             }
         }
-        appendText(options.showFullPath ? path : path.substr(nameStart));
-        m_out += kLineEnd;
-        flushIfFull();
+        const size_t begin = m_options.showFullPath ? 0 : p.nameStart;
+        m_out.cleanText(p.path.substr(begin, end - begin));
+        m_out.lineEnd();
     }
 
-    void appendHeading(const std::string& text40, std::string_view relativeFolder) {
-        m_out += kLineEnd;
-        m_out += "---";
-        m_out += kLineEnd;
-        m_out += kLineEnd;
-        m_out += text40;
-        m_out += " ...";
-        appendText(relativeFolder);
-        m_out += ':';
-        m_out += kLineEnd;
-        m_out += kLineEnd;
+    void heading(const std::string& text40, std::string_view relativeFolder) {
+        m_out.lineEnd();
+        m_out.text("---");
+        m_out.lineEnd();
+        m_out.lineEnd();
+        m_out.text(text40);
+        m_out.text(" ...");
+        m_out.cleanText(relativeFolder);
+        m_out.text(":");
+        m_out.lineEnd();
+        m_out.lineEnd();
     }
 
-    void flushIfFull() {
-        if (m_write != nullptr && m_out.size() >= kChunk) {
-            (*m_write)(m_out);
-            m_out.clear();
-        }
-    }
-
-    std::string& m_out;
-    const std::function<void(std::string_view)>* m_write;
+    TextSink& m_out;
+    const ExportOptions& m_options;
 };
 
 } // namespace
@@ -134,16 +299,53 @@ std::string ComposeExport(const std::string& folder, const FileList& files,
                           const std::string& text40, const std::string& timeStamp) {
     std::string out;
     out.reserve(files.bytes().size() + files.size() + 256);
-    Composer(out, nullptr).compose(folder, files, options, text38, text40, timeStamp);
+    StreamExport([&out](std::string_view piece) { out.append(piece); }, folder, files, options,
+                 text38, text40, timeStamp);
     return out;
 }
 
 void StreamExport(const std::function<void(std::string_view)>& write, const std::string& folder,
                   const FileList& files, const ExportOptions& options, const std::string& text38,
                   const std::string& text40, const std::string& timeStamp) {
-    std::string buffer;
-    buffer.reserve(kChunk + 64 * 1024);
-    Composer(buffer, &write).compose(folder, files, options, text38, text40, timeStamp);
+    auto compose = [&](TextSink& sink) {
+        Composer(sink, options).compose(folder, files, text38, text40, timeStamp);
+    };
+    if (files.size() < kPipedEntries) {
+        TextSink sink([&write](Piece& p) {
+            write(p.text());
+            p.size = 0;
+        });
+        compose(sink);
+        return;
+    }
+    // A long list: composed on a second thread while this one writes.
+    PiecePipe pipe;
+    std::thread composer([&] {
+        try {
+            TextSink sink([&pipe](Piece& p) { p = pipe.exchange(std::move(p)); });
+            compose(sink);
+            pipe.finish(nullptr);
+        } catch (const PiecePipe::Cancelled&) {
+            pipe.finish(nullptr);
+        } catch (...) {
+            pipe.finish(std::current_exception());
+        }
+    });
+    try {
+        Piece piece;
+        while (pipe.take(piece)) {
+            write(piece.text());
+            pipe.giveBack(std::move(piece));
+        }
+    } catch (...) {
+        pipe.cancel();
+        composer.join();
+        throw;
+    }
+    composer.join();
+    if (auto error = pipe.error()) {
+        std::rethrow_exception(error);
+    }
 }
 
 void WriteExport(const std::string& outputPath, const std::string& folder, const FileList& files,

@@ -10,6 +10,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <random>
+
 using zentory::ComposeExport;
 using zentory::CSettingsStore;
 using zentory::ExportOptions;
@@ -219,4 +223,110 @@ TEST(PadLeft, FillsWithZerosButNeverShortens) {
     EXPECT_EQ(CSettingsStore::PadLeft("7", 2), "07");
     EXPECT_EQ(CSettingsStore::PadLeft("", 2), "00");
     EXPECT_EQ(CSettingsStore::PadLeft("123", 2), "123");
+}
+
+namespace {
+
+// The composition rules written out plainly, one string operation at a time,
+// to hold the composer's faster ways against.
+std::string plainExport(const std::string& folder, const std::vector<std::string>& paths,
+                        const ExportOptions& options) {
+    auto clean = [](std::string s) {
+        for (char& c : s) {
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+                c = '?';
+            }
+        }
+        return s;
+    };
+    auto folderOf = [](const std::string& p) {
+        const size_t slash = p.rfind('/');
+        return slash == std::string::npos ? std::string() : p.substr(0, slash);
+    };
+    auto lineOf = [&](std::string p) {
+        const size_t slash = p.rfind('/');
+        const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+        const size_t dot = p.rfind('.');
+        if (!options.showExtensions && dot != std::string::npos && dot > nameStart) {
+            p.resize(dot);
+        }
+        return clean(options.showFullPath ? p : p.substr(nameStart)) + "\r\n";
+    };
+    std::string root = kTitle + " " + clean(folder + "/...") + "\r\n\r\n";
+    std::string rest;
+    std::string current = folder;
+    for (const auto& p : paths) {
+        const std::string f = folderOf(p);
+        if (f != current) {
+            current = f;
+            if (f.size() > folder.size()) {
+                rest += "\r\n---\r\n\r\n" + kHeading + " ..." + clean(f.substr(folder.size())) +
+                        ":\r\n\r\n";
+            }
+        }
+        (f == folder ? root : rest) += lineOf(p);
+    }
+    std::string text = root + rest;
+    if (options.showDateTime) {
+        text += "\r\n\r\nFolder exported on " + FormatExportDate(kStamp) + " with Orvane Zentory";
+    }
+    return text;
+}
+
+// Sorted paths below "/data/w" (and a few outside it), with control bytes and
+// dots at every place relative to eight-byte words.
+std::vector<std::string> trickyPaths(size_t count, unsigned seed) {
+    const std::vector<std::string> parts = {"a",    "B",       ".",  "..",       "\x01",
+                                            "\x1f", "\x7f",    "\t", "\xc3\xa4", "\xff",
+                                            " ",    "0123456", "~",  "x.y"};
+    std::mt19937 rng(seed);
+    auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng); };
+    std::vector<std::string> paths;
+    for (size_t i = 0; i < count; ++i) {
+        std::string path = pick(50) == 0 ? "/data/other" : "/data/w";
+        for (size_t depth = pick(4); depth > 0; --depth) {
+            path += "/d" + parts[pick(parts.size())];
+        }
+        path += "/";
+        for (size_t n = 1 + pick(6); n > 0; --n) {
+            path += parts[pick(parts.size())];
+        }
+        paths.push_back(path);
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+} // namespace
+
+TEST(TextExportAgainstPlainRules, EveryOptionGivesTheSameBytesForShortAndLongLists) {
+    for (size_t count : {size_t{300}, size_t{120000}}) {
+        const std::vector<std::string> paths = trickyPaths(count, static_cast<unsigned>(count));
+        const FileList files = listOf(paths);
+        for (int bits = 0; bits < 8; ++bits) {
+            ExportOptions options;
+            options.showFullPath = (bits & 1) != 0;
+            options.showExtensions = (bits & 2) != 0;
+            options.showDateTime = (bits & 4) != 0;
+            const std::string expected = plainExport("/data/w", paths, options);
+            ASSERT_EQ(compose("/data/w", files, options), expected)
+                << count << " entries, options " << bits;
+        }
+    }
+}
+
+TEST(TextExportStream, WriterFailureStopsTheLongExportAndPassesThrough) {
+    const FileList files = listOf(trickyPaths(200000, 3));
+    size_t pieces = 0;
+    auto failOnThird = [&pieces](std::string_view) {
+        if (++pieces == 3) {
+            throw zentory::platform::FileError("out.txt", "write to", ENOSPC);
+        }
+    };
+    ExportOptions options;
+    options.showFullPath = true;
+    EXPECT_THROW(
+        zentory::StreamExport(failOnThird, "/data/w", files, options, kTitle, kHeading, kStamp),
+        zentory::platform::FileError);
+    EXPECT_EQ(pieces, 3u);
 }
