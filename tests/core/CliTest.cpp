@@ -1,11 +1,13 @@
 // zentory-cli run as a real process on temporary trees.
 
+#include "export/TextExport.h"
 #include "platform/Clock.h"
 
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -268,4 +270,42 @@ TEST_F(Cli, DeepTreeNeedsFewOpenFiles) {
         ++lines;
     }
     EXPECT_EQ(lines, 999u);
+}
+
+// Hundreds of folders, read on several threads: every run gives the bytes the
+// core composes from the sorted paths, to a file and to standard output alike.
+TEST_F(Cli, ManyFoldersGiveTheComposedBytesOfTheSortedPathsOnEveryRun) {
+    const std::string top = dir / "big";
+    std::vector<std::string> paths;
+    std::string folder = top;
+    for (int f = 0; f < 250; ++f) {
+        // A new branch every 20 folders, otherwise one level deeper.
+        folder =
+            f % 20 == 0 ? top + "/B" + std::to_string(f) : folder + "/s" + std::to_string(f % 7);
+        fs::create_directories(folder);
+        for (int i = 0; i < 16; ++i) {
+            const std::string path = folder + "/f" + std::to_string(i * 7919 % 1000) + ".t";
+            std::ofstream(path) << "";
+            paths.push_back(path);
+        }
+    }
+    std::sort(paths.begin(), paths.end());
+    zentory::FileList list;
+    for (const auto& path : paths) {
+        list.append(path);
+    }
+    zentory::ExportOptions options;
+    options.showFullPath = true;
+    options.showDateTime = false;
+    const std::string expected =
+        zentory::ComposeExport(top, list, options, "Contents of", "Folder", "");
+
+    for (int round = 0; round < 2; ++round) {
+        const Outcome toFile = run({"-r", "-f", "-d", "-o", "out.txt", "big"});
+        ASSERT_EQ(toFile.status, 0) << toFile.err;
+        EXPECT_TRUE(readBytes(dir / "out.txt") == expected) << "round " << round;
+        const Outcome toOutput = run({"-r", "-f", "-d", "big"});
+        ASSERT_EQ(toOutput.status, 0) << toOutput.err;
+        EXPECT_TRUE(toOutput.out == expected) << "round " << round;
+    }
 }
