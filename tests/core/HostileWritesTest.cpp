@@ -228,3 +228,46 @@ TEST_F(HostileWrite, LanguageChangeOnAFullDiskKeepsTheSettings) {
                    "WriteSetting raises the file error \"" + replaced(error, dir.path(), "DIR") +
                        "\"; config.ini unchanged, no temporary file");
 }
+
+// A list long enough that the text is composed on a thread of its own while
+// the failing writes happen: the failure still ends the run at once.
+TEST_F(HostileWrite, LongListToAFullDeviceOrDiskFailsWithoutHanging) {
+    const RamDir big;
+    for (int i = 0; i < 60000; ++i) {
+        const int fd =
+            ::open((big / ("file-" + std::to_string(i))).c_str(), O_CREAT | O_WRONLY, 0644);
+        ::close(fd);
+    }
+    const auto expectFailure = [](const Observed& o, const std::string& message) {
+        EXPECT_FALSE(o.timedOut);
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.err, "zentory-cli: " + message + "\n");
+    };
+    const Observed device = runProcess({kCliPath, "-f", "-o", "/dev/full", big.path()}, "/", 20);
+    expectFailure(device, "cannot write to '/dev/full': No space left on device");
+    EXPECT_TRUE(isCharDevice("/dev/full"));
+    const Observed stdoutFull =
+        runProcess({"sh", "-c", "exec \"$0\" -f \"$1\" >/dev/full", kCliPath, big.path()}, "/", 20);
+    expectFailure(stdoutFull, "cannot write to 'standard output': No space left on device");
+
+    const FullFileSystem small(dir / "small");
+    std::string disk = "not tried: mounting is not allowed here";
+    if (small.mounted()) {
+        writeBytes(dir / "small/list.txt", "earlier export");
+        small.fill();
+        const Observed o =
+            runProcess({kCliPath, "-f", "-o", "small/list.txt", big.path()}, dir.path(), 20);
+        expectFailure(o, "cannot write to 'small/list.txt': No space left on device");
+        EXPECT_EQ(readBytes(dir / "small/list.txt"), "earlier export");
+        EXPECT_EQ(snapshot(dir / "small").size(), 2u);
+        disk = "exit " + std::to_string(o.status) + " in " + secondsText(o.seconds) +
+               ", the earlier file unchanged";
+    }
+    recordSurvival("export target",
+                   "a list of 60,000 files to /dev/full, to a full standard "
+                   "output and to a full disk",
+                   "/dev/full: exit " + std::to_string(device.status) + " in " +
+                       secondsText(device.seconds) + "; standard output: exit " +
+                       std::to_string(stdoutFull.status) + " in " +
+                       secondsText(stdoutFull.seconds) + "; full disk: " + disk);
+}
