@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -187,6 +188,7 @@ TEST_F(SaveTxtFileFailure, ToAFullDevice) {
     struct stat st {};
     ASSERT_EQ(::stat("/dev/full", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode)) << "/dev/full is still the device";
+    EXPECT_TRUE(namesIn("/dev").filter(QRegularExpression("^\\.full\\.")).isEmpty());
 }
 
 TEST_F(SaveTxtFileFailure, ToTheNameOfAFolder) {
