@@ -33,17 +33,22 @@ std::vector<std::string> splitLines(std::string_view text) {
 }
 
 std::string readFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO that nobody writes must not wait for a writer.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         throw FileError(path, "open", errno);
+    }
+    // Only a regular file has an end: a FIFO could hold the program for ever
+    // and a device such as /dev/zero would fill the memory.
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw FileError(path, "read", "not a regular file");
     }
     std::string data;
     // Room for the whole file at once: growing by doubling would hold a large
     // file up to three times while it is read.
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        data.reserve(static_cast<size_t>(st.st_size) + 1);
-    }
+    data.reserve(static_cast<size_t>(st.st_size) + 1);
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);

@@ -13,7 +13,8 @@ namespace zentory::platform {
 // Splits text into lines by the reading rules. Works on any bytes.
 std::vector<std::string> splitLines(std::string_view text);
 
-// Reads the whole file at `path` (throws FileError when it cannot be opened or read).
+// Reads the whole file at `path`. Throws FileError when it cannot be opened or
+// read, or is no regular file (a FIFO, a device).
 std::string readFile(const std::string& path);
 
 // readFile, then splitLines.
