@@ -270,6 +270,36 @@ TEST_F(HostileSettingsFile, MixedLineEndsKeepLoneCarriageReturnsInTheirLines) {
                cliOutcome(t.cli));
 }
 
+// Not a file at all: a FIFO that nobody writes would hold the program at its
+// start for ever, and /dev/zero would fill the memory.
+TEST_F(HostileSettingsFile, FifoOrEndlessDeviceIsRefusedAtOnce) {
+    writeBytes(exe / "zentorytrl.ini", shippedTranslations());
+    cli.put("zentorytrl.ini", shippedTranslations());
+    std::string outcome;
+    for (const std::string kind : {"FIFO", "link to /dev/zero"}) {
+        for (const auto& folder : {exe.path(), cli.folder()}) {
+            std::filesystem::remove(folder + "/config.ini");
+            if (kind == "FIFO") {
+                ASSERT_EQ(::mkfifo((folder + "/config.ini").c_str(), 0644), 0);
+            } else {
+                std::filesystem::create_symlink("/dev/zero", folder + "/config.ini");
+            }
+        }
+        const Observed core =
+            runInChild([] { return CSettingsStore().ReadSetting("Language"); }, 10);
+        EXPECT_FALSE(core.timedOut);
+        EXPECT_EQ(core.err, "cannot read '" + exe / "config.ini" + "': not a regular file");
+        const Observed run = cli.run({"-d", tree.path()}, "/", 10);
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "zentory-cli: cannot read '" + cli.folder() +
+                               "/config.ini': not a regular file\n");
+        outcome += (outcome.empty() ? "" : "; ") + kind + ": " +
+                   (run.timedOut ? "hangs" : cliOutcome(run) + " in " + secondsText(run.seconds));
+    }
+    record("config.ini", "a FIFO that nobody writes; a link to /dev/zero", outcome);
+}
+
 TEST_F(HostileTranslationFile, EmptyFileGivesEmptyTextsAndNoLanguages) {
     const Tried t = tryTranslations("");
     EXPECT_EQ(t.text38, "");

@@ -5,6 +5,7 @@
 
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -273,12 +274,6 @@ public:
     void put(const std::string& name, const std::string& bytes) const {
         writeBytes(m_dir / name, bytes);
     }
-    // The shipped data files, as they lie beside the built program.
-    void putShipped() const {
-        put("config.ini", readBytes(kResFolder + "/config.ini"));
-        put("zentorytrl.ini", readBytes(kResFolder + "/zentorytrl.ini"));
-    }
-    const std::string& cli() const { return m_cli; }
     const std::string& folder() const { return m_dir.path(); }
 
     Observed run(std::vector<std::string> args, const std::string& cwd = "/",
