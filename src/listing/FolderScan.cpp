@@ -14,7 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <unordered_map>
+#include <vector>
 
 namespace zentory {
 
@@ -90,10 +90,51 @@ struct Folder {
     bool entered = false; // read, not skipped as a link back up
 };
 
-struct IdentityHash {
-    size_t operator()(const FolderIdentity& id) const {
-        return std::hash<uint64_t>()(id.inode * 0x9e3779b97f4a7c15ULL ^ id.device);
+// The identities of the folders entered so far: open addressing in one array,
+// cheaper than a node per folder. Not thread-safe.
+class IdentitySet {
+public:
+    // Adds `id`; false when it was there already.
+    bool insert(const FolderIdentity& id) {
+        if (2 * (m_count + 1) > m_slots.size()) {
+            grow();
+        }
+        if (place(m_slots, id)) {
+            ++m_count;
+            return true;
+        }
+        return false;
     }
+
+private:
+    struct Slot {
+        FolderIdentity id;
+        bool used = false;
+    };
+
+    static bool place(std::vector<Slot>& slots, const FolderIdentity& id) {
+        const size_t mask = slots.size() - 1;
+        size_t i = static_cast<size_t>((id.inode * 0x9e3779b97f4a7c15ULL ^ id.device) >> 17) & mask;
+        for (; slots[i].used; i = (i + 1) & mask) {
+            if (slots[i].id == id) {
+                return false;
+            }
+        }
+        slots[i] = Slot{id, true};
+        return true;
+    }
+    void grow() {
+        std::vector<Slot> bigger(std::max<size_t>(1024, 2 * m_slots.size()));
+        for (const Slot& slot : m_slots) {
+            if (slot.used) {
+                place(bigger, slot.id);
+            }
+        }
+        m_slots.swap(bigger);
+    }
+
+    std::vector<Slot> m_slots;
+    size_t m_count = 0;
 };
 
 // Takes the accepted entries of one folder into an order.
@@ -416,7 +457,7 @@ private:
         bool seen = false;
         {
             std::lock_guard lock(m_seenMutex);
-            seen = !m_seen.emplace(f.id, &f).second;
+            seen = !m_seen.insert(f.id);
         }
         if (seen) {
             for (const Folder* up = f.parent; up != nullptr; up = up->parent) {
@@ -495,7 +536,7 @@ private:
     std::exception_ptr m_failure;
 
     std::mutex m_seenMutex;
-    std::unordered_map<FolderIdentity, Folder*, IdentityHash> m_seen;
+    IdentitySet m_seen;
 };
 
 } // namespace
