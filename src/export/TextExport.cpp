@@ -187,30 +187,13 @@ private:
     Piece m_piece;
 };
 
-// An entry's path split at its last separator.
-struct SplitPath {
-    std::string_view path;
-    size_t folderLength; // of the folder before the last separator; 0 without one
-    size_t nameStart;    // just after the last separator; 0 without one
-
-    explicit SplitPath(std::string_view p) : path(p) {
-        const void* slash = p.empty() ? nullptr : ::memrchr(p.data(), kPathSeparator, p.size());
-        folderLength =
-            slash == nullptr ? 0 : static_cast<size_t>(static_cast<const char*>(slash) - p.data());
-        nameStart = slash == nullptr ? 0 : folderLength + 1;
-    }
-    std::string_view folder() const { return path.substr(0, folderLength); }
-    bool inFolder(std::string_view f) const {
-        return folderLength == f.size() && std::memcmp(path.data(), f.data(), f.size()) == 0;
-    }
-};
-
 class Composer {
 public:
-    Composer(TextSink& out, const ExportOptions& options) : m_out(out), m_options(options) {}
+    Composer(TextSink& out, const FileList& files, const ExportOptions& options)
+        : m_out(out), m_files(files), m_options(options) {}
 
-    void compose(const std::string& folder, const FileList& files, const std::string& text38,
-                 const std::string& text40, const std::string& timeStamp) {
+    void compose(const std::string& folder, const std::string& text38, const std::string& text40,
+                 const std::string& timeStamp) {
         const std::string_view chosen = folder;
         m_out.text(text38);
         m_out.text(" ");
@@ -218,26 +201,43 @@ public:
         m_out.lineEnd();
         m_out.lineEnd();
 
+        // Which folder numbers spell the chosen folder; a path without any
+        // separator lies in the folder "".
+        std::vector<char> chosenNumbers(m_files.folderCount());
+        for (size_t k = 0; k < chosenNumbers.size(); ++k) {
+            chosenNumbers[k] = m_files.folderPath(static_cast<uint32_t>(k)) == chosen;
+        }
+        auto inChosen = [&](uint32_t number) {
+            return number == FileList::kNoFolder ? chosen.empty() : chosenNumbers[number] != 0;
+        };
+
         // The files of the chosen folder come first, wherever they stand in the list.
-        const size_t count = files.size();
+        const size_t count = m_files.size();
         for (size_t i = 0; i < count; ++i) {
-            const SplitPath p(files.path(i));
-            if (p.inFolder(chosen)) {
-                line(p);
+            const uint32_t number = m_files.folderIndex(i);
+            if (inChosen(number)) {
+                line(i, number);
             }
         }
         // Then every other file, with a heading whenever the folder changes.
         std::string_view current = chosen;
+        uint32_t currentNumber = FileList::kNoFolder;
+        bool numbered = false; // whether currentNumber spells `current`
         for (size_t i = 0; i < count; ++i) {
-            const SplitPath p(files.path(i));
-            if (!p.inFolder(current)) {
-                current = p.folder();
-                if (current.size() > chosen.size()) {
-                    heading(text40, current.substr(chosen.size()));
+            const uint32_t number = m_files.folderIndex(i);
+            if (!numbered || number != currentNumber) {
+                const std::string_view entryFolder = m_files.folderPath(number);
+                if (entryFolder != current) {
+                    current = entryFolder;
+                    if (current.size() > chosen.size()) {
+                        heading(text40, current.substr(chosen.size()));
+                    }
                 }
+                currentNumber = number;
+                numbered = true;
             }
-            if (!p.inFolder(chosen)) {
-                line(p);
+            if (!inChosen(number)) {
+                line(i, number);
             }
         }
         if (m_options.showDateTime) {
@@ -251,18 +251,21 @@ public:
     }
 
 private:
-    void line(const SplitPath& p) {
-        size_t end = p.path.size();
-        if (!m_options.showExtensions && end > p.nameStart) {
+    void line(size_t i, uint32_t folderNumber) {
+        std::string_view name = m_files.name(i);
+        if (!m_options.showExtensions && name.size() > 1) {
             // A leading dot names a hidden file; it does not start an extension.
-            const char* name = p.path.data() + p.nameStart;
-            const void* dot = ::memrchr(name, '.', end - p.nameStart);
-            if (dot != nullptr && dot != name) {
-                end = static_cast<size_t>(static_cast<const char*>(dot) - p.path.data());
+            const void* dot = ::memrchr(name.data() + 1, '.', name.size() - 1);
+            if (dot != nullptr) {
+                name = name.substr(
+                    0, static_cast<size_t>(static_cast<const char*>(dot) - name.data()));
             }
         }
-        const size_t begin = m_options.showFullPath ? 0 : p.nameStart;
-        m_out.cleanText(p.path.substr(begin, end - begin));
+        if (m_options.showFullPath && folderNumber != FileList::kNoFolder) {
+            m_out.cleanText(m_files.folderPath(folderNumber));
+            m_out.text(std::string_view(&kPathSeparator, 1));
+        }
+        m_out.cleanText(name);
         m_out.lineEnd();
     }
 
@@ -280,6 +283,7 @@ private:
     }
 
     TextSink& m_out;
+    const FileList& m_files;
     const ExportOptions& m_options;
 };
 
@@ -298,7 +302,7 @@ std::string ComposeExport(const std::string& folder, const FileList& files,
                           const ExportOptions& options, const std::string& text38,
                           const std::string& text40, const std::string& timeStamp) {
     std::string out;
-    out.reserve(files.bytes().size() + files.size() + 256);
+    out.reserve(files.nameBytes() + 3 * files.size() + 256);
     StreamExport([&out](std::string_view piece) { out.append(piece); }, folder, files, options,
                  text38, text40, timeStamp);
     return out;
@@ -308,7 +312,7 @@ void StreamExport(const std::function<void(std::string_view)>& write, const std:
                   const FileList& files, const ExportOptions& options, const std::string& text38,
                   const std::string& text40, const std::string& timeStamp) {
     auto compose = [&](TextSink& sink) {
-        Composer(sink, options).compose(folder, files, text38, text40, timeStamp);
+        Composer(sink, files, options).compose(folder, text38, text40, timeStamp);
     };
     if (files.size() < kPipedEntries) {
         TextSink sink([&write](Piece& p) {

@@ -1,9 +1,11 @@
 #pragma once
 // The file list: one entry per listed file, each the folder path, "/", the file
-// name and one LF. The bytes of all entries live in one arena, one after the
-// other; the list holds where each entry starts, so a million entries are not a
-// million separate strings. Starts are kept as 32-bit offsets; the rare list
-// beyond 4 GiB notes at which entries the offsets wrapped.
+// name and one LF. A folder's path is held once, however many of its files are
+// listed; an entry holds its name, in one arena of names, and the number of its
+// folder. So a million entries are neither a million strings nor a million
+// copies of their folders' paths, and every entry's bytes are still there.
+// Name starts are kept as 32-bit offsets; the rare arena beyond 4 GiB notes at
+// which entries the offsets wrapped.
 
 #include "listing/GrowableArray.h"
 
@@ -20,75 +22,78 @@ inline constexpr char kPathSeparator = '/';
 
 class FileList {
 public:
-    size_t size() const { return m_starts.size(); }
-    bool empty() const { return m_starts.size() == 0; }
+    // The folder number of an entry whose path has no separator at all.
+    static constexpr uint32_t kNoFolder = UINT32_MAX;
+
+    size_t size() const { return m_folderOf.size(); }
+    bool empty() const { return m_folderOf.size() == 0; }
 
     // The entry as the export receives it: the full path and its LF.
-    std::string_view entry(size_t i) const {
-        const uint64_t begin = start(i);
-        const uint64_t end = i + 1 < size() ? start(i + 1) : m_bytes.size();
-        return std::string_view(m_bytes.data() + begin, end - begin);
-    }
+    std::string entry(size_t i) const { return path(i) + '\n'; }
     // The full path, without the LF.
-    std::string_view path(size_t i) const {
-        auto e = entry(i);
-        return e.substr(0, e.size() - 1);
-    }
+    std::string path(size_t i) const;
     // The file name alone: what follows the path's last "/".
     std::string_view name(size_t i) const {
-        auto p = path(i);
-        auto slash = p.rfind(kPathSeparator);
-        return slash == std::string_view::npos ? p : p.substr(slash + 1);
+        const uint64_t begin = nameStart(i);
+        const uint64_t end = i + 1 < size() ? nameStart(i + 1) : m_names.size();
+        return std::string_view(m_names.data() + begin, end - begin);
     }
+    // The number of the entry's folder, kNoFolder when its path has no "/".
+    // Entries of one number share one folder; two numbers may still spell
+    // the same folder.
+    uint32_t folderIndex(size_t i) const { return m_folderOf[i]; }
+    // The folder's path: what precedes the entry's last "/".
+    std::string_view folderPath(uint32_t index) const {
+        if (index == kNoFolder) {
+            return {};
+        }
+        const size_t begin = m_folderStarts[index];
+        return std::string_view(m_folderBytes.data() + begin, m_folderStarts[index + 1] - begin);
+    }
+    size_t folderCount() const { return m_folderStarts.size() - 1; }
+    // The bytes of all names together.
+    size_t nameBytes() const { return m_names.size(); }
 
     // Empties the list and gives its memory back.
-    void clear() {
-        m_bytes.release();
-        m_starts.release();
-        m_wraps.clear();
-    }
-    void reserve(size_t entries, size_t bytes) {
-        m_starts.reserve(entries);
-        m_bytes.reserve(bytes);
-    }
+    void clear();
+    void reserve(size_t entries, size_t nameBytes);
     // Appends the entry `path` + LF.
-    void append(std::string_view path) {
+    void append(std::string_view path);
+    // Appends the entry folder + "/" + name + LF.
+    void append(std::string_view folder, std::string_view name);
+    // Notes a folder for appendIn and returns its number.
+    uint32_t addFolder(std::string_view folder);
+    // Appends the entry folderPath(folder) + "/" + name + LF; `name` holds no "/".
+    void appendIn(uint32_t folder, std::string_view name) {
         noteStart();
-        m_bytes.append(path.data(), path.size());
-        m_bytes.push_back('\n');
+        m_names.append(name.data(), name.size());
+        m_folderOf.push_back(folder);
     }
-    // Appends the entry folder + "/" + name + LF without building a string first.
-    void append(std::string_view folder, std::string_view name) {
-        noteStart();
-        m_bytes.append(folder.data(), folder.size());
-        m_bytes.push_back(kPathSeparator);
-        m_bytes.append(name.data(), name.size());
-        m_bytes.push_back('\n');
-    }
-    // All entries, each with its LF, one after the other in list order.
-    std::string_view bytes() const { return std::string_view(m_bytes.data(), m_bytes.size()); }
 
 private:
-    uint64_t start(size_t i) const {
+    uint64_t nameStart(size_t i) const {
         uint64_t high = 0;
         if (!m_wraps.empty()) {
             high = static_cast<uint64_t>(std::upper_bound(m_wraps.begin(), m_wraps.end(), i) -
                                          m_wraps.begin());
         }
-        return (high << 32) | m_starts[i];
+        return (high << 32) | m_nameStarts[i];
     }
     void noteStart() {
-        const uint64_t offset = m_bytes.size();
+        const uint64_t offset = m_names.size();
         while ((offset >> 32) > m_wraps.size()) {
             m_wraps.push_back(size());
         }
-        m_starts.push_back(static_cast<uint32_t>(offset));
+        m_nameStarts.push_back(static_cast<uint32_t>(offset));
     }
 
-    GrowableArray<char> m_bytes;
-    GrowableArray<uint32_t> m_starts;
-    // m_wraps[k]: the first entry that starts at or beyond (k + 1) * 4 GiB.
+    GrowableArray<char> m_names;
+    GrowableArray<uint32_t> m_nameStarts;
+    GrowableArray<uint32_t> m_folderOf;
+    // m_wraps[k]: the first entry whose name starts at or beyond (k + 1) * 4 GiB.
     std::vector<size_t> m_wraps;
+    std::string m_folderBytes;
+    std::vector<size_t> m_folderStarts{0}; // folder k is [starts[k], starts[k + 1])
 };
 
 } // namespace zentory

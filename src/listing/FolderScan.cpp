@@ -1,8 +1,10 @@
 #include "listing/FolderScan.h"
 
+#include "listing/Arena.h"
 #include "listing/FolderOrder.h"
+#include "listing/IdentitySet.h"
+#include "listing/WalkRecords.h"
 #include "platform/Directory.h"
-#include "platform/Memory.h"
 
 #include <algorithm>
 #include <atomic>
@@ -22,6 +24,10 @@ namespace {
 
 using platform::Directory;
 using platform::FolderIdentity;
+using walk::Folder;
+using walk::JoinRecords;
+using walk::putRecord;
+using walk::recordSize;
 
 // How the folders are read: each thread takes a folder, reads and orders its
 // entries, and publishes its sub-folders for any thread to take. A folder's
@@ -36,106 +42,6 @@ using platform::FolderIdentity;
 unsigned defaultThreads() {
     return std::clamp(4 * std::thread::hardware_concurrency(), 4u, 16u);
 }
-
-// A folder's entries in order, one record each: kind (1 byte), name length (2
-// bytes, little-endian), the name, a NUL, and for a sub-folder its Folder*.
-enum RecordKind : char { kFileRecord = 'f', kFolderRecord = 'd' };
-constexpr size_t kRecordHead = 3;
-
-// Memory that never moves, handed out in pieces and given back all at once.
-// Its blocks grow with use, so a small walk stays small and a large one
-// takes its memory in a few large blocks.
-class Arena {
-public:
-    explicit Arena(size_t firstBlock) : m_block(firstBlock) {}
-
-    char* allocate(size_t bytes, size_t align = 1) {
-        size_t pad = (align - reinterpret_cast<uintptr_t>(m_next) % align) % align;
-        if (m_next == nullptr || static_cast<size_t>(m_end - m_next) < pad + bytes) {
-            const size_t size = std::max(m_block, bytes + align);
-            m_blocks.emplace_back(new char[size]);
-            m_next = m_blocks.back().get();
-            m_end = m_next + size;
-            platform::adviseLargePages(m_next, size);
-            m_block = std::min(m_block * 2, kLargestBlock);
-            pad = (align - reinterpret_cast<uintptr_t>(m_next) % align) % align;
-        }
-        char* p = m_next + pad;
-        m_next = p + bytes;
-        return p;
-    }
-
-private:
-    static constexpr size_t kLargestBlock = size_t{8} << 20;
-
-    size_t m_block;
-    std::vector<std::unique_ptr<char[]>> m_blocks;
-    char* m_next = nullptr;
-    char* m_end = nullptr;
-};
-
-struct Folder {
-    Folder* parent = nullptr;
-    std::string_view name; // in the parent's records, followed by a NUL
-    size_t pathLength = 0; // of "chosen/.../name"
-    FolderIdentity id;
-    // Kept open while sub-folders still have to be opened in it; `users`
-    // counts them (and anyone opening a deeper folder through it). The last
-    // one closes it. A folder that is not kept has no users.
-    Directory dir;
-    std::atomic<uint32_t> users{0};
-    const char* records = nullptr;
-    size_t recordBytes = 0;
-    int error = 0;        // errno when it could not be opened or read
-    bool entered = false; // read, not skipped as a link back up
-};
-
-// The identities of the folders entered so far: open addressing in one array,
-// cheaper than a node per folder. Not thread-safe.
-class IdentitySet {
-public:
-    // Adds `id`; false when it was there already.
-    bool insert(const FolderIdentity& id) {
-        if (2 * (m_count + 1) > m_slots.size()) {
-            grow();
-        }
-        if (place(m_slots, id)) {
-            ++m_count;
-            return true;
-        }
-        return false;
-    }
-
-private:
-    struct Slot {
-        FolderIdentity id;
-        bool used = false;
-    };
-
-    static bool place(std::vector<Slot>& slots, const FolderIdentity& id) {
-        const size_t mask = slots.size() - 1;
-        size_t i = static_cast<size_t>((id.inode * 0x9e3779b97f4a7c15ULL ^ id.device) >> 17) & mask;
-        for (; slots[i].used; i = (i + 1) & mask) {
-            if (slots[i].id == id) {
-                return false;
-            }
-        }
-        slots[i] = Slot{id, true};
-        return true;
-    }
-    void grow() {
-        std::vector<Slot> bigger(std::max<size_t>(1024, 2 * m_slots.size()));
-        for (const Slot& slot : m_slots) {
-            if (slot.used) {
-                place(bigger, slot.id);
-            }
-        }
-        m_slots.swap(bigger);
-    }
-
-    std::vector<Slot> m_slots;
-    size_t m_count = 0;
-};
 
 // Takes the accepted entries of one folder into an order.
 class Collector : public Directory::Visitor {
@@ -170,7 +76,7 @@ struct Worker {
     std::vector<Folder*> created;
     std::vector<Folder*> children; // of the folder just read, in order
     size_t files = 0;              // entries its folders contribute
-    uint64_t bytes = 0;            // and their bytes in the list
+    uint64_t nameBytes = 0;        // and the bytes of their names
 
     Folder* newFolder() {
         Folder* f = new (folders.allocate(sizeof(Folder), alignof(Folder))) Folder;
@@ -198,7 +104,6 @@ public:
         m_workers.push_back(std::make_unique<Worker>());
         Worker& main = *m_workers.front();
         Folder& root = *main.newFolder();
-        root.pathLength = folder.size();
         Directory dir;
         int err = dir.open(folder);
         if (err == 0) {
@@ -235,7 +140,13 @@ public:
         if (m_failure) {
             std::rethrow_exception(m_failure);
         }
-        emit(folder, root, result);
+        size_t files = 0;
+        uint64_t nameBytes = 0;
+        for (const auto& w : m_workers) {
+            files += w->files;
+            nameBytes += w->nameBytes;
+        }
+        JoinRecords(folder, root, files, nameBytes, result);
     }
 
 private:
@@ -346,35 +257,23 @@ private:
         order.sort();
         size_t bytes = 0;
         for (size_t i = 0; i < order.size(); ++i) {
-            bytes +=
-                kRecordHead + order.name(i).size() + 1 + (order.isFolder(i) ? sizeof(Folder*) : 0);
+            bytes += recordSize(order.name(i), order.isFolder(i));
         }
         char* out = w.records.allocate(bytes);
         f.records = out;
         f.recordBytes = bytes;
-        f.entered = true;
         for (size_t i = 0; i < order.size(); ++i) {
             const std::string_view name = order.name(i);
-            const bool isFolder = order.isFolder(i);
-            out[0] = isFolder ? kFolderRecord : kFileRecord;
-            out[1] = static_cast<char>(name.size() & 0xff);
-            out[2] = static_cast<char>(name.size() >> 8);
-            char* stored = out + kRecordHead;
-            std::memcpy(stored, name.data(), name.size());
-            stored[name.size()] = '\0';
-            out = stored + name.size() + 1;
-            if (!isFolder) {
+            Folder* child = nullptr;
+            if (order.isFolder(i)) {
+                child = w.newFolder();
+                child->parent = &f;
+                w.children.push_back(child);
+            } else {
                 ++w.files;
-                w.bytes += f.pathLength + name.size() + 2;
-                continue;
+                w.nameBytes += name.size();
             }
-            Folder* child = w.newFolder();
-            child->parent = &f;
-            child->name = std::string_view(stored, name.size());
-            child->pathLength = f.pathLength + 1 + name.size();
-            std::memcpy(out, &child, sizeof child);
-            out += sizeof child;
-            w.children.push_back(child);
+            out = putRecord(out, name, child);
         }
     }
 
@@ -467,59 +366,6 @@ private:
             }
         }
         return true;
-    }
-
-    // Joins the records, from the chosen folder down, into the list.
-    void emit(const std::string& folder, const Folder& root, ScanResult& result) {
-        size_t files = 0;
-        uint64_t bytes = 0;
-        for (const auto& w : m_workers) {
-            files += w->files;
-            bytes += w->bytes;
-        }
-        result.files.reserve(files, bytes);
-        struct Cursor {
-            const char* next;
-            const char* end;
-        };
-        std::string path = folder;
-        std::vector<Cursor> stack{{root.records, root.records + root.recordBytes}};
-        std::vector<size_t> pathLengths{path.size()};
-        while (!stack.empty()) {
-            Cursor& top = stack.back();
-            if (top.next == top.end) {
-                stack.pop_back();
-                pathLengths.pop_back();
-                if (!pathLengths.empty()) {
-                    path.resize(pathLengths.back());
-                }
-                continue;
-            }
-            const char* record = top.next;
-            const size_t length = static_cast<unsigned char>(record[1]) |
-                                  static_cast<size_t>(static_cast<unsigned char>(record[2])) << 8;
-            const std::string_view name(record + kRecordHead, length);
-            top.next = record + kRecordHead + length + 1;
-            if (record[0] == kFileRecord) {
-                result.files.append(path, name);
-                continue;
-            }
-            const Folder* child = nullptr;
-            std::memcpy(&child, top.next, sizeof child);
-            top.next += sizeof child;
-            const size_t base = path.size();
-            path += kPathSeparator;
-            path.append(name);
-            if (child->error != 0) {
-                result.unreadableFolders.emplace_back(path, "read folder", child->error);
-            }
-            if (child->recordBytes == 0) {
-                path.resize(base);
-                continue;
-            }
-            stack.push_back(Cursor{child->records, child->records + child->recordBytes});
-            pathLengths.push_back(path.size());
-        }
     }
 
     const bool m_subFolders;

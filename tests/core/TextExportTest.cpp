@@ -273,7 +273,7 @@ std::string plainExport(const std::string& folder, const std::vector<std::string
     return text;
 }
 
-// Sorted paths below "/data/w" (and a few outside it), with control bytes and
+// Sorted paths below "/data/w" (and a few elsewhere), with control bytes and
 // dots at every place relative to eight-byte words.
 std::vector<std::string> trickyPaths(size_t count, unsigned seed) {
     const std::vector<std::string> parts = {"a",    "B",       ".",  "..",       "\x01",
@@ -283,11 +283,12 @@ std::vector<std::string> trickyPaths(size_t count, unsigned seed) {
     auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng); };
     std::vector<std::string> paths;
     for (size_t i = 0; i < count; ++i) {
-        std::string path = pick(50) == 0 ? "/data/other" : "/data/w";
-        for (size_t depth = pick(4); depth > 0; --depth) {
-            path += "/d" + parts[pick(parts.size())];
+        // A few lie outside the chosen folder, or have no separator at all.
+        const size_t where = pick(80);
+        std::string path = where == 0 ? "" : where == 1 ? "/data/other/" : "/data/w/";
+        for (size_t depth = where == 0 ? 0 : pick(4); depth > 0; --depth) {
+            path += "d" + parts[pick(parts.size())] + "/";
         }
-        path += "/";
         for (size_t n = 1 + pick(6); n > 0; --n) {
             path += parts[pick(parts.size())];
         }

@@ -1,0 +1,54 @@
+#include "listing/WalkRecords.h"
+
+#include <vector>
+
+namespace zentory::walk {
+
+void JoinRecords(const std::string& path, const Folder& root, size_t files, uint64_t nameBytes,
+                 ScanResult& result) {
+    FileList& list = result.files;
+    list.reserve(files, nameBytes);
+    constexpr uint32_t kNotYet = FileList::kNoFolder;
+    struct Cursor {
+        const char* next;
+        const char* end;
+        size_t pathLength;
+        uint32_t number; // the folder's number in the list, once it has a file there
+    };
+    std::string here = path;
+    std::vector<Cursor> stack{
+        {root.records, root.records + root.recordBytes, here.size(), kNotYet}};
+    Record record;
+    while (!stack.empty()) {
+        Cursor& top = stack.back();
+        if (top.next == top.end) {
+            stack.pop_back();
+            if (!stack.empty()) {
+                here.resize(stack.back().pathLength);
+            }
+            continue;
+        }
+        top.next = getRecord(top.next, record);
+        if (record.folder == nullptr) {
+            if (top.number == kNotYet) {
+                top.number = list.addFolder(here);
+            }
+            list.appendIn(top.number, record.name);
+            continue;
+        }
+        const Folder& sub = *record.folder;
+        const size_t base = here.size();
+        here += kPathSeparator;
+        here.append(record.name);
+        if (sub.error != 0) {
+            result.unreadableFolders.emplace_back(here, "read folder", sub.error);
+        }
+        if (sub.recordBytes == 0) {
+            here.resize(base);
+            continue;
+        }
+        stack.push_back(Cursor{sub.records, sub.records + sub.recordBytes, here.size(), kNotYet});
+    }
+}
+
+} // namespace zentory::walk

@@ -1,0 +1,82 @@
+#pragma once
+// What the folder walk keeps of each folder it reads: the folder itself, and
+// its entries in order as compact records; and the one pass that joins the
+// records of all folders, from the chosen folder down, into the file list.
+
+#include "listing/FolderScan.h"
+#include "platform/Directory.h"
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace zentory::walk {
+
+struct Folder {
+    Folder* parent = nullptr;
+    std::string_view name; // in the parent's records, followed by a NUL
+    platform::FolderIdentity id;
+    // Kept open while sub-folders still have to be opened in it; `users`
+    // counts them (and anyone opening a deeper folder through it). The last
+    // one closes it. A folder that is not kept has no users.
+    platform::Directory dir;
+    std::atomic<uint32_t> users{0};
+    const char* records = nullptr; // its entries in order; none when not read
+    size_t recordBytes = 0;
+    int error = 0; // errno when it could not be opened or read
+};
+
+// One record: kind (1 byte), name length (2 bytes, little-endian), the name,
+// a NUL, and for a sub-folder its Folder*. A name is shorter than 64 KiB, as
+// the system hands over no longer one.
+struct Record {
+    std::string_view name;
+    const Folder* folder = nullptr; // the sub-folder; none for a file
+};
+
+inline size_t recordSize(std::string_view name, bool isFolder) {
+    return 3 + name.size() + 1 + (isFolder ? sizeof(Folder*) : 0);
+}
+
+// Writes the record of `name` at `out`; a sub-folder's record points at
+// `folder`, whose name then lives in the record. Returns the end of the record.
+inline char* putRecord(char* out, std::string_view name, Folder* folder) {
+    out[0] = folder != nullptr ? 'd' : 'f';
+    out[1] = static_cast<char>(name.size() & 0xff);
+    out[2] = static_cast<char>(name.size() >> 8);
+    char* stored = out + 3;
+    std::memcpy(stored, name.data(), name.size());
+    stored[name.size()] = '\0';
+    out = stored + name.size() + 1;
+    if (folder != nullptr) {
+        folder->name = std::string_view(stored, name.size());
+        std::memcpy(out, &folder, sizeof folder);
+        out += sizeof folder;
+    }
+    return out;
+}
+
+// Reads the record at `at` into `out`. Returns the start of the next record.
+inline const char* getRecord(const char* at, Record& out) {
+    const size_t length = static_cast<unsigned char>(at[1]) |
+                          static_cast<size_t>(static_cast<unsigned char>(at[2])) << 8;
+    out.name = std::string_view(at + 3, length);
+    out.folder = nullptr;
+    const char* next = at + 3 + length + 1;
+    if (at[0] == 'd') {
+        std::memcpy(&out.folder, next, sizeof out.folder);
+        next += sizeof out.folder;
+    }
+    return next;
+}
+
+// Joins the records below `root`, the folder at `path`, into result.files (which
+// gets room for `files` entries with `nameBytes` bytes of names first) and names
+// the folders that could not be read in result.unreadableFolders, both in the
+// order of the list.
+void JoinRecords(const std::string& path, const Folder& root, size_t files, uint64_t nameBytes,
+                 ScanResult& result);
+
+} // namespace zentory::walk
