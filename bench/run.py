@@ -1,0 +1,266 @@
+#!/usr/bin/env python3
+"""Times zentory-cli beside the Unix tools a person would use instead, and the
+window's read and export, on generated trees; prints one table of medians,
+ratios and bars, in Markdown.
+
+Reproduce the table (as root, for the cold-cache runs):
+
+    cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \\
+          -DZENTORY_BUILD_BENCH=ON && cmake --build build/bench
+    python3 bench/run.py --build build/bench
+
+The trees are built once (bench/make_tree.py, N files, seed 1) under --trees,
+on the real disk, not tmpfs. Every command runs --runs times, interleaved, so
+drift and other load hit all of them alike; medians are shown with the spread
+(min-max) of the runs. Ratios are taken within one run of this script.
+Cold-cache runs (`sync; echo 3 > /proc/sys/vm/drop_caches` before each)
+need root and are skipped otherwise. --baseline DIR adds another build's
+zentory-cli (for a before/after comparison) to the same interleaved runs.
+
+usage: bench/run.py [--build DIR] [--baseline DIR] [--sizes 10000,100000,1000000]
+                    [--runs 5] [--cold-runs 5] [--seed 1] [--trees /var/tmp/zentory-bench]
+                    [--no-cold]
+"""
+import argparse
+import os
+import platform
+import shlex
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+CLI = "zentory-cli -r"
+FIND = "find | LC_ALL=C sort"
+FD = "fdfind -u -t f"
+LS = "ls -R"
+CLI_FULL = "zentory-cli -r -f"
+BASE = "baseline zentory-cli -r"
+WINDOW_READ = "window read"
+WINDOW_EXPORT = "window export"
+
+
+def drop_caches():
+    subprocess.run(["sync"], check=True)
+    with open("/proc/sys/vm/drop_caches", "w") as f:
+        f.write("3\n")
+
+
+def run_once(cmd, shell=False, cold=False):
+    """Wall time in seconds, peak resident memory in bytes and stderr of one run."""
+    if cold:
+        drop_caches()
+    start = time.perf_counter()
+    proc = subprocess.Popen(cmd, shell=shell, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    err = proc.stderr.read().decode(errors="replace")
+    _, status, usage = os.wait4(proc.pid, 0)
+    elapsed = time.perf_counter() - start
+    proc.stderr.close()
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit("failed: %s\n%s" % (cmd, err))
+    return elapsed, usage.ru_maxrss * 1024, err
+
+
+def tree(args, n):
+    path = os.path.join(args.trees, "n%d-s%d" % (n, args.seed))
+    if not os.path.isdir(path):
+        print("building a tree of %d files in %s" % (n, path), file=sys.stderr)
+        tmp = path + ".partial"
+        shutil.rmtree(tmp, ignore_errors=True)
+        subprocess.run([sys.executable, os.path.join(HERE, "make_tree.py"), str(n),
+                        str(args.seed), tmp], check=True, stdout=subprocess.DEVNULL)
+        os.rename(tmp, path)
+    return path
+
+
+def tree_stats(folder):
+    """Files, folders and the bytes of all full paths (without line ends)."""
+    files = folders = path_bytes = 0
+    for dirpath, dirnames, filenames in os.walk(os.fsencode(folder)):
+        folders += 1
+        for name in filenames:
+            files += 1
+            path_bytes += len(dirpath) + 1 + len(name)
+    return files, folders, path_bytes
+
+
+def spread(values):
+    return "%.3f (%.3f-%.3f)" % (statistics.median(values), min(values), max(values))
+
+
+def window_seconds(err):
+    # The driver prints the seconds of the timed step as the last word on stderr.
+    return float(err.strip().split()[-1])
+
+
+def measure(args, n, path, out):
+    cli = os.path.join(args.build, "zentory-cli")
+    window = os.path.join(args.build, "zentory-bench-window")
+    q, o = shlex.quote(path), shlex.quote(out)
+    commands = {
+        CLI: ([cli, "-r", "-o", out, path], False),
+        FIND: ("find %s -type f | LC_ALL=C sort > %s" % (q, o), True),
+        FD: ("fdfind -u -t f . %s > %s" % (q, o), True),
+        LS: ("ls -R %s > %s" % (q, o), True),
+        CLI_FULL: ([cli, "-r", "-f", "-o", out, path], False),
+    }
+    if args.baseline:
+        commands[BASE] = ([os.path.join(args.baseline, "zentory-cli"), "-r", "-o", out, path],
+                          False)
+    if os.access(window, os.X_OK):
+        commands[WINDOW_READ] = ([window, "read", path], False)
+        commands[WINDOW_EXPORT] = ([window, "export", path, out], False)
+    empty = os.path.join(args.trees, "empty")
+    os.makedirs(empty, exist_ok=True)
+    commands["zentory-cli, empty folder"] = ([cli, "-r", "-o", out, empty], False)
+
+    warm, peak = {}, {}
+    for name, (cmd, shell) in commands.items():  # one unmeasured run fills the cache
+        run_once(cmd, shell)
+    for _ in range(args.runs):
+        for name, (cmd, shell) in commands.items():
+            t, rss, err = run_once(cmd, shell)
+            if name.startswith("window"):
+                t = window_seconds(err)
+            warm.setdefault(name, []).append(t)
+            peak.setdefault(name, []).append(rss)
+    cold = {}
+    if args.cold:
+        for _ in range(args.cold_runs):
+            for name in (CLI, FD):
+                cmd, shell = commands[name]
+                cold.setdefault(name, []).append(run_once(cmd, shell, cold=True)[0])
+    return warm, peak, cold
+
+
+def machine():
+    cpu = "unknown CPU"
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    cpu = line.split(":", 1)[1].strip()
+                    break
+    except OSError:
+        pass
+    mem = os.sysconf("SC_PAGE_SIZE") * os.sysconf("SC_PHYS_PAGES") / 2**30
+    return "%s, %d cores, %.0f GiB RAM, Linux %s" % (cpu, os.cpu_count(), mem, platform.release())
+
+
+def filesystem(path):
+    out = subprocess.run(["df", "--output=fstype", path], capture_output=True, text=True).stdout
+    return out.split()[-1] if out.split() else "?"
+
+
+def ratio(a, b):
+    return a / b if b else float("nan")
+
+
+def verdict(value, bar):
+    return "met" if value <= bar else "**missed**"
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    ap.add_argument("--build", default=os.path.join(HERE, "..", "build", "bench"))
+    ap.add_argument("--baseline", help="another build folder whose zentory-cli runs alongside")
+    ap.add_argument("--sizes", default="10000,100000,1000000")
+    ap.add_argument("--runs", type=int, default=5)
+    ap.add_argument("--cold-runs", type=int, default=5)
+    ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--trees", default="/var/tmp/zentory-bench")
+    ap.add_argument("--no-cold", dest="cold", action="store_false")
+    args = ap.parse_args()
+    if args.cold and os.geteuid() != 0:
+        print("not root: no cold-cache runs", file=sys.stderr)
+        args.cold = False
+    os.makedirs(args.trees, exist_ok=True)
+    out = os.path.join(args.trees, "out.txt")
+
+    rows = []
+    for n in [int(s) for s in args.sizes.split(",")]:
+        path = tree(args, n)
+        files, folders, path_bytes = tree_stats(path)
+        print("timing %d files ..." % files, file=sys.stderr)
+        warm, peak, cold = measure(args, n, path, out)
+        rows.append(dict(n=files, folders=folders, path_bytes=path_bytes, warm=warm, peak=peak,
+                         cold=cold))
+    report(args, rows)
+
+
+def cell(text):
+    return text.replace("|", "\\|")
+
+
+def report(args, rows):
+    med = lambda row, k: statistics.median(row["warm"][k])
+    shown = [k for k in rows[0]["warm"] if not k.startswith("zentory-cli, empty")]
+    print("Machine: %s. Trees: bench/make_tree.py N %d under %s (%s), warm file cache unless "
+          "marked cold. Medians of %d runs (cold: %d), min-max in brackets, seconds.\n" % (
+              machine(), args.seed, args.trees, filesystem(args.trees), args.runs,
+              args.cold_runs))
+    print("| files | folders | avg path bytes | " + " | ".join(cell(k) for k in shown) + " |")
+    print("|---" * (3 + len(shown)) + "|")
+    for row in rows:
+        print("| %d | %d | %.1f | %s |" % (row["n"], row["folders"], row["path_bytes"] / row["n"],
+                                           " | ".join(spread(row["warm"][k]) for k in shown)))
+    print()
+
+    # The bars hold for the largest tree (a million files); smaller ones are shown for scale.
+    largest = rows[-1]["n"]
+    judged = lambda n, value, bar: verdict(value, bar) if n == largest else ""
+    bars = []
+    for row in rows:
+        n, cli = row["n"], med(row, CLI)
+        find_ratio = ratio(cli, med(row, FIND))
+        fd_ratio = ratio(cli, med(row, FD))
+        bars.append((n, "cli -r vs find | LC_ALL=C sort", "%.2fx" % find_ratio, "<= 0.5x",
+                     judged(n, find_ratio, 0.5)))
+        bars.append((n, "cli -r vs fdfind -u -t f", "%.2fx" % fd_ratio, "<= 1.0x",
+                     judged(n, fd_ratio, 1.0)))
+        if row["cold"]:
+            c_cli = statistics.median(row["cold"][CLI])
+            c_fd = statistics.median(row["cold"][FD])
+            bars.append((n, "cold cache: cli -r %s s vs fdfind %s s" % (
+                spread(row["cold"][CLI]), spread(row["cold"][FD])), "%.2fx" % ratio(c_cli, c_fd),
+                "<= 1.0x", judged(n, ratio(c_cli, c_fd), 1.0)))
+        rss = max(row["peak"][CLI_FULL])
+        mem = ratio(rss, row["path_bytes"])
+        bars.append((n, "peak memory of cli -r -f: %.1f MiB for %.1f MiB of full paths" % (
+            rss / 2**20, row["path_bytes"] / 2**20), "%.2fx" % mem, "<= 1.5x",
+            judged(n, mem, 1.5)))
+        if WINDOW_READ in row["warm"]:
+            extra = med(row, WINDOW_READ) - cli
+            bars.append((n, "window read %.3f s - cli -r %.3f s" % (med(row, WINDOW_READ), cli),
+                         "%+.3f s" % extra, "<= +0.5 s", judged(n, extra, 0.5)))
+            exp = ratio(med(row, WINDOW_EXPORT), cli)
+            bars.append((n, "window export %.3f s / cli -r %.3f s" % (med(row, WINDOW_EXPORT), cli),
+                         "%.2fx" % exp, "<= 1.2x", judged(n, exp, 1.2)))
+        if BASE in row["warm"]:
+            bars.append((n, "cli -r vs the baseline build's %.3f s" % med(row, BASE),
+                         "%.2fx" % ratio(cli, med(row, BASE)), "", ""))
+
+    # Time per file, net of the start-up (the same run on an empty folder).
+    per_file = []
+    for row in rows:
+        start = med(row, "zentory-cli, empty folder")
+        per_file.append((med(row, CLI) - start) / row["n"] * 1e6)
+        bars.append((row["n"], "cli -r time per file, net of %.3f s start-up" % start,
+                     "%.3f us" % per_file[-1], "", ""))
+    if len(rows) > 1:
+        flat = max(per_file) / min(per_file)
+        bars.append(("%d-%d" % (rows[0]["n"], largest), "time per file, largest / smallest",
+                     "%.2fx" % flat, "<= 1.5x", verdict(flat, 1.5)))
+
+    print("| files | what | measured | bar | |")
+    print("|---|---|---|---|---|")
+    for b in bars:
+        print("| %s | %s | %s | %s | %s |" % (b[0], cell(b[1]), b[2], b[3], b[4]))
+    if not os.access(os.path.join(args.build, "zentory-bench-window"), os.X_OK):
+        print("\n(no zentory-bench-window in %s: the window's rows are left out)" % args.build)
+
+
+if __name__ == "__main__":
+    main()
