@@ -3,18 +3,21 @@
 #include "listing/Arena.h"
 #include "listing/FolderOrder.h"
 #include "listing/IdentitySet.h"
+#include "listing/WalkOpen.h"
 #include "listing/WalkRecords.h"
 #include "platform/Directory.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -36,11 +39,24 @@ using walk::recordSize;
 // list therefore depends only on the folders' contents, never on which thread
 // read what, or when.
 
-// Threads for a walk: more than there are cores, because a folder that is not
-// in the file cache keeps its thread waiting for the disk, and the disk serves
-// several reads at once far faster than one after the other.
-unsigned defaultThreads() {
-    return std::clamp(4 * std::thread::hardware_concurrency(), 4u, 16u);
+using Clock = std::chrono::steady_clock;
+
+// Threads for a walk. It starts with one per core, which is all a walk of
+// cached folders can use. One that is still going after kPatience is large or
+// waits for the disk; it gets more threads than there are cores, because a
+// folder that is not cached keeps its thread waiting, and the disk serves
+// several reads at once far faster than one after the other. A small cached
+// walk does not pay for starting threads it has no use for.
+struct Crew {
+    unsigned first;
+    unsigned most;
+};
+constexpr auto kPatience = std::chrono::milliseconds(20);
+
+Crew defaultCrew() {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned most = std::clamp(4 * cores, 4u, 16u);
+    return Crew{std::min(cores, most), most};
 }
 
 // Takes the accepted entries of one folder into an order.
@@ -73,32 +89,35 @@ struct Worker {
     Arena folders{16 * 1024};
     Arena records{64 * 1024};
     FolderOrder order;
-    std::vector<Folder*> created;
+    Folder* lastMade = nullptr;    // the folders it made, each pointing to the one before
     std::vector<Folder*> children; // of the folder just read, in order
     size_t files = 0;              // entries its folders contribute
     uint64_t nameBytes = 0;        // and the bytes of their names
 
-    Folder* newFolder() {
-        Folder* f = new (folders.allocate(sizeof(Folder), alignof(Folder))) Folder;
-        created.push_back(f);
-        return f;
-    }
+    Worker() = default;
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
     ~Worker() {
-        for (Folder* f : created) {
+        while (lastMade != nullptr) {
+            Folder* f = lastMade;
+            lastMade = f->madeBefore;
             f->~Folder();
         }
+    }
+
+    Folder* newFolder() {
+        Folder* f = new (folders.allocate(sizeof(Folder), alignof(Folder))) Folder;
+        f->madeBefore = lastMade;
+        lastMade = f;
+        return f;
     }
 };
 
 class Walk {
 public:
-    Walk(bool subFolders, unsigned threads)
-        : m_subFolders(subFolders), m_threads(std::max(1u, threads)) {
-        // Leave most of the process's open files to everyone else.
-        const size_t limit = platform::openFileLimit();
-        const size_t spare = 32 + 2 * size_t{m_threads};
-        m_keepBudget = limit > spare + 8 ? std::min<size_t>((limit - spare) / 2, 1024) : 4;
-    }
+    Walk(bool subFolders, Crew crew)
+        : m_subFolders(subFolders), m_first(std::max(1u, crew.first)),
+          m_most(std::max(m_first, crew.most)), m_opener(m_most) {}
 
     void run(const std::string& folder, ScanResult& result) {
         m_workers.push_back(std::make_unique<Worker>());
@@ -119,20 +138,26 @@ public:
             result.folderError.emplace(folder, "read folder", root.error);
             return;
         }
-        // The chosen folder stays open throughout: every reopening starts there at the latest.
-        root.users.store(1 + static_cast<uint32_t>(main.children.size()));
-        root.dir = std::move(dir);
+        m_opener.keepRoot(root, dir, main.children.size());
         publish(main.children, 0);
 
-        std::vector<std::thread> helpers;
         if (!main.children.empty()) {
-            for (unsigned i = 1; i < m_threads; ++i) {
+            for (unsigned i = 1; i < m_most; ++i) {
                 m_workers.push_back(std::make_unique<Worker>());
             }
-            for (unsigned i = 1; i < m_threads; ++i) {
-                helpers.emplace_back([this, i] { work(*m_workers[i]); });
+            m_growAt = Clock::now() + kPatience;
+            {
+                std::lock_guard lock(m_helpersMutex);
+                addHelpers(m_first);
+                m_grown.store(m_first == m_most, std::memory_order_relaxed);
             }
             work(main);
+        }
+        std::vector<std::thread> helpers;
+        {
+            std::lock_guard lock(m_helpersMutex);
+            m_grown.store(true, std::memory_order_relaxed);
+            helpers.swap(m_helpers);
         }
         for (auto& t : helpers) {
             t.join();
@@ -168,12 +193,37 @@ private:
                 visit(w, f);
             } catch (...) {
                 fail(std::current_exception());
+                return;
             }
             // Go on with the first sub-folder; the others are for whoever is free.
             if (!w.children.empty()) {
                 next = w.children.front();
                 publish(w.children, 1);
             }
+            growWhenSlow();
+        }
+    }
+
+    // Starts helpers until `count` threads read folders. Call with m_helpersMutex held.
+    void addHelpers(unsigned count) {
+        while (m_helpers.size() + 1 < count) {
+            const size_t i = m_helpers.size() + 1;
+            try {
+                m_helpers.emplace_back([this, i] { work(*m_workers[i]); });
+            } catch (const std::system_error&) {
+                return; // the system has no more threads to give; the others carry on
+            }
+        }
+    }
+
+    void growWhenSlow() {
+        if (m_grown.load(std::memory_order_relaxed) || Clock::now() < m_growAt) {
+            return;
+        }
+        std::lock_guard lock(m_helpersMutex);
+        if (!m_grown.load(std::memory_order_relaxed)) {
+            addHelpers(m_most);
+            m_grown.store(true, std::memory_order_relaxed);
         }
     }
 
@@ -221,7 +271,7 @@ private:
 
     void visit(Worker& w, Folder& f) {
         Directory dir;
-        int err = open(f, dir);
+        int err = m_opener.open(f, dir);
         if (err == 0) {
             err = dir.identity(f.id);
         }
@@ -233,12 +283,7 @@ private:
             return;
         }
         read(w, f, dir);
-        if (w.children.empty() || m_kept.load(std::memory_order_relaxed) >= m_keepBudget) {
-            return; // closed with `dir`; sub-folders are opened by their path from above
-        }
-        f.users.store(static_cast<uint32_t>(w.children.size()), std::memory_order_relaxed);
-        f.dir = std::move(dir);
-        m_kept.fetch_add(1, std::memory_order_relaxed);
+        m_opener.keep(f, dir, w.children.size());
     }
 
     // Reads the open folder `f` into its records and its sub-folders into w.children.
@@ -277,79 +322,6 @@ private:
         }
     }
 
-    // Opens `f` inside its parent. Returns 0 or the errno value.
-    int open(const Folder& f, Directory& dir) {
-        Folder& parent = *f.parent;
-        if (parent.dir.isOpen()) {
-            // Open until this folder, one of its users, lets go of it.
-            const int err = dir.openIn(parent.dir, f.name.data());
-            release(parent);
-            return err;
-        }
-        return reopen(f, dir);
-    }
-
-    void release(Folder& f) {
-        if (f.users.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-            f.dir.close();
-            m_kept.fetch_sub(1, std::memory_order_relaxed);
-        }
-    }
-
-    // Takes a share of `f`'s handle when it is still open.
-    static bool pin(Folder& f) {
-        uint32_t users = f.users.load(std::memory_order_acquire);
-        while (users > 0) {
-            if (f.users.compare_exchange_weak(users, users + 1, std::memory_order_acq_rel)) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-    // Opens `f` when its parent was not kept open: by its path from the
-    // nearest folder above that still is, a few names per call, checking that
-    // each folder reached is the one read before.
-    int reopen(const Folder& f, Directory& dir) {
-        std::vector<const Folder*> chain{f.parent};
-        Folder* anchor = f.parent->parent;
-        while (!pin(*anchor)) {
-            chain.push_back(anchor);
-            anchor = anchor->parent;
-        }
-        int err = 0;
-        Directory at;
-        const Directory* from = &anchor->dir;
-        for (size_t end = chain.size(); end > 0 && err == 0;) {
-            // Few enough names that the system follows every link among them.
-            size_t begin = end;
-            std::string relative;
-            while (begin > 0 && end - begin < 16 && relative.size() < 2048) {
-                if (!relative.empty()) {
-                    relative += kPathSeparator;
-                }
-                relative.append(chain[--begin]->name);
-            }
-            Directory next;
-            err = next.openIn(*from, relative);
-            FolderIdentity id;
-            if (err == 0) {
-                err = next.identity(id);
-            }
-            if (err == 0 && id != chain[begin]->id) {
-                err = ENOENT; // replaced by another folder while the walk ran
-            }
-            at = std::move(next);
-            from = &at;
-            end = begin;
-        }
-        if (err == 0) {
-            err = dir.openIn(at, f.name.data());
-        }
-        release(*anchor);
-        return err;
-    }
-
     // Notes that `f` is being entered; false when it is a folder on its own
     // way down, reached again through a link, which is not entered again.
     bool enterOnce(Folder& f) {
@@ -369,10 +341,15 @@ private:
     }
 
     const bool m_subFolders;
-    const unsigned m_threads;
-    size_t m_keepBudget = 0;
-    std::atomic<size_t> m_kept{0};
-    std::vector<std::unique_ptr<Worker>> m_workers;
+    const unsigned m_first; // threads that start the walk
+    const unsigned m_most;  // threads once it proves slow
+    walk::FolderOpener m_opener;
+    std::vector<std::unique_ptr<Worker>> m_workers; // one for each thread there may be
+    Clock::time_point m_growAt;                     // when the walk counts as slow
+
+    std::mutex m_helpersMutex; // guards m_helpers and the change of m_grown
+    std::vector<std::thread> m_helpers;
+    std::atomic<bool> m_grown{false}; // no more helpers will be started
 
     std::mutex m_mutex; // guards everything below up to m_failure
     std::condition_variable m_wake;
@@ -389,12 +366,14 @@ private:
 
 ScanResult ScanFolder(const std::string& folder, bool subFolders, unsigned threads) {
     ScanResult result;
-    Walk(subFolders, threads).run(folder, result);
+    Walk(subFolders, Crew{threads, threads}).run(folder, result);
     return result;
 }
 
 ScanResult ScanFolder(const std::string& folder, bool subFolders) {
-    return ScanFolder(folder, subFolders, defaultThreads());
+    ScanResult result;
+    Walk(subFolders, defaultCrew()).run(folder, result);
+    return result;
 }
 
 } // namespace zentory

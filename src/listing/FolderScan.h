@@ -28,11 +28,12 @@ struct ScanResult {
 // folders included, except a link back to a folder on the way down from
 // `folder`, which is not entered again; without it, sub-folders are skipped.
 // The depth is not bounded by the call stack, and paths may be longer than the
-// system's path limit. Sub-folders are read on several threads; the result does
-// not depend on how many or on their timing.
+// system's path limit. Sub-folders are read on one thread per core, and on
+// more once the walk proves long or waits for the disk; the result does not
+// depend on how many threads read, nor on their timing.
 ScanResult ScanFolder(const std::string& folder, bool subFolders);
 
-// The same walk on at most `threads` threads (at least one).
+// The same walk on `threads` threads from the start (at least one).
 ScanResult ScanFolder(const std::string& folder, bool subFolders, unsigned threads);
 
 } // namespace zentory

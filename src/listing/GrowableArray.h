@@ -90,7 +90,7 @@ private:
         }
     }
 
-    static constexpr size_t kLargeBlock = size_t{8} << 20;
+    static constexpr size_t kLargeBlock = size_t{4} << 20;
 
     T* m_data = nullptr;
     size_t m_size = 0;

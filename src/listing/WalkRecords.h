@@ -25,7 +25,8 @@ struct Folder {
     std::atomic<uint32_t> users{0};
     const char* records = nullptr; // its entries in order; none when not read
     size_t recordBytes = 0;
-    int error = 0; // errno when it could not be opened or read
+    int error = 0;                // errno when it could not be opened or read
+    Folder* madeBefore = nullptr; // by the same thread, so all can be found again
 };
 
 // One record: kind (1 byte), name length (2 bytes, little-endian), the name,

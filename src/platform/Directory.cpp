@@ -17,8 +17,8 @@ namespace {
 
 constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY;
 
-// Room for about a thousand entries of ordinary length per system call.
-constexpr size_t kReadBuffer = 32 * 1024;
+// Room for about five hundred entries of ordinary length per system call.
+constexpr size_t kReadBuffer = 16 * 1024;
 
 } // namespace
 
