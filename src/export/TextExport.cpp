@@ -18,8 +18,9 @@ namespace zentory {
 namespace {
 
 // Pieces handed to the writer: large enough that writing costs few system
-// calls, small enough that a long list is never held twice.
-constexpr size_t kChunk = size_t{1} << 20;
+// calls, small enough that a long list is never held twice and that the few
+// buffers in circulation cost few fresh pages.
+constexpr size_t kChunk = size_t{64} << 10;
 
 // From this many entries on, the text is composed on a second thread while the
 // first one writes.

@@ -40,7 +40,7 @@ std::string ComposeExport(const std::string& folder, const FileList& files,
                           const ExportOptions& options, const std::string& text38,
                           const std::string& text40, const std::string& timeStamp);
 
-// The same bytes handed to `write` in pieces of about a megabyte, so that a
+// The same bytes handed to `write` in pieces of a few hundred kilobytes, so that a
 // long list is never held twice. Exceptions from `write` pass through.
 void StreamExport(const std::function<void(std::string_view)>& write, const std::string& folder,
                   const FileList& files, const ExportOptions& options, const std::string& text38,
