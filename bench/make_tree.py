@@ -48,7 +48,11 @@ def build(total, seed, root):
     queue = collections.deque([(root, 0)])
     made = 0
     while queue and made < total:
+        # A folder is made when its turn comes, so every folder gets its files:
+        # none is left empty when the files run out.
         folder, depth = queue.popleft()
+        if folder != root:
+            os.mkdir(folder)
         names = set()
         for _ in range(rng.randint(10, 40)):
             if made >= total:
@@ -65,14 +69,10 @@ def build(total, seed, root):
                 if name in names:
                     continue
                 names.add(name)
-                sub = os.path.join(folder, name)
-                os.mkdir(sub)
-                queue.append((sub, depth + 1))
+                queue.append((os.path.join(folder, name), depth + 1))
         if not queue and made < total:
             # Every folder is full: open a new branch at the top.
-            sub = os.path.join(root, "more_%d" % made)
-            os.mkdir(sub)
-            queue.append((sub, 1))
+            queue.append((os.path.join(root, "more_%d" % made), 1))
     return made
 
 
