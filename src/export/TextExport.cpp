@@ -10,6 +10,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -315,27 +316,36 @@ void StreamExport(const std::function<void(std::string_view)>& write, const std:
     auto compose = [&](TextSink& sink) {
         Composer(sink, files, options).compose(folder, text38, text40, timeStamp);
     };
-    if (files.size() < kPipedEntries) {
+    auto composeHere = [&] {
         TextSink sink([&write](Piece& p) {
             write(p.text());
             p.size = 0;
         });
         compose(sink);
+    };
+    if (files.size() < kPipedEntries) {
+        composeHere();
         return;
     }
     // A long list: composed on a second thread while this one writes.
     PiecePipe pipe;
-    std::thread composer([&] {
-        try {
-            TextSink sink([&pipe](Piece& p) { p = pipe.exchange(std::move(p)); });
-            compose(sink);
-            pipe.finish(nullptr);
-        } catch (const PiecePipe::Cancelled&) {
-            pipe.finish(nullptr);
-        } catch (...) {
-            pipe.finish(std::current_exception());
-        }
-    });
+    std::thread composer;
+    try {
+        composer = std::thread([&] {
+            try {
+                TextSink sink([&pipe](Piece& p) { p = pipe.exchange(std::move(p)); });
+                compose(sink);
+                pipe.finish(nullptr);
+            } catch (const PiecePipe::Cancelled&) {
+                pipe.finish(nullptr);
+            } catch (...) {
+                pipe.finish(std::current_exception());
+            }
+        });
+    } catch (const std::system_error&) {
+        composeHere(); // no thread to be had: compose and write in turn
+        return;
+    }
     try {
         Piece piece;
         while (pipe.take(piece)) {

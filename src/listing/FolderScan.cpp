@@ -13,7 +13,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <cstring>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -26,7 +25,6 @@ namespace zentory {
 namespace {
 
 using platform::Directory;
-using platform::FolderIdentity;
 using walk::Folder;
 using walk::JoinRecords;
 using walk::putRecord;
@@ -146,10 +144,12 @@ public:
                 m_workers.push_back(std::make_unique<Worker>());
             }
             m_growAt = Clock::now() + kPatience;
-            {
+            try {
                 std::lock_guard lock(m_helpersMutex);
                 addHelpers(m_first);
                 m_grown.store(m_first == m_most, std::memory_order_relaxed);
+            } catch (...) {
+                fail(std::current_exception()); // the helpers already started stop
             }
             work(main);
         }
@@ -191,16 +191,16 @@ private:
             w.children.clear();
             try {
                 visit(w, f);
+                // Go on with the first sub-folder; the others are for whoever is free.
+                if (!w.children.empty()) {
+                    next = w.children.front();
+                    publish(w.children, 1);
+                }
+                growWhenSlow();
             } catch (...) {
                 fail(std::current_exception());
                 return;
             }
-            // Go on with the first sub-folder; the others are for whoever is free.
-            if (!w.children.empty()) {
-                next = w.children.front();
-                publish(w.children, 1);
-            }
-            growWhenSlow();
         }
     }
 
