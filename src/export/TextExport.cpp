@@ -197,7 +197,7 @@ public:
     void compose(const std::string& folder, const std::string& text38, const std::string& text40,
                  const std::string& timeStamp) {
         const std::string_view chosen = folder;
-        m_out.text(text38);
+        m_out.cleanText(text38);
         m_out.text(" ");
         m_out.cleanText(FolderLabel(folder));
         m_out.lineEnd();
@@ -276,7 +276,7 @@ private:
         m_out.text("---");
         m_out.lineEnd();
         m_out.lineEnd();
-        m_out.text(text40);
+        m_out.cleanText(text40);
         m_out.text(" ...");
         m_out.cleanText(relativeFolder);
         m_out.text(":");

@@ -33,11 +33,9 @@ std::string withoutByte(std::string text, char byte) {
     return text;
 }
 
-// Whether the labels may hold control bytes other than LF. The composer writes
-// texts 38 and 40 as the catalogue holds them, so a CR or a tab from the
-// translation file stays in the title and heading lines; until it writes them
-// as "?" like names, the labels here are kept free of control bytes.
-constexpr bool kLabelsWithControlBytes = false;
+// Whether the labels may hold control bytes other than LF: a CR or a tab from
+// the translation file must come out as "?" like a name's.
+constexpr bool kLabelsWithControlBytes = true;
 
 // A catalogue text as a line of the translation file can hold it: no LF, and
 // nothing from a 0x1A on.
