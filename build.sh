@@ -23,11 +23,11 @@ setup() {
 }
 
 # Runs every fuzz target for a bounded time from its seed corpus; any finding
-# fails. The targets share four minutes unless ZENTORY_FUZZ_SECONDS sets the
+# fails. The targets share three minutes unless ZENTORY_FUZZ_SECONDS sets the
 # time of each.
 fuzz() {
     local out=build/fuzz targets=(build/fuzz/tests/fuzz/fuzz_*)
-    local seconds=${ZENTORY_FUZZ_SECONDS:-$((240 / ${#targets[@]}))}
+    local seconds=${ZENTORY_FUZZ_SECONDS:-$((180 / ${#targets[@]}))}
     mkdir -p "$out/artifacts"
     for target in "${targets[@]}"; do
         local name
