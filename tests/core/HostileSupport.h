@@ -215,39 +215,12 @@ inline Observed runInChild(const std::function<std::string()>& work, double limi
 
 // A temporary folder on the RAM file system when there is one (large trees are
 // made and removed there in a fraction of the time), else like TempDir.
-class RamDir {
+class RamDir : public TempDir {
 public:
-    RamDir() {
-        const bool ram = ::access("/dev/shm", W_OK) == 0;
-        std::string pattern =
-            (ram ? std::string("/dev/shm") : std::filesystem::temp_directory_path().string()) +
-            "/zentory-test-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        m_path = pattern;
-    }
-    ~RamDir() {
-        // Owner rights back first, so that everything can go.
-        std::error_code ec;
-        for (auto it = std::filesystem::recursive_directory_iterator(
-                 m_path, std::filesystem::directory_options::skip_permission_denied, ec);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-            if (it->is_directory(ec) && !it->is_symlink(ec)) {
-                std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                             std::filesystem::perm_options::add, ec);
-            }
-        }
-        std::filesystem::remove_all(m_path, ec);
-    }
-    RamDir(const RamDir&) = delete;
-    RamDir& operator=(const RamDir&) = delete;
-
-    const std::string& path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+    RamDir() : TempDir(::access("/dev/shm", W_OK) == 0 ? std::string("/dev/shm") : tempBase()) {}
 
 private:
-    std::string m_path;
+    static std::string tempBase() { return std::filesystem::temp_directory_path().string(); }
 };
 
 // Makes this process the unprivileged user "nobody" when it runs as root, so

@@ -16,8 +16,10 @@ namespace zentory::test {
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zentory-test-XXXXXX");
+    TempDir() : TempDir(std::filesystem::temp_directory_path().string()) {}
+    // A fresh folder below `base`.
+    explicit TempDir(const std::string& base) {
+        std::string pattern = base + "/zentory-test-XXXXXX";
         char* made = ::mkdtemp(pattern.data());
         if (made == nullptr) {
             throw std::runtime_error("mkdtemp failed");
