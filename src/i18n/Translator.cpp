@@ -35,7 +35,10 @@ std::string CTranslator::ResolveTag() {
     }
     m_settings.m_strRegistryKey = platform::kLanguageRegistryKey;
     const int language = CSettingsStore::ParseHex(m_settings.ReadRegistryString("Default"));
-    std::string systemTag = "[" + std::to_string(language) + "]";
+    // Appended piece by piece: GCC 12 at -O3 misreads "[" + ... + "]" as an overlapping copy.
+    std::string systemTag = "[";
+    systemTag += std::to_string(language);
+    systemTag += ']';
     if (m_settings.ReadSetting("Dialects[1031]").find(systemTag) != std::string::npos) {
         systemTag = "[1031]";
     }
