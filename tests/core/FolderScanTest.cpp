@@ -59,6 +59,49 @@ void touch(const std::string& path) {
 }
 
 // A file in the working folder.
+// A random tree of tricky names below `root`, made of `steps` tries: each picks
+// a parent (any folder, or one of the `recent` newest when that is not 0) and a
+// name of one to `maxParts` pieces, and makes a folder one time in `folderOdds`,
+// else a file. `expected` holds the entries a walk must list (names ending in
+// "." never are).
+struct RandomTree {
+    std::vector<std::string> folders;
+    std::vector<std::string> expected;
+};
+
+RandomTree makeRandomTree(const std::string& root, const std::vector<std::string>& parts,
+                          unsigned seed, int steps, size_t maxParts, size_t folderOdds,
+                          size_t recent) {
+    std::mt19937 rng(seed);
+    auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng); };
+    RandomTree tree;
+    tree.folders = {root};
+    for (int i = 0; i < steps; ++i) {
+        auto& folders = tree.folders;
+        const std::string& parent =
+            recent == 0 ? folders[pick(folders.size())]
+                        : folders[folders.size() - 1 - pick(std::min(folders.size(), recent))];
+        std::string name = parts[pick(parts.size())];
+        for (size_t more = pick(maxParts); more > 0; --more) {
+            name += parts[pick(parts.size())];
+        }
+        const std::string path = parent + "/" + name;
+        if (name == "." || name == ".." || fs::exists(fs::symlink_status(path))) {
+            continue;
+        }
+        if (pick(folderOdds) == 0) {
+            fs::create_directory(path);
+            folders.push_back(path);
+        } else {
+            touch(path);
+            if (name.back() != '.') {
+                tree.expected.push_back(path + "\n");
+            }
+        }
+    }
+    return tree;
+}
+
 void touchHere(const std::string& name) {
     std::ofstream(name) << "x";
 }
@@ -194,35 +237,8 @@ TEST_F(FolderScan, NamesKeepTheirExactBytesIncludingLineFeedsAndInvalidUtf8) {
 TEST_F(FolderScan, GeneratedTreeComesOutAsOnePlainSortWouldOrderIt) {
     const std::vector<std::string> parts = {"a", "A",  "b",    ".",        "-",    " ",
                                             "0", "\n", "\x01", "\xc3\xa4", "\xff", "~"};
-    std::mt19937 rng(20240601);
-    auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng); };
-    auto randomName = [&] {
-        std::string name = parts[pick(parts.size())];
-        const size_t more = pick(3);
-        for (size_t i = 0; i < more; ++i) {
-            name += parts[pick(parts.size())];
-        }
-        return name;
-    };
-    std::vector<std::string> folders = {root};
-    std::vector<std::string> expected;
-    for (int i = 0; i < 1500; ++i) {
-        const std::string& parent = folders[pick(folders.size())];
-        const std::string name = randomName();
-        const std::string path = parent + "/" + name;
-        if (name == "." || name == ".." || fs::exists(fs::symlink_status(path))) {
-            continue;
-        }
-        if (pick(4) == 0) {
-            fs::create_directory(path);
-            folders.push_back(path);
-        } else {
-            touch(path);
-            if (name.back() != '.') {
-                expected.push_back(path + "\n");
-            }
-        }
-    }
+    const std::vector<std::string> expected =
+        makeRandomTree(root, parts, 20240601, 1500, 3, 4, 0).expected;
     ScanResult result = scan(true);
     const auto got = entriesOf(result.files);
     EXPECT_EQ(got, sorted(expected));
@@ -360,36 +376,8 @@ TEST(FolderScanThreads, AnyNumberOfThreadsGivesThePlainSortEveryTime) {
     const std::string root = dir.path();
     const std::vector<std::string> parts = {"a",    "A",        "b",    ".", "-",  " ",   "0", "\n",
                                             "\x01", "\xc3\xa4", "\xff", "~", "ab", "a.b", "zz"};
-    std::mt19937 rng(7);
-    auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng); };
-    auto randomName = [&] {
-        std::string name = parts[pick(parts.size())];
-        for (size_t i = pick(4); i > 0; --i) {
-            name += parts[pick(parts.size())];
-        }
-        return name;
-    };
-    std::vector<std::string> folders = {root};
-    std::vector<std::string> expected;
-    for (int i = 0; i < 4000; ++i) {
-        // Mostly below the newest folders, so the tree is deep as well as wide.
-        const std::string& parent =
-            folders[folders.size() - 1 - pick(std::min<size_t>(folders.size(), 40))];
-        const std::string name = randomName();
-        const std::string path = parent + "/" + name;
-        if (name == "." || name == ".." || fs::exists(fs::symlink_status(path))) {
-            continue;
-        }
-        if (pick(3) == 0) {
-            fs::create_directory(path);
-            folders.push_back(path);
-        } else {
-            touch(path);
-            if (name.back() != '.') {
-                expected.push_back(path + "\n");
-            }
-        }
-    }
+    // Mostly below the newest folders, so the tree is deep as well as wide.
+    auto [folders, expected] = makeRandomTree(root, parts, 7, 4000, 4, 3, 40);
     // A link to a folder beside is walked; a link up to the chosen folder is not.
     touch(root + "/side/s1");
     touch(root + "/side/s2");
