@@ -3,7 +3,7 @@
 // through the real dialogs. Run it without a display:
 //   QT_QPA_PLATFORM=offscreen zentory-screenshots OUTPUT-FOLDER
 
-#include "app/AboutDlg.h"
+#include "dialogs/AboutDlg.h"
 #include "app/ExportDlg.h"
 #include "i18n/LanguageList.h"
 #include "platform/ExecutablePath.h"

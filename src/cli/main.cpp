@@ -9,6 +9,7 @@
 #include "platform/Directory.h"
 #include "platform/FileError.h"
 #include "platform/StandardOutput.h"
+#include "Version.h"
 
 #include <CLI/CLI.hpp>
 #include <exception>
@@ -82,7 +83,7 @@ int main(int argc, char** argv) {
                    "output")
         ->option_text("FILE");
     app.add_option("FOLDER", request.folder, "the folder to list")->required()->type_name("");
-    app.set_version_flag("--version", std::string(kName) + " 1.01");
+    app.set_version_flag("--version", std::string(kName) + " " + zentory::kVersion);
 
     try {
         app.parse(argc, argv);

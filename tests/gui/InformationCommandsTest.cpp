@@ -1,7 +1,7 @@
 // The Help menu and F1: the help page beside the program, the web address of
 // the settings file, and the About box.
 
-#include "app/AboutDlg.h"
+#include "dialogs/AboutDlg.h"
 #include "app/ExportDlg.h"
 
 #include "GuiTestSupport.h"

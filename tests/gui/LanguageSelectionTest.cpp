@@ -2,7 +2,7 @@
 // the confirmed text back to a tag) and the window's language command.
 
 #include "app/ExportDlg.h"
-#include "i18n/LanguageDlg.h"
+#include "dialogs/LanguageDlg.h"
 
 #include "GuiTestSupport.h"
 #include "RecordingShell.h"

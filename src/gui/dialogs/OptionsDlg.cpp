@@ -1,4 +1,4 @@
-#include "export/OptionsDlg.h"
+#include "dialogs/OptionsDlg.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "i18n/LanguageDlg.h"
+#include "dialogs/LanguageDlg.h"
 
 #include "platform/FileError.h"
 

@@ -5,7 +5,7 @@
 // and the options dialog, and routes the commands of its buttons and menu.
 
 #include "app/FileListModel.h"
-#include "export/OptionsDlg.h"
+#include "dialogs/OptionsDlg.h"
 #include "i18n/SettingsStore.h"
 #include "i18n/Translator.h"
 #include "listing/FileList.h"

@@ -1,8 +1,8 @@
 #include "app/ExportDlg.h"
 
-#include "app/AboutDlg.h"
+#include "dialogs/AboutDlg.h"
 #include "export/TextExport.h"
-#include "i18n/LanguageDlg.h"
+#include "dialogs/LanguageDlg.h"
 #include "listing/FolderPath.h"
 #include "listing/FolderScan.h"
 #include "platform/FileError.h"
