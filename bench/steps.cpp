@@ -79,8 +79,8 @@ void compose(benchmark::State& state) {
     size_t bytes = 0;
     for (auto _ : state) {
         bytes = 0;
-        zentory::StreamExport([&bytes](std::string_view piece) { bytes += piece.size(); }, g_tree,
-                              g_list, options, "Contents of", "Folder", "");
+        zentory::StreamExport([&bytes](std::string_view piece) { bytes += piece.size(); },
+                              {g_list, g_tree, options, {"Contents of", "Folder"}, ""});
         benchmark::DoNotOptimize(bytes);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
@@ -98,7 +98,7 @@ void write(benchmark::State& state) {
     const zentory::ExportOptions options = optionsFor(state.range(0));
     const std::string out = g_tree + ".bench-out.txt";
     for (auto _ : state) {
-        zentory::WriteExport(out, g_tree, g_list, options, "Contents of", "Folder", "");
+        zentory::WriteExport(out, {g_list, g_tree, options, {"Contents of", "Folder"}, ""});
     }
     state.SetBytesProcessed(
         static_cast<int64_t>(state.iterations() * std::filesystem::file_size(out)));

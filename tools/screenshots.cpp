@@ -3,8 +3,9 @@
 // through the real dialogs. Run it without a display:
 //   QT_QPA_PLATFORM=offscreen zentory-screenshots OUTPUT-FOLDER
 
-#include "dialogs/AboutDlg.h"
+#include "ResourceIds.h"
 #include "app/ExportDlg.h"
+#include "dialogs/AboutDlg.h"
 #include "i18n/LanguageList.h"
 #include "platform/ExecutablePath.h"
 #include "ui/QtShell.h"
@@ -48,9 +49,10 @@ bool shootModal(ui::TemplateDialog& dialog, const QString& path) {
 
 // The language dialog's frame with the languages of the translation file.
 bool shootLanguageDialog(const CExportDlg& main, const std::string& tag, const QString& path) {
-    ui::TemplateDialog dialog(134);
-    ui::setControlText(dialog.GetDlgItem(1016), main.m_translator.GetText(1));
-    auto* combo = dialog.DlgItem<QComboBox>(1017);
+    ui::TemplateDialog dialog(ids::Language::kDialog);
+    ui::setControlText(dialog.GetDlgItem(ids::Language::kGroup),
+                       main.m_translator.GetText(TextKey::LanguageGroup));
+    auto* combo = dialog.DlgItem<QComboBox>(ids::Language::kLanguages);
     const auto languages = readLanguageList(main.m_settings);
     for (const auto& language : languages) {
         ui::addComboString(combo, ui::fromBytes(language.name));

@@ -1,6 +1,7 @@
 // zentory-cli: the window's text export for scripts and headless machines. Same
 // walk, same texts (from the catalogue beside this executable), same bytes.
 
+#include "Version.h"
 #include "export/TextExport.h"
 #include "i18n/SettingsStore.h"
 #include "i18n/Translator.h"
@@ -9,7 +10,6 @@
 #include "platform/Directory.h"
 #include "platform/FileError.h"
 #include "platform/StandardOutput.h"
-#include "Version.h"
 
 #include <CLI/CLI.hpp>
 #include <exception>
@@ -37,8 +37,8 @@ void report(const std::string& what) {
 int run(const Request& request) {
     zentory::CTranslator translator;
     translator.Load();
-    const std::string text38 = translator.GetText(38);
-    const std::string text40 = translator.GetText(40);
+    zentory::ExportLabels labels{translator.GetText(zentory::TextKey::ExportTitle),
+                                 translator.GetText(zentory::TextKey::ExportHeading)};
 
     const bool relative = request.folder.empty() || request.folder.front() != '/';
     const std::string folder = zentory::AbsoluteFolder(
@@ -52,14 +52,13 @@ int run(const Request& request) {
         report(unreadable.what());
     }
 
-    const std::string stamp =
-        request.options.showDateTime ? zentory::CSettingsStore::GetTimeStamp() : std::string();
+    const zentory::ExportRequest job{
+        scan.files, folder, request.options, std::move(labels),
+        request.options.showDateTime ? zentory::CSettingsStore::GetTimeStamp() : std::string()};
     if (request.output.empty() || request.output == "-") {
-        zentory::StreamExport(zentory::platform::writeStandardOutput, folder, scan.files,
-                              request.options, text38, text40, stamp);
+        zentory::StreamExport(zentory::platform::writeStandardOutput, job);
     } else {
-        zentory::WriteExport(request.output, folder, scan.files, request.options, text38, text40,
-                             stamp);
+        zentory::WriteExport(request.output, job);
     }
     return 0;
 }

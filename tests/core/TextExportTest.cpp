@@ -44,7 +44,7 @@ FileList workList() {
 }
 
 std::string compose(const std::string& folder, const FileList& files, ExportOptions options) {
-    return ComposeExport(folder, files, options, kTitle, kHeading, kStamp);
+    return ComposeExport({files, folder, options, {kTitle, kHeading}, kStamp});
 }
 
 ExportOptions noDate() {
@@ -162,7 +162,7 @@ TEST(TextExportStream, PiecesJoinToTheComposedTextAndStayBounded) {
             ++pieces;
             largest = std::max(largest, piece.size());
         },
-        "/data", files, options, kTitle, kHeading, kStamp);
+        {files, "/data", options, {kTitle, kHeading}, kStamp});
     EXPECT_EQ(joined, compose("/data", files, options));
     EXPECT_GT(pieces, 1u);
     EXPECT_LT(largest, size_t{2} << 20);
@@ -172,20 +172,23 @@ TEST(TextExportWrite, FileHoldsTheComposedBytes) {
     TempDir dir;
     const std::string path = dir / "list.txt";
     zentory::test::writeBytes(path, "old content that is longer than the new one ...........");
-    zentory::WriteExport(path, "C:/Work", workList(), ExportOptions{}, kTitle, kHeading, kStamp);
+    zentory::WriteExport(path,
+                         {workList(), "C:/Work", ExportOptions{}, {kTitle, kHeading}, kStamp});
     EXPECT_EQ(readBytes(path), readBytes(kData + "/work_export_startup_options.txt"));
 }
 
 TEST(TextExportWrite, FailuresThrowAndLeaveDevicesAndFoldersAlone) {
     TempDir dir;
-    EXPECT_THROW(zentory::WriteExport(dir / "missing/list.txt", "/w", listOf({"/w/a"}),
-                                      ExportOptions{}, kTitle, kHeading, kStamp),
-                 zentory::platform::FileError);
+    EXPECT_THROW(
+        zentory::WriteExport(dir / "missing/list.txt",
+                             {listOf({"/w/a"}), "/w", ExportOptions{}, {kTitle, kHeading}, kStamp}),
+        zentory::platform::FileError);
     EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
 
-    EXPECT_THROW(zentory::WriteExport("/dev/full", "/w", listOf({"/w/a"}), ExportOptions{}, kTitle,
-                                      kHeading, kStamp),
-                 zentory::platform::FileError);
+    EXPECT_THROW(
+        zentory::WriteExport("/dev/full",
+                             {listOf({"/w/a"}), "/w", ExportOptions{}, {kTitle, kHeading}, kStamp}),
+        zentory::platform::FileError);
     struct stat st;
     ASSERT_EQ(::lstat("/dev/full", &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));
@@ -213,8 +216,11 @@ TEST_F(TimeStamp, MidnightIsZeroZero) {
 
 TEST_F(TimeStamp, FooterCarriesTheMinuteOfTheClock) {
     setClock(2007, 5, 17, 14, 30);
-    const std::string text = ComposeExport("/w", listOf({"/w/a"}), ExportOptions{}, kTitle,
-                                           kHeading, CSettingsStore::GetTimeStamp());
+    const std::string text = ComposeExport({listOf({"/w/a"}),
+                                            "/w",
+                                            ExportOptions{},
+                                            {kTitle, kHeading},
+                                            CSettingsStore::GetTimeStamp()});
     EXPECT_TRUE(text.ends_with("a\r\n\r\n\r\nFolder exported on 2007/05/17 14:30 with Orvane "
                                "Zentory"));
 }
@@ -327,7 +333,7 @@ TEST(TextExportStream, WriterFailureStopsTheLongExportAndPassesThrough) {
     ExportOptions options;
     options.showFullPath = true;
     EXPECT_THROW(
-        zentory::StreamExport(failOnThird, "/data/w", files, options, kTitle, kHeading, kStamp),
+        zentory::StreamExport(failOnThird, {files, "/data/w", options, {kTitle, kHeading}, kStamp}),
         zentory::platform::FileError);
     EXPECT_EQ(pieces, 3u);
 }

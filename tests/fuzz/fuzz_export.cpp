@@ -186,7 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         files.append(paths.back());
     }
 
-    const std::string text = ComposeExport(folder, files, options, text38, text40, stamp);
+    const std::string text = ComposeExport({files, folder, options, {text38, text40}, stamp});
     size_t headings = 0;
     check(text == crLf(render(folder, paths, options, text38, text40, stamp, headings)));
     checkLines(text, 2 + paths.size() + 5 * headings + (options.showDateTime ? 2 : 0), options,

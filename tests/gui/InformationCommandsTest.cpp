@@ -1,8 +1,8 @@
 // The Help menu and F1: the help page beside the program, the web address of
 // the settings file, and the About box.
 
-#include "dialogs/AboutDlg.h"
 #include "app/ExportDlg.h"
+#include "dialogs/AboutDlg.h"
 
 #include "GuiTestSupport.h"
 #include "RecordingShell.h"

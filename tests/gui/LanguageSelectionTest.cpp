@@ -177,7 +177,7 @@ protected:
     QByteArray composed(const char* text38, const char* text40) const {
         const auto files = zentory::ScanFolder(tree.path(), true).files;
         return QByteArray::fromStdString(zentory::ComposeExport(
-            tree.path(), files, zentory::ExportOptions{}, text38, text40, "200801030905"));
+            {files, tree.path(), zentory::ExportOptions{}, {text38, text40}, "200801030905"}));
     }
 
     ProgramFolder program;

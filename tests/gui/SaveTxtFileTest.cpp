@@ -64,7 +64,7 @@ protected:
         options.showDateTime = dlg.m_optionsDlg.m_bShowDateTime == 1;
         const auto files = zentory::ScanFolder(tree.path(), true).files;
         return QByteArray::fromStdString(
-            zentory::ComposeExport(tree.path(), files, options, text38, text40, kStamp));
+            zentory::ComposeExport({files, tree.path(), options, {text38, text40}, kStamp}));
     }
 
     ProgramFolder program;

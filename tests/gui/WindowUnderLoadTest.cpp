@@ -83,8 +83,8 @@ protected:
     }
     std::string composed(const zentory::FileList& files, const char* text38,
                          const char* text40) const {
-        return zentory::ComposeExport(treePath(), files, zentory::ExportOptions{}, text38, text40,
-                                      "202402292359");
+        return zentory::ComposeExport(
+            {files, treePath(), zentory::ExportOptions{}, {text38, text40}, "202402292359"});
     }
 
     std::string treePath() const { return treeDir.path().toStdString(); }

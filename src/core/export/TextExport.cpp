@@ -191,15 +191,14 @@ private:
 
 class Composer {
 public:
-    Composer(TextSink& out, const FileList& files, const ExportOptions& options)
-        : m_out(out), m_files(files), m_options(options) {}
+    Composer(TextSink& out, const ExportRequest& request)
+        : m_out(out), m_files(request.files), m_options(request.options), m_request(request) {}
 
-    void compose(const std::string& folder, const std::string& text38, const std::string& text40,
-                 const std::string& timeStamp) {
-        const std::string_view chosen = folder;
-        m_out.cleanText(text38);
+    void compose() {
+        const std::string_view chosen = m_request.folder;
+        m_out.cleanText(m_request.labels.title);
         m_out.text(" ");
-        m_out.cleanText(FolderLabel(folder));
+        m_out.cleanText(FolderLabel(m_request.folder));
         m_out.lineEnd();
         m_out.lineEnd();
 
@@ -232,7 +231,7 @@ public:
                 if (entryFolder != current) {
                     current = entryFolder;
                     if (current.size() > chosen.size()) {
-                        heading(text40, current.substr(chosen.size()));
+                        heading(current.substr(chosen.size()));
                     }
                 }
                 currentNumber = number;
@@ -246,7 +245,7 @@ public:
             m_out.lineEnd();
             m_out.lineEnd();
             m_out.text("Folder exported on ");
-            m_out.text(FormatExportDate(timeStamp));
+            m_out.text(FormatExportDate(m_request.timeStamp));
             m_out.text(" with Orvane Zentory");
         }
         m_out.flush();
@@ -271,12 +270,12 @@ private:
         m_out.lineEnd();
     }
 
-    void heading(const std::string& text40, std::string_view relativeFolder) {
+    void heading(std::string_view relativeFolder) {
         m_out.lineEnd();
         m_out.text("---");
         m_out.lineEnd();
         m_out.lineEnd();
-        m_out.cleanText(text40);
+        m_out.cleanText(m_request.labels.heading);
         m_out.text(" ...");
         m_out.cleanText(relativeFolder);
         m_out.text(":");
@@ -287,6 +286,7 @@ private:
     TextSink& m_out;
     const FileList& m_files;
     const ExportOptions& m_options;
+    const ExportRequest& m_request;
 };
 
 } // namespace
@@ -300,22 +300,16 @@ std::string FormatExportDate(const std::string& timeStamp) {
            field(minute, 2);
 }
 
-std::string ComposeExport(const std::string& folder, const FileList& files,
-                          const ExportOptions& options, const std::string& text38,
-                          const std::string& text40, const std::string& timeStamp) {
+std::string ComposeExport(const ExportRequest& request) {
     std::string out;
-    out.reserve(files.nameBytes() + 3 * files.size() + 256);
-    StreamExport([&out](std::string_view piece) { out.append(piece); }, folder, files, options,
-                 text38, text40, timeStamp);
+    out.reserve(request.files.nameBytes() + 3 * request.files.size() + 256);
+    StreamExport([&out](std::string_view piece) { out.append(piece); }, request);
     return out;
 }
 
-void StreamExport(const std::function<void(std::string_view)>& write, const std::string& folder,
-                  const FileList& files, const ExportOptions& options, const std::string& text38,
-                  const std::string& text40, const std::string& timeStamp) {
-    auto compose = [&](TextSink& sink) {
-        Composer(sink, files, options).compose(folder, text38, text40, timeStamp);
-    };
+void StreamExport(const std::function<void(std::string_view)>& write,
+                  const ExportRequest& request) {
+    auto compose = [&](TextSink& sink) { Composer(sink, request).compose(); };
     auto composeHere = [&] {
         TextSink sink([&write](Piece& p) {
             write(p.text());
@@ -323,7 +317,7 @@ void StreamExport(const std::function<void(std::string_view)>& write, const std:
         });
         compose(sink);
     };
-    if (files.size() < kPipedEntries) {
+    if (request.files.size() < kPipedEntries) {
         composeHere();
         return;
     }
@@ -363,12 +357,9 @@ void StreamExport(const std::function<void(std::string_view)>& write, const std:
     }
 }
 
-void WriteExport(const std::string& outputPath, const std::string& folder, const FileList& files,
-                 const ExportOptions& options, const std::string& text38, const std::string& text40,
-                 const std::string& timeStamp) {
+void WriteExport(const std::string& outputPath, const ExportRequest& request) {
     platform::SafeFile file(outputPath);
-    StreamExport([&file](std::string_view bytes) { file.write(bytes); }, folder, files, options,
-                 text38, text40, timeStamp);
+    StreamExport([&file](std::string_view bytes) { file.write(bytes); }, request);
     file.commit();
 }
 

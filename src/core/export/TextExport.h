@@ -2,10 +2,10 @@
 // The text export: the exported file's content, composed from the chosen
 // folder, the file list, the options, two catalogue texts and the time stamp,
 // and its writing. The content is, with CR LF after every line:
-//   text 38, " ", the folder label ("folder/..."), an empty line;
+//   the title label, " ", the folder label ("folder/..."), an empty line;
 //   the lines of the files that lie directly in the folder;
 //   the lines of all other files, in list order, each run of one folder opened
-//   by the heading: empty line, "---", empty line, text 40 + " ..." + the
+//   by the heading: empty line, "---", empty line, the heading label + " ..." + the
 //   folder below the chosen one (such as "/img/old") + ":", empty line;
 //   with the date only: an empty line and "Folder exported on YYYY/MM/DD hh:mm
 //   with Orvane Zentory", without a line end.
@@ -32,25 +32,34 @@ struct ExportOptions {
 // "YYYY/MM/DD hh:mm" from a twelve-digit stamp of CSettingsStore::GetTimeStamp.
 std::string FormatExportDate(const std::string& timeStamp);
 
-// The exported file's bytes, CR LF line ends included. `folder` is the chosen
-// folder's path (every entry begins with it and a "/"); `text38` and `text40`
-// are the catalogue's title and heading texts; `timeStamp` is used only when
-// options.showDateTime is set.
-std::string ComposeExport(const std::string& folder, const FileList& files,
-                          const ExportOptions& options, const std::string& text38,
-                          const std::string& text40, const std::string& timeStamp);
+// The two catalogue texts that the export writes: the title before the folder
+// in the first line, and the word before each sub-folder's heading.
+struct ExportLabels {
+    std::string title;
+    std::string heading;
+};
 
-// The same bytes handed to `write` in pieces of a few hundred kilobytes, so that a
-// long list is never held twice. Exceptions from `write` pass through.
-void StreamExport(const std::function<void(std::string_view)>& write, const std::string& folder,
-                  const FileList& files, const ExportOptions& options, const std::string& text38,
-                  const std::string& text40, const std::string& timeStamp);
+// What one export is made of. `folder` is the chosen folder's path (every entry
+// of `files` begins with it and a "/"); `timeStamp`, a twelve-digit stamp of
+// CSettingsStore::GetTimeStamp, is used only when options.showDateTime is set.
+struct ExportRequest {
+    const FileList& files;
+    std::string folder;
+    ExportOptions options;
+    ExportLabels labels;
+    std::string timeStamp;
+};
+
+// The exported file's bytes, CR LF line ends included.
+std::string ComposeExport(const ExportRequest& request);
+
+// The same bytes handed to `write` in pieces of 64 KiB, so that a long list is
+// never held twice. Exceptions from `write` pass through.
+void StreamExport(const std::function<void(std::string_view)>& write, const ExportRequest& request);
 
 // Writes the same bytes to the file `outputPath` (created, or replaced when it
 // exists) through platform::SafeFile: on a failure the old file is untouched.
 // Throws platform::FileError.
-void WriteExport(const std::string& outputPath, const std::string& folder, const FileList& files,
-                 const ExportOptions& options, const std::string& text38, const std::string& text40,
-                 const std::string& timeStamp);
+void WriteExport(const std::string& outputPath, const ExportRequest& request);
 
 } // namespace zentory

@@ -15,6 +15,41 @@
 
 namespace zentory {
 
+// The keys of the texts the program looks up.
+enum class TextKey : int {
+    LanguageGroup = 1,
+    MessageCaption = 5,
+    Step1 = 10,
+    Step2 = 12,
+    Intro = 14,
+    SubFolders = 16,
+    ReadFileList = 18,
+    FolderLabel = 20,
+    Step2Hint = 22,
+    Options = 24,
+    SaveTxtFile = 26,
+    ListColumn = 30,
+    BrowseTitle = 32,
+    NothingToExport = 34,
+    SaveFileName = 36,
+    ExportTitle = 38,
+    ExportHeading = 40,
+    ExportSaved = 42,
+    OptionsGroup = 50,
+    OptionsFullPath = 52,
+    OptionsExtensions = 54,
+    OptionsDateTime = 56,
+    OptionsOpenAfterSaving = 58,
+    OptionsCancel = 60,
+    MenuFile = 200,
+    MenuLanguageSelection = 217,
+    MenuExit = 220,
+    MenuHelp = 245,
+    MenuShowHelpFile = 250,
+    MenuGoToWebsite = 255,
+    MenuAbout = 260,
+};
+
 struct TranslationEntry {
     int m_nKey = 0;
     std::string m_strText;
@@ -28,6 +63,7 @@ public:
     void Load();
     // The text of the first entry with `key`, in file order; "" when none has it.
     std::string GetText(int key) const;
+    std::string GetText(TextKey key) const { return GetText(static_cast<int>(key)); }
 
     // The tag that Load would read: "Language", with "[----]" resolved through
     // the system language, "Dialects[1031]" and the fall-back "[1033]".

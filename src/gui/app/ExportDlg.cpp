@@ -1,8 +1,9 @@
 #include "app/ExportDlg.h"
 
+#include "ResourceIds.h"
 #include "dialogs/AboutDlg.h"
-#include "export/TextExport.h"
 #include "dialogs/LanguageDlg.h"
+#include "export/TextExport.h"
 #include "listing/FolderPath.h"
 #include "listing/FolderScan.h"
 #include "platform/FileError.h"
@@ -26,24 +27,20 @@ constexpr int kListColumnWidth = 400;
 const QColor kListBackground(240, 255, 240);
 const QColor kListText(20, 20, 255);
 
-// Commands of menu 130.
-constexpr int kLanguageSelection = 32778;
-constexpr int kExit = 32771;
-constexpr int kShowHelpFile = 32775;
-constexpr int kGoToWebsite = 32776;
-constexpr int kAbout = 32777;
-
 struct MenuText {
-    int key;
+    TextKey key;
     int command;
 };
 // Menu items and the catalogue keys of their texts.
 constexpr MenuText kMenuTexts[] = {
-    {217, kLanguageSelection}, {220, kExit},  {250, kShowHelpFile},
-    {255, kGoToWebsite},       {260, kAbout},
+    {TextKey::MenuLanguageSelection, ids::Menu::kLanguageSelection},
+    {TextKey::MenuExit, ids::Menu::kExit},
+    {TextKey::MenuShowHelpFile, ids::Menu::kShowHelpFile},
+    {TextKey::MenuGoToWebsite, ids::Menu::kGoToWebsite},
+    {TextKey::MenuAbout, ids::Menu::kAbout},
 };
 // Drop-down menu titles by position: "File", "Help".
-constexpr int kPopupTitleKeys[] = {200, 245};
+constexpr TextKey kPopupTitleKeys[] = {TextKey::MenuFile, TextKey::MenuHelp};
 
 // What the save dialog offers.
 constexpr const char* kSaveFilter = "TXT files (*.txt)|*.txt||";
@@ -61,15 +58,15 @@ public:
 } // namespace
 
 CExportDlg::CExportDlg(ui::Shell& shell, QWidget* pParent)
-    : ui::TemplateDialog(102, pParent), m_hIcon(ui::loadIcon(kAppIcon)), m_listModel(m_fileList),
-      m_shell(shell) {
-    m_chkSubFolders = DlgItem<QCheckBox>(1002);
-    m_grpStep2 = DlgItem<QGroupBox>(1020);
-    m_grpStep1 = DlgItem<QGroupBox>(1018);
-    m_btnSave = DlgItem<QPushButton>(1005);
-    m_btnReadList = DlgItem<QPushButton>(1003);
-    m_btnOptions = DlgItem<QPushButton>(1007);
-    m_listFiles = DlgItem<QTreeView>(1004);
+    : ui::TemplateDialog(ids::Main::kDialog, pParent), m_hIcon(ui::loadIcon(kAppIcon)),
+      m_listModel(m_fileList), m_shell(shell) {
+    m_chkSubFolders = DlgItem<QCheckBox>(ids::Main::kSubFolders);
+    m_grpStep2 = DlgItem<QGroupBox>(ids::Main::kStep2);
+    m_grpStep1 = DlgItem<QGroupBox>(ids::Main::kStep1);
+    m_btnSave = DlgItem<QPushButton>(ids::Main::kSaveTxtFile);
+    m_btnReadList = DlgItem<QPushButton>(ids::Main::kReadFileList);
+    m_btnOptions = DlgItem<QPushButton>(ids::Main::kOptions);
+    m_listFiles = DlgItem<QTreeView>(ids::Main::kFileList);
     m_listFiles->setModel(&m_listModel);
     // The options dialog has no parent of its own; the main window owns it while it runs.
     m_optionsDlg.setParent(this, m_optionsDlg.windowFlags());
@@ -90,13 +87,14 @@ void CExportDlg::ConnectCommands() {
     connect(m_btnReadList, &QPushButton::clicked, this, command(&CExportDlg::OnReadFileList));
     connect(m_btnSave, &QPushButton::clicked, this, command(&CExportDlg::OnSaveTxtFile));
     connect(m_btnOptions, &QPushButton::clicked, this, command(&CExportDlg::OnOptions));
-    connect(MenuCommand(kAbout), &QAction::triggered, this, command(&CExportDlg::OnAbout));
-    connect(MenuCommand(kGoToWebsite), &QAction::triggered, this,
+    connect(MenuCommand(ids::Menu::kAbout), &QAction::triggered, this,
+            command(&CExportDlg::OnAbout));
+    connect(MenuCommand(ids::Menu::kGoToWebsite), &QAction::triggered, this,
             command(&CExportDlg::OnGoToWebsite));
-    connect(MenuCommand(kExit), &QAction::triggered, this, command(&CExportDlg::OnExit));
-    connect(MenuCommand(kShowHelpFile), &QAction::triggered, this,
+    connect(MenuCommand(ids::Menu::kExit), &QAction::triggered, this, command(&CExportDlg::OnExit));
+    connect(MenuCommand(ids::Menu::kShowHelpFile), &QAction::triggered, this,
             command(&CExportDlg::OnShowHelpFile));
-    connect(MenuCommand(kLanguageSelection), &QAction::triggered, this,
+    connect(MenuCommand(ids::Menu::kLanguageSelection), &QAction::triggered, this,
             command(&CExportDlg::OnLanguageSelection));
 
     // F1 anywhere in the window, an open menu of it included, but not while
@@ -120,10 +118,10 @@ void CExportDlg::Dispatch(void (CExportDlg::*command)()) {
 }
 
 void CExportDlg::DoDataExchange(ui::DataExchange& dx) {
-    dx.Text(DlgItem<QWidget>(1006), m_strFolderLabel);
+    dx.Text(DlgItem<QWidget>(ids::Main::kFolderLabel), m_strFolderLabel);
     dx.Check(m_chkSubFolders, m_bSubFolders);
-    dx.Text(DlgItem<QWidget>(1019), m_strIntro);
-    dx.Text(DlgItem<QWidget>(1021), m_strStep2Hint);
+    dx.Text(DlgItem<QWidget>(ids::Main::kIntro), m_strIntro);
+    dx.Text(DlgItem<QWidget>(ids::Main::kStep2Hint), m_strStep2Hint);
 }
 
 bool CExportDlg::StartDialog() {
@@ -164,24 +162,24 @@ void CExportDlg::ApplyMenuTexts() {
 }
 
 void CExportDlg::ApplyControlTexts() {
-    ui::setControlText(m_grpStep1, m_translator.GetText(10));
-    ui::setControlText(m_grpStep2, m_translator.GetText(12));
-    m_strIntro = m_translator.GetText(14);
-    ui::setControlText(m_chkSubFolders, m_translator.GetText(16));
-    ui::setControlText(m_btnReadList, m_translator.GetText(18));
-    m_strFolderLabel = m_translator.GetText(20);
-    m_strStep2Hint = m_translator.GetText(22);
-    ui::setControlText(m_btnOptions, m_translator.GetText(24));
-    ui::setControlText(m_btnSave, m_translator.GetText(26));
+    ui::setControlText(m_grpStep1, m_translator.GetText(TextKey::Step1));
+    ui::setControlText(m_grpStep2, m_translator.GetText(TextKey::Step2));
+    m_strIntro = m_translator.GetText(TextKey::Intro);
+    ui::setControlText(m_chkSubFolders, m_translator.GetText(TextKey::SubFolders));
+    ui::setControlText(m_btnReadList, m_translator.GetText(TextKey::ReadFileList));
+    m_strFolderLabel = m_translator.GetText(TextKey::FolderLabel);
+    m_strStep2Hint = m_translator.GetText(TextKey::Step2Hint);
+    ui::setControlText(m_btnOptions, m_translator.GetText(TextKey::Options));
+    ui::setControlText(m_btnSave, m_translator.GetText(TextKey::SaveTxtFile));
 }
 
 void CExportDlg::ApplyOptionsTexts() {
-    m_optionsDlg.m_strGroupText = m_translator.GetText(50);
-    m_optionsDlg.m_strFullPathText = m_translator.GetText(52);
-    m_optionsDlg.m_strExtensionsText = m_translator.GetText(54);
-    m_optionsDlg.m_strDateTimeText = m_translator.GetText(56);
-    m_optionsDlg.m_strOpenAfterSavingText = m_translator.GetText(58);
-    m_optionsDlg.m_strCancelText = m_translator.GetText(60);
+    m_optionsDlg.m_strGroupText = m_translator.GetText(TextKey::OptionsGroup);
+    m_optionsDlg.m_strFullPathText = m_translator.GetText(TextKey::OptionsFullPath);
+    m_optionsDlg.m_strExtensionsText = m_translator.GetText(TextKey::OptionsExtensions);
+    m_optionsDlg.m_strDateTimeText = m_translator.GetText(TextKey::OptionsDateTime);
+    m_optionsDlg.m_strOpenAfterSavingText = m_translator.GetText(TextKey::OptionsOpenAfterSaving);
+    m_optionsDlg.m_strCancelText = m_translator.GetText(TextKey::OptionsCancel);
 }
 
 void CExportDlg::PrepareListView() {
@@ -191,20 +189,20 @@ void CExportDlg::PrepareListView() {
     m_listFiles->setPalette(palette);
     // The column is made anew, so a new language shows in its header; the rows stay.
     m_listModel.DeleteColumn();
-    m_listModel.InsertColumn(m_translator.GetText(30));
+    m_listModel.InsertColumn(m_translator.GetText(TextKey::ListColumn));
     m_listFiles->header()->resizeSection(0, kListColumnWidth);
 }
 
 void CExportDlg::OnReadFileList() {
     std::string folder;
-    if (auto chosen = m_shell.browseForFolder(m_translator.GetText(32))) {
+    if (auto chosen = m_shell.browseForFolder(m_translator.GetText(TextKey::BrowseTitle))) {
         folder = std::move(*chosen);
     }
     UpdateData(true);
     m_strFolderLabel = folder.empty() ? std::string() : FolderLabel(folder);
     UpdateData(false);
     // The label shows the choice now, not only once the walk is over.
-    DlgItem<QWidget>(1006)->repaint();
+    DlgItem<QWidget>(ids::Main::kFolderLabel)->repaint();
 
     BusyCursor busy;
     m_listModel.RemoveAll();
@@ -223,13 +221,13 @@ void CExportDlg::ScanFolder(const std::string& folder) {
 }
 
 void CExportDlg::OnSaveTxtFile() {
-    const std::string caption = m_translator.GetText(5);
+    const std::string caption = m_translator.GetText(TextKey::MessageCaption);
     if (m_listModel.rowCount() == 0) {
-        m_shell.messageBox(m_translator.GetText(34), caption);
+        m_shell.messageBox(m_translator.GetText(TextKey::NothingToExport), caption);
         return;
     }
-    const auto path =
-        m_shell.askSaveFileName(m_translator.GetText(36), kSaveFilter, kSaveDefaultExt);
+    const auto path = m_shell.askSaveFileName(m_translator.GetText(TextKey::SaveFileName),
+                                              kSaveFilter, kSaveDefaultExt);
     if (!path) {
         return;
     }
@@ -237,14 +235,18 @@ void CExportDlg::OnSaveTxtFile() {
     options.showFullPath = m_optionsDlg.m_bShowFullPath == 1;
     options.showExtensions = m_optionsDlg.m_bShowExtensions == 1;
     options.showDateTime = m_optionsDlg.m_bShowDateTime == 1;
-    const std::string stamp = options.showDateTime ? CSettingsStore::GetTimeStamp() : "";
+    // The folder of the last read, whatever the label shows since.
+    const ExportRequest request{
+        m_fileList,
+        m_strChosenFolder,
+        options,
+        {m_translator.GetText(TextKey::ExportTitle), m_translator.GetText(TextKey::ExportHeading)},
+        options.showDateTime ? CSettingsStore::GetTimeStamp() : ""};
     {
         BusyCursor busy;
-        // The folder of the last read, whatever the label shows since.
-        WriteExport(*path, m_strChosenFolder, m_fileList, options, m_translator.GetText(38),
-                    m_translator.GetText(40), stamp);
+        WriteExport(*path, request);
     }
-    m_shell.messageBox(m_translator.GetText(42), caption);
+    m_shell.messageBox(m_translator.GetText(TextKey::ExportSaved), caption);
     if (m_optionsDlg.m_bOpenAfterSaving == 1) {
         m_shell.open(*path);
     }
@@ -254,7 +256,7 @@ void CExportDlg::OnLanguageSelection() {
     const std::string oldTag = m_settings.ReadSetting("Language");
     CLanguageDlg dlg(m_shell, this);
     dlg.m_strLanguageTag = oldTag;
-    dlg.m_strGroupCaption = m_translator.GetText(1);
+    dlg.m_strGroupCaption = m_translator.GetText(TextKey::LanguageGroup);
     dlg.DoModal();
     if (dlg.m_strLanguageTag == oldTag) {
         return;

@@ -1,8 +1,10 @@
 #include "dialogs/AboutDlg.h"
 
+#include "ResourceIds.h"
+
 namespace zentory {
 
 // The template holds every text; nothing here is translated.
-CAboutDlg::CAboutDlg(QWidget* pParent) : ui::TemplateDialog(100, pParent) {}
+CAboutDlg::CAboutDlg(QWidget* pParent) : ui::TemplateDialog(ids::About::kDialog, pParent) {}
 
 } // namespace zentory

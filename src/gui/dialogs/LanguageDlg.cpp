@@ -1,5 +1,7 @@
 #include "dialogs/LanguageDlg.h"
 
+#include "ResourceIds.h"
+
 #include "platform/FileError.h"
 
 #include <QComboBox>
@@ -8,9 +10,9 @@
 namespace zentory {
 
 CLanguageDlg::CLanguageDlg(ui::Shell& shell, QWidget* pParent)
-    : ui::TemplateDialog(134, pParent), m_shell(shell) {
-    m_comboLanguages = DlgItem<QComboBox>(1017);
-    m_groupLanguages = DlgItem<QGroupBox>(1016);
+    : ui::TemplateDialog(ids::Language::kDialog, pParent), m_shell(shell) {
+    m_comboLanguages = DlgItem<QComboBox>(ids::Language::kLanguages);
+    m_groupLanguages = DlgItem<QGroupBox>(ids::Language::kGroup);
 }
 
 void CLanguageDlg::DoDataExchange(ui::DataExchange& dx) {

@@ -1,18 +1,20 @@
 #include "dialogs/OptionsDlg.h"
 
+#include "ResourceIds.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QPushButton>
 
 namespace zentory {
 
-COptionsDlg::COptionsDlg(QWidget* pParent) : ui::TemplateDialog(132, pParent) {
-    m_chkFullPath = DlgItem<QCheckBox>(1008);
-    m_chkOpenAfterSaving = DlgItem<QCheckBox>(1011);
-    m_chkExtensions = DlgItem<QCheckBox>(1010);
-    m_chkDateTime = DlgItem<QCheckBox>(1009);
+COptionsDlg::COptionsDlg(QWidget* pParent) : ui::TemplateDialog(ids::Options::kDialog, pParent) {
+    m_chkFullPath = DlgItem<QCheckBox>(ids::Options::kFullPath);
+    m_chkOpenAfterSaving = DlgItem<QCheckBox>(ids::Options::kOpenAfterSaving);
+    m_chkExtensions = DlgItem<QCheckBox>(ids::Options::kExtensions);
+    m_chkDateTime = DlgItem<QCheckBox>(ids::Options::kDateTime);
     m_btnCancel = DlgItem<QPushButton>(ui::IDCANCEL);
-    m_grpOptions = DlgItem<QGroupBox>(1007);
+    m_grpOptions = DlgItem<QGroupBox>(ids::Options::kGroup);
 }
 
 void COptionsDlg::DoDataExchange(ui::DataExchange& dx) {
