@@ -100,9 +100,7 @@ int main(int argc, char** argv) {
 
     try {
         return run(request);
-    } catch (const zentory::platform::FileError& e) {
-        report(e.what());
-    } catch (const std::exception& e) {
+    } catch (const std::exception& e) { // platform::FileError and running out of memory
         report(e.what());
     }
     return kExitFailure;

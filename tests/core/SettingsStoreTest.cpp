@@ -112,12 +112,6 @@ TEST(SettingsNumbers, ParseHexKnowsLowerCaseDigitsOnly) {
     (void)CSettingsStore::ParseDecimal(std::string(40, '9'));
 }
 
-TEST(SettingsNumbers, IntPower) {
-    EXPECT_EQ(CSettingsStore::IntPower(10, 0), 1);
-    EXPECT_EQ(CSettingsStore::IntPower(10, -3), 1);
-    EXPECT_EQ(CSettingsStore::IntPower(16, 3), 4096);
-}
-
 TEST(SettingsTimeStamp, TwelveDigitsWithLeadingZeros) {
     zentory::platform::setClockForTesting(zentory::platform::LocalTime{2008, 1, 3, 9, 5});
     EXPECT_EQ(CSettingsStore::GetTimeStamp(), "200801030905");

@@ -8,8 +8,8 @@
 // Input: the labels, the folder and then one path per entry, each a string
 // ended by a backslash and another byte ("\\" stands for one backslash);
 // from the end backwards: full path, extensions, date, then the twelve digits
-// of the time stamp. (StreamExport is left to the unit tests: its megabyte
-// buffer costs an mmap per run under the sanitizers, a tenth of the speed.)
+// of the time stamp. (StreamExport is left to the unit tests: its 64 KiB
+// pieces cost an mmap per run under the sanitizers, a tenth of the speed.)
 
 #include "export/TextExport.h"
 #include "listing/FolderPath.h"
@@ -33,18 +33,11 @@ std::string withoutByte(std::string text, char byte) {
     return text;
 }
 
-// Whether the labels may hold control bytes other than LF: a CR or a tab from
-// the translation file must come out as "?" like a name's.
-constexpr bool kLabelsWithControlBytes = true;
-
 // A catalogue text as a line of the translation file can hold it: no LF, and
-// nothing from a 0x1A on.
-std::string catalogueText(std::string raw) {
-    raw = withoutByte(raw.substr(0, raw.find('\x1a')), '\n');
-    if (!kLabelsWithControlBytes) {
-        std::erase_if(raw, [](char c) { return isControl(static_cast<unsigned char>(c)); });
-    }
-    return raw;
+// nothing from a 0x1A on. Other control bytes (a CR, a tab) stay: the export
+// must write them as "?" like a name's.
+std::string catalogueText(const std::string& raw) {
+    return withoutByte(raw.substr(0, raw.find('\x1a')), '\n');
 }
 
 // A path below the folder, as names of folders and a file: no empty, "." or

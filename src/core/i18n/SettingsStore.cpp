@@ -94,14 +94,6 @@ int CSettingsStore::ParseHex(const std::string& text) {
     return parseDigits(text, "0123456789abcdef");
 }
 
-int CSettingsStore::IntPower(int base, int exponent) {
-    uint32_t result = 1;
-    for (int i = 0; i < exponent; ++i) {
-        result *= static_cast<uint32_t>(base);
-    }
-    return static_cast<int>(result);
-}
-
 bool CSettingsStore::FileContainsLine(const std::string& path, const std::string& line) {
     auto lines = platform::readLines(path);
     return std::find(lines.begin(), lines.end(), line) != lines.end();

@@ -33,8 +33,6 @@ public:
     static int ParseDecimal(const std::string& text);
     // As ParseDecimal with the digits "0123456789abcdef" (lower case only).
     static int ParseHex(const std::string& text);
-    // `base` multiplied by itself `exponent` times; 1 for an exponent <= 0.
-    static int IntPower(int base, int exponent);
     // Whether the text file at `path` holds a line equal to `line`. Throws platform::FileError.
     static bool FileContainsLine(const std::string& path, const std::string& line);
 

@@ -28,7 +28,6 @@ public:
     void DeleteColumn();
     // Adds the column with `header` (bytes in the locale's encoding), left-aligned.
     void InsertColumn(const std::string& header);
-    bool HasColumn() const { return m_hasColumn; }
 
     // Shows the list as it now stands; call after the list was refilled.
     void reset();
