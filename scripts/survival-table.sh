@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Prints the README's table "What it survives": runs the hostile tests, which
-# record each case and what they observed, and prints their rows grouped by
-# the kind of hostile input. Fails, printing the test output, when a test fails.
+# Prints the README's table "What it survives": runs the hostile tests of the
+# core and of the CLI, which record each case and what they observed, and
+# prints their rows grouped by the kind of hostile input, the core's and the
+# CLI's observations of one case joined in one row. Fails, printing the test
+# output, when a test fails.
 #   scripts/survival-table.sh [BUILD_DIR]   (default build/dev)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,20 +12,31 @@ build=${1:-build/dev}
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake --preset dev >/dev/null
 fi
-cmake --build "$build" --target core_tests >/dev/null
+cmake --build "$build" --target core_tests cli_tests >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-if ! ZENTORY_SURVIVAL_TABLE="$work/table.md" "$build/tests/core_tests" \
-    --gtest_filter='Hostile*' >"$work/log" 2>&1; then
-    cat "$work/log" >&2
-    echo "survival-table: a hostile test failed; no table" >&2
-    exit 1
-fi
+for suite in core_tests cli_tests; do
+    if ! ZENTORY_SURVIVAL_TABLE="$work/table.md" "$build/tests/$suite" \
+        --gtest_filter='*Hostile*' >"$work/log" 2>&1; then
+        cat "$work/log" >&2
+        echo "survival-table: a hostile test failed; no table" >&2
+        exit 1
+    fi
+done
 
 # The head, then the rows of each kind of input together, in the order the
-# kinds first appear.
-awk -F' [|] ' 'NR <= 2 { print; next }
+# kinds first appear; the outcomes recorded for one case go into one row.
+awk -F' [|] ' 'NR <= 2 { if (NR == 1) head = $0; else rule = $0; next }
+    /^[|] Hostile input [|]/ || /^[|]---/ { next }
+    { outcome = $3; sub(/ [|]$/, "", outcome); key = $1 " | " $2 }
     !($1 in seen) { seen[$1] = 1; kinds[++n] = $1 }
-    { rows[$1] = rows[$1] $0 "\n" }
-    END { for (i = 1; i <= n; ++i) printf "%s", rows[kinds[i]] }' "$work/table.md"
+    !(key in cases) { cases[key] = outcome; order[$1] = order[$1] SUBSEP key; next }
+    { cases[key] = cases[key] "; " outcome }
+    END {
+        print head; print rule
+        for (i = 1; i <= n; ++i) {
+            m = split(substr(order[kinds[i]], 2), keys, SUBSEP)
+            for (j = 1; j <= m; ++j) printf "%s | %s |\n", keys[j], cases[keys[j]]
+        }
+    }' "$work/table.md"

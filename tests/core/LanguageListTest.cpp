@@ -1,8 +1,9 @@
 #include "i18n/LanguageList.h"
-#include "platform/ExecutablePath.h"
 #include "platform/FileError.h"
 
-#include "TestSupport.h"
+#include "ExecutableFolder.h"
+#include "Files.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -57,11 +58,10 @@ TEST(LanguageList, ConfirmedTextMapsBackByExactNameLastOneWinning) {
 }
 
 TEST(LanguageList, ReadsTheTranslationFileBesideTheExecutable) {
-    test::TempDir dir;
-    platform::setExecutableFolderForTesting(dir.path());
+    const test::TempDir dir;
+    const test::ExecutableFolder useDir(dir.path());
     test::writeBytes(dir / "config.ini", "Product ID\r\ndemo\r\n");
     EXPECT_THROW(readLanguageList(CSettingsStore()), platform::FileError);
     test::writeBytes(dir / "demotrl.ini", "[1033]\r\n00001 x\r\n00002 English\r\n[EOL]\r\n");
     EXPECT_EQ(tags(readLanguageList(CSettingsStore())), Lines{"[1033]=English"});
-    platform::setExecutableFolderForTesting({});
 }

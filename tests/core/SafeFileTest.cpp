@@ -2,37 +2,19 @@
 #include "platform/FileError.h"
 #include "platform/TextFile.h"
 
-#include "TestSupport.h"
+#include "Files.h"
+#include "Nobody.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+
+#include <filesystem>
 
 namespace fs = std::filesystem;
 using zentory::platform::FileError;
 using zentory::platform::SafeFile;
 using zentory::platform::writeText;
-using zentory::test::readBytes;
-using zentory::test::TempDir;
-using zentory::test::writeBytes;
-
-namespace {
-
-// Names in `dir` other than the ones expected: a leftover temporary file shows here.
-std::vector<std::string> entriesOf(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) {
-        names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-bool isCharDevice(const char* path) {
-    struct stat st;
-    return ::lstat(path, &st) == 0 && S_ISCHR(st.st_mode);
-}
-
-} // namespace
+using namespace zentory::test;
 
 class SafeFileTest : public ::testing::Test {
 protected:
@@ -45,7 +27,7 @@ TEST_F(SafeFileTest, CreatesAndReplacesWithCrLfText) {
     EXPECT_EQ(readBytes(path), "one\r\ntwo\r\n");
     writeText(path, "three");
     EXPECT_EQ(readBytes(path), "three");
-    EXPECT_EQ(entriesOf(dir.path()), std::vector<std::string>{"list.txt"});
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"list.txt"});
 }
 
 TEST_F(SafeFileTest, ReplacedFileKeepsItsPermissionBits) {
@@ -78,7 +60,7 @@ TEST_F(SafeFileTest, AbandonedWriteLeavesTheOldFileAndNoTemporaryFile) {
         file.write("half of the new content");
     }
     EXPECT_EQ(readBytes(path), "old");
-    EXPECT_EQ(entriesOf(dir.path()), std::vector<std::string>{"list.txt"});
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"list.txt"});
 }
 
 TEST_F(SafeFileTest, FullDiskIsReportedAndTheDeviceStays) {
@@ -100,11 +82,11 @@ TEST_F(SafeFileTest, FolderNameOrMissingFolderIsReported) {
     EXPECT_THROW(writeText(dir / "sub", "x"), FileError);
     EXPECT_TRUE(fs::is_directory(dir / "sub"));
     EXPECT_THROW(writeText(dir / "nowhere/list.txt", "x"), FileError);
-    EXPECT_EQ(entriesOf(dir.path()), std::vector<std::string>{"sub"});
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"sub"});
 }
 
 TEST_F(SafeFileTest, ReadOnlyFolderAndReadOnlyFileAreReportedUnchanged) {
-    zentory::test::openUpForEveryone(dir.path());
+    openUpForEveryone(dir.path());
     const std::string locked = dir / "locked";
     writeBytes(locked + "/list.txt", "old");
     fs::permissions(locked + "/list.txt", fs::perms(0666), fs::perm_options::replace);
@@ -112,7 +94,7 @@ TEST_F(SafeFileTest, ReadOnlyFolderAndReadOnlyFileAreReportedUnchanged) {
     writeBytes(dir / "readonly.txt", "kept");
     fs::permissions(dir / "readonly.txt", fs::perms(0444), fs::perm_options::replace);
 
-    int code = zentory::test::runAsNobody([&] {
+    int code = runAsNobody([&] {
         int failures = 0;
         for (const std::string& target : {locked + "/list.txt", locked + "/new.txt"}) {
             try {
@@ -130,6 +112,6 @@ TEST_F(SafeFileTest, ReadOnlyFolderAndReadOnlyFileAreReportedUnchanged) {
     });
     EXPECT_EQ(code, 3);
     EXPECT_EQ(readBytes(locked + "/list.txt"), "old");
-    EXPECT_EQ(entriesOf(locked), std::vector<std::string>{"list.txt"});
+    EXPECT_EQ(namesIn(locked), std::vector<std::string>{"list.txt"});
     EXPECT_EQ(readBytes(dir / "readonly.txt"), "kept");
 }

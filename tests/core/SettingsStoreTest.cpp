@@ -1,27 +1,28 @@
 #include "i18n/SettingsStore.h"
 #include "platform/Clock.h"
-#include "platform/ExecutablePath.h"
 #include "platform/FileError.h"
 
-#include "TestSupport.h"
+#include "ExecutableFolder.h"
+#include "Files.h"
+#include "Nobody.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using zentory::CSettingsStore;
 using zentory::platform::FileError;
-using zentory::test::readBytes;
-using zentory::test::writeBytes;
+using namespace zentory::test;
 
 // A store whose executable folder is a fresh temporary folder.
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    SettingsStoreTest() { zentory::platform::setExecutableFolderForTesting(dir.path()); }
-    ~SettingsStoreTest() override { zentory::platform::setExecutableFolderForTesting({}); }
-
     void config(const std::string& bytes) { writeBytes(dir / "config.ini", bytes); }
     std::string config() const { return readBytes(dir / "config.ini"); }
 
-    zentory::test::TempDir dir;
+    TempDir dir;
+    ExecutableFolder useDir{dir.path()};
     CSettingsStore store;
 };
 
@@ -76,11 +77,11 @@ TEST_F(SettingsStoreTest, MissingFileRaisesAndWriteLeavesNothingBehind) {
 }
 
 TEST_F(SettingsStoreTest, ReadOnlySettingsFileIsReportedAndKept) {
-    zentory::test::openUpForEveryone(dir.path());
+    openUpForEveryone(dir.path());
     config("Language\n[1033]\n");
     std::filesystem::permissions(dir / "config.ini", std::filesystem::perms(0444),
                                  std::filesystem::perm_options::replace);
-    int code = zentory::test::runAsNobody([&] {
+    int code = runAsNobody([&] {
         try {
             store.WriteSetting("Language", "[1031]");
         } catch (const FileError&) {

@@ -2,19 +2,19 @@
 
 #include "i18n/SettingsStore.h"
 #include "i18n/Translator.h"
-#include "platform/ExecutablePath.h"
 #include "platform/TextFile.h"
 
-#include "TestSupport.h"
+#include "ExecutableFolder.h"
+#include "Files.h"
+#include "ProgramFolder.h"
 
 #include <gtest/gtest.h>
 
 using zentory::CSettingsStore;
 using zentory::CTranslator;
+using namespace zentory::test;
 
 namespace {
-
-const std::string kRes = std::string(ZENTORY_SOURCE_DIR) + "/res";
 
 // Every key that the window, the dialogs and the export ask for.
 const int kKeysInUse[] = {1,  5,  10, 12, 14, 16, 18, 20, 22,  24,  26,  30,  32,  34,  36, 38,
@@ -22,8 +22,7 @@ const int kKeysInUse[] = {1,  5,  10, 12, 14, 16, 18, 20, 22,  24,  26,  30,  32
 
 class ShippedData : public ::testing::Test {
 protected:
-    ShippedData() { zentory::platform::setExecutableFolderForTesting(kRes); }
-    ~ShippedData() override { zentory::platform::setExecutableFolderForTesting({}); }
+    const zentory::test::ExecutableFolder useShipped{shippedFolder()};
 };
 
 } // namespace
@@ -37,7 +36,7 @@ TEST_F(ShippedData, SettingsNameTheProductAndFollowTheSystemLanguage) {
 }
 
 TEST_F(ShippedData, EverySectionAnswersEveryKey) {
-    const auto lines = zentory::platform::readLines(kRes + "/zentorytrl.ini");
+    const auto lines = zentory::platform::readLines(shippedFile("zentorytrl.ini"));
     const std::map<std::string, std::string> names = {
         {"[1033]", "English"}, {"[1031]", "Deutsch"}, {"[1036]", "Français"}};
     for (const auto& [tag, name] : names) {
@@ -58,8 +57,8 @@ TEST_F(ShippedData, EverySectionAnswersEveryKey) {
 }
 
 TEST_F(ShippedData, FilesUseCrLfLineEnds) {
-    for (const char* name : {"/config.ini", "/zentorytrl.ini"}) {
-        const std::string bytes = zentory::test::readBytes(kRes + name);
+    for (const char* name : {"config.ini", "zentorytrl.ini"}) {
+        const std::string bytes = readBytes(shippedFile(name));
         size_t lf = std::count(bytes.begin(), bytes.end(), '\n');
         size_t crlf = 0;
         for (size_t i = 1; i < bytes.size(); ++i) {

@@ -5,13 +5,15 @@
 #include "platform/Clock.h"
 #include "platform/FileError.h"
 
-#include "TestSupport.h"
+#include "Files.h"
+#include "TempDir.h"
+#include "TextDiff.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <random>
 
 using zentory::ComposeExport;
@@ -19,12 +21,12 @@ using zentory::CSettingsStore;
 using zentory::ExportOptions;
 using zentory::FileList;
 using zentory::FormatExportDate;
+using zentory::test::goldenFile;
 using zentory::test::readBytes;
 using zentory::test::TempDir;
 
 namespace {
 
-const std::string kData = std::string(ZENTORY_SOURCE_DIR) + "/tests/data";
 const std::string kTitle = "Contents of";
 const std::string kHeading = "Folder";
 const std::string kStamp = "200705171430";
@@ -67,8 +69,8 @@ std::string namesOnly(const std::vector<std::string>& names, ExportOptions optio
 } // namespace
 
 TEST(TextExportWorkedExample, StartUpOptionsGiveTheExampleByteForByte) {
-    EXPECT_EQ(compose("C:/Work", workList(), ExportOptions{}),
-              readBytes(kData + "/work_export_startup_options.txt"));
+    EXPECT_SAME_BYTES(compose("C:/Work", workList(), ExportOptions{}),
+                      goldenFile("work_export_startup_options.txt"));
 }
 
 TEST(TextExportWorkedExample, FullPathWithoutExtensionsOrDateGivesTheSecondExample) {
@@ -76,8 +78,8 @@ TEST(TextExportWorkedExample, FullPathWithoutExtensionsOrDateGivesTheSecondExamp
     options.showFullPath = true;
     options.showExtensions = false;
     options.showDateTime = false;
-    EXPECT_EQ(compose("C:/Work", workList(), options),
-              readBytes(kData + "/work_export_full_path_no_extensions_no_date.txt"));
+    EXPECT_SAME_BYTES(compose("C:/Work", workList(), options),
+                      goldenFile("work_export_full_path_no_extensions_no_date.txt"));
 }
 
 TEST(TextExportLayout, FilesOnlyInTheChosenFolderGetNoHeading) {
@@ -163,7 +165,7 @@ TEST(TextExportStream, PiecesJoinToTheComposedTextAndStayBounded) {
             largest = std::max(largest, piece.size());
         },
         {files, "/data", options, {kTitle, kHeading}, kStamp});
-    EXPECT_EQ(joined, compose("/data", files, options));
+    EXPECT_SAME_BYTES(joined, compose("/data", files, options));
     EXPECT_GT(pieces, 1u);
     EXPECT_LT(largest, size_t{2} << 20);
 }
@@ -174,7 +176,7 @@ TEST(TextExportWrite, FileHoldsTheComposedBytes) {
     zentory::test::writeBytes(path, "old content that is longer than the new one ...........");
     zentory::WriteExport(path,
                          {workList(), "C:/Work", ExportOptions{}, {kTitle, kHeading}, kStamp});
-    EXPECT_EQ(readBytes(path), readBytes(kData + "/work_export_startup_options.txt"));
+    EXPECT_SAME_BYTES(readBytes(path), goldenFile("work_export_startup_options.txt"));
 }
 
 TEST(TextExportWrite, FailuresThrowAndLeaveDevicesAndFoldersAlone) {
@@ -189,9 +191,7 @@ TEST(TextExportWrite, FailuresThrowAndLeaveDevicesAndFoldersAlone) {
         zentory::WriteExport("/dev/full",
                              {listOf({"/w/a"}), "/w", ExportOptions{}, {kTitle, kHeading}, kStamp}),
         zentory::platform::FileError);
-    struct stat st;
-    ASSERT_EQ(::lstat("/dev/full", &st), 0);
-    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    EXPECT_TRUE(zentory::test::isCharDevice("/dev/full"));
 }
 
 class TimeStamp : public ::testing::Test {
@@ -316,7 +316,7 @@ TEST(TextExportAgainstPlainRules, EveryOptionGivesTheSameBytesForShortAndLongLis
             options.showExtensions = (bits & 2) != 0;
             options.showDateTime = (bits & 4) != 0;
             const std::string expected = plainExport("/data/w", paths, options);
-            ASSERT_EQ(compose("/data/w", files, options), expected)
+            ASSERT_SAME_BYTES(compose("/data/w", files, options), expected)
                 << count << " entries, options " << bits;
         }
     }

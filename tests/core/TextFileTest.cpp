@@ -1,7 +1,7 @@
 #include "platform/TextFile.h"
 #include "platform/FileError.h"
 
-#include "TestSupport.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 

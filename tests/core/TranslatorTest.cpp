@@ -1,15 +1,18 @@
 #include "i18n/Translator.h"
-#include "platform/ExecutablePath.h"
 #include "platform/FileError.h"
 
-#include "TestSupport.h"
+#include "ExecutableFolder.h"
+#include "Files.h"
+#include "TempDir.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using zentory::CTranslator;
 using zentory::platform::FileError;
-using zentory::test::writeBytes;
+using namespace zentory::test;
 
 namespace {
 
@@ -33,13 +36,11 @@ const char* const kDemo = "[1033]\r\n"
 class TranslatorTest : public ::testing::Test {
 protected:
     TranslatorTest() {
-        zentory::platform::setExecutableFolderForTesting(dir.path());
         const char* lc = std::getenv("LC_ALL");
         m_savedLcAll = lc ? std::optional<std::string>(lc) : std::nullopt;
         writeBytes(dir / "demotrl.ini", kDemo);
     }
     ~TranslatorTest() override {
-        zentory::platform::setExecutableFolderForTesting({});
         m_savedLcAll ? ::setenv("LC_ALL", m_savedLcAll->c_str(), 1) : ::unsetenv("LC_ALL");
     }
 
@@ -55,7 +56,8 @@ protected:
     }
     void systemLocale(const char* locale) { ::setenv("LC_ALL", locale, 1); }
 
-    zentory::test::TempDir dir;
+    TempDir dir;
+    ExecutableFolder useDir{dir.path()};
     CTranslator translator;
     std::optional<std::string> m_savedLcAll;
 };

@@ -2,10 +2,7 @@
 // of its initialisation after a change of language, the start when a file is
 // missing, and the ways it ends.
 
-#include "app/ExportDlg.h"
-
-#include "GuiTestSupport.h"
-#include "RecordingShell.h"
+#include "WindowTest.h"
 #include "WindowTexts.h"
 
 #include <QAction>
@@ -20,35 +17,12 @@
 
 #include <gtest/gtest.h>
 
-using zentory::CExportDlg;
-using zentory::test::expectTexts;
-using zentory::test::kEnglish;
-using zentory::test::kGerman;
-using zentory::test::ProgramFolder;
-using zentory::test::RecordingShell;
-using zentory::test::runModal;
-using zentory::test::textsOf;
+using namespace zentory::test;
 namespace ui = zentory::ui;
 
 namespace {
 
-class MainWindow : public ::testing::Test {
-protected:
-    // Opens the window the way the program does and runs `whileOpen` in it;
-    // the window is then ended with Escape unless `whileOpen` ended it.
-    int open(const std::function<void()>& whileOpen = [] {}) {
-        return runModal(dlg, [&] {
-            whileOpen();
-            if (dlg.isVisible()) {
-                QTest::keyClick(&dlg, Qt::Key_Escape);
-            }
-        });
-    }
-
-    ProgramFolder folder;
-    RecordingShell shell;
-    CExportDlg dlg{shell};
-};
+class MainWindow : public WindowTest {};
 
 TEST_F(MainWindow, ShowsEveryEnglishTextAfterTheStart) {
     open([&] { expectTexts(textsOf(dlg), kEnglish); });
@@ -57,7 +31,7 @@ TEST_F(MainWindow, ShowsEveryEnglishTextAfterTheStart) {
 }
 
 TEST_F(MainWindow, ShowsEveryGermanTextAfterTheStartButKeepsItsCaption) {
-    folder.setLanguage("[1031]");
+    program.setLanguage("[1031]");
     open([&] { expectTexts(textsOf(dlg), kGerman); });
     EXPECT_EQ(dlg.windowTitle(), "Orvane Zentory");
     // The hidden OK and Cancel buttons keep their template texts.
@@ -66,7 +40,7 @@ TEST_F(MainWindow, ShowsEveryGermanTextAfterTheStartButKeepsItsCaption) {
 }
 
 TEST_F(MainWindow, GivesTheOptionsDialogItsCaptionsAndDefaults) {
-    folder.setLanguage("[1031]");
+    program.setLanguage("[1031]");
     open();
     const auto& options = dlg.m_optionsDlg;
     EXPECT_EQ(options.m_strGroupText, "Optionen");
@@ -121,7 +95,7 @@ TEST_F(MainWindow, SecondInitialisationTakesTheNewLanguageAndResetsWhatItOwns) {
         dlg.m_optionsDlg.m_bOpenAfterSaving = 0;
         dlg.m_optionsDlg.m_bShowFullPath = 1;
 
-        folder.setLanguage("[1031]");
+        program.setLanguage("[1031]");
         EXPECT_TRUE(dlg.OnInitDialog());
 
         expectTexts(textsOf(dlg), kGerman);
@@ -154,7 +128,7 @@ class MainWindowStartFailure : public MainWindow,
                                public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(MainWindowStartFailure, ShowsTheFileErrorAndOpensWithTheTemplateTexts) {
-    folder.remove(GetParam());
+    program.remove(GetParam());
     bool opened = false;
     open([&] {
         opened = dlg.isVisible();
@@ -173,7 +147,7 @@ TEST_P(MainWindowStartFailure, ShowsTheFileErrorAndOpensWithTheTemplateTexts) {
     });
     EXPECT_TRUE(opened);
     ASSERT_EQ(shell.fileErrors.size(), 1u);
-    EXPECT_EQ(shell.fileErrors[0].path(), folder.file(GetParam()));
+    EXPECT_EQ(shell.fileErrors[0].path(), program.file(GetParam()));
     EXPECT_EQ(shell.fileErrors[0].reason(), "No such file or directory");
     EXPECT_EQ(dlg.m_optionsDlg.m_bShowExtensions, 0);
     EXPECT_EQ(dlg.m_optionsDlg.m_bShowDateTime, 0);
@@ -207,7 +181,7 @@ TEST_F(MainWindow, EnterOnTheCheckBoxEndsWithOkAndReadsTheBox) {
 TEST_F(MainWindow, EnterOnAPushButtonPressesThatButton) {
     bool optionsOpened = false;
     const int result = open([&] {
-        zentory::test::whenModalOpens([&](QWidget* options) {
+        whenModalOpens([&](QWidget* options) {
             optionsOpened = options == &dlg.m_optionsDlg;
             QTest::keyClick(options, Qt::Key_Escape);
         });

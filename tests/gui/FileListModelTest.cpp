@@ -3,6 +3,8 @@
 
 #include "app/FileListModel.h"
 
+#include "Process.h"
+
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTreeView>
@@ -11,6 +13,7 @@
 
 using zentory::FileList;
 using zentory::FileListModel;
+using zentory::test::kGenerousSeconds;
 
 namespace {
 
@@ -77,8 +80,9 @@ TEST(FileListModel, AMillionNamesAppearAtOnce) {
     EXPECT_FALSE(shot.isNull());
     EXPECT_EQ(model.rowCount(), kCount);
     EXPECT_EQ(model.index(kCount - 1, 0).data().toString(), "file999999.txt");
-    // Generous: what is measured is whether the rows are built one by one.
-    EXPECT_LT(elapsed, 3000) << "showing a million names took " << elapsed << " ms";
+    // Only a runaway fails here: the speed itself is the window benchmark's to judge.
+    EXPECT_LT(elapsed, kGenerousSeconds * 1000)
+        << "showing a million names took " << elapsed << " ms";
     RecordProperty("million_rows_ms", static_cast<int>(elapsed));
 }
 

@@ -1,11 +1,9 @@
 // The Help menu and F1: the help page beside the program, the web address of
 // the settings file, and the About box.
 
-#include "app/ExportDlg.h"
 #include "dialogs/AboutDlg.h"
 
-#include "GuiTestSupport.h"
-#include "RecordingShell.h"
+#include "WindowTest.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -19,27 +17,13 @@
 #include <gtest/gtest.h>
 
 using zentory::CAboutDlg;
-using zentory::CExportDlg;
-using zentory::test::ProgramFolder;
-using zentory::test::RecordingShell;
-using zentory::test::runModal;
-using zentory::test::whenModalOpens;
+using namespace zentory::test;
 
 namespace {
 
-class InformationCommands : public ::testing::Test {
+class InformationCommands : public WindowTest {
 protected:
-    void open(const std::function<void()>& whileOpen) {
-        runModal(dlg, [&] {
-            whileOpen();
-            QTest::keyClick(&dlg, Qt::Key_Escape);
-        });
-    }
-    std::string helpPage() const { return folder.path() + "/help.html"; }
-
-    ProgramFolder folder;
-    RecordingShell shell;
-    CExportDlg dlg{shell};
+    std::string helpPage() const { return program.file("help.html"); }
 };
 
 TEST_F(InformationCommands, HelpMenuOpensTheHelpPageBesideTheProgram) {
@@ -83,14 +67,14 @@ TEST_F(InformationCommands, F1InTheOptionsDialogDoesNothing) {
 }
 
 TEST_F(InformationCommands, WebPageGoesToTheShellUnchangedSpacesAndAll) {
-    folder.writeConfig("Product ID\r\nzentory\r\nLanguage\r\n[1033]\r\nHomepage\r\n"
-                       "  https://example.org/zentory page  \r\n");
+    program.writeConfig("Product ID\r\nzentory\r\nLanguage\r\n[1033]\r\nHomepage\r\n"
+                        "  https://example.org/zentory page  \r\n");
     open([&] { dlg.MenuCommand(32776)->trigger(); });
     EXPECT_EQ(shell.opened, std::vector<std::string>{"  https://example.org/zentory page  "});
 }
 
 TEST_F(InformationCommands, WebPageWithoutAnAddressHandsTheShellTheEmptyText) {
-    folder.writeConfig("Product ID\nzentory\nLanguage\n[1033]\n");
+    program.writeConfig("Product ID\nzentory\nLanguage\n[1033]\n");
     open([&] { dlg.MenuCommand(32776)->trigger(); });
     EXPECT_EQ(shell.opened, std::vector<std::string>{""});
     EXPECT_TRUE(shell.fileErrors.empty());
@@ -98,17 +82,17 @@ TEST_F(InformationCommands, WebPageWithoutAnAddressHandsTheShellTheEmptyText) {
 
 TEST_F(InformationCommands, WebPageWithoutSettingsShowsTheFileError) {
     open([&] {
-        folder.remove("config.ini");
+        program.remove("config.ini");
         dlg.MenuCommand(32776)->trigger();
         EXPECT_TRUE(dlg.isVisible());
     });
     EXPECT_TRUE(shell.opened.empty());
     ASSERT_EQ(shell.fileErrors.size(), 1u);
-    EXPECT_EQ(shell.fileErrors[0].path(), folder.file("config.ini"));
+    EXPECT_EQ(shell.fileErrors[0].path(), program.file("config.ini"));
 }
 
 TEST_F(InformationCommands, AboutShowsTheSameTextsInEveryLanguage) {
-    folder.setLanguage("[1031]");
+    program.setLanguage("[1031]");
     QStringList texts;
     open([&] {
         whenModalOpens([&](QWidget* modal) {

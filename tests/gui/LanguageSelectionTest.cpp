@@ -1,11 +1,9 @@
 // The language dialog on its own (the list, the preselection, the mapping of
 // the confirmed text back to a tag) and the window's language command.
 
-#include "app/ExportDlg.h"
 #include "dialogs/LanguageDlg.h"
 
-#include "GuiTestSupport.h"
-#include "RecordingShell.h"
+#include "WindowTest.h"
 #include "WindowTexts.h"
 
 #include "export/TextExport.h"
@@ -18,18 +16,8 @@
 
 #include <gtest/gtest.h>
 
-using zentory::CExportDlg;
 using zentory::CLanguageDlg;
-using zentory::test::expectTexts;
-using zentory::test::kEnglish;
-using zentory::test::kGerman;
-using zentory::test::ProgramFolder;
-using zentory::test::readBytes;
-using zentory::test::RecordingShell;
-using zentory::test::runModal;
-using zentory::test::textsOf;
-using zentory::test::TreeFolder;
-using zentory::test::whenModalOpens;
+using namespace zentory::test;
 namespace ui = zentory::ui;
 
 namespace {
@@ -137,59 +125,25 @@ TEST_F(LanguageDialog, AMissingTranslationFileIsReportedAndLeavesTheListEmpty) {
 }
 
 // The File menu's command on the open window.
-class LanguageSelection : public ::testing::Test {
+class LanguageSelection : public WindowTest {
 protected:
     LanguageSelection() { zentory::platform::setClockForTesting({{2008, 1, 3, 9, 5}}); }
     ~LanguageSelection() override { zentory::platform::setClockForTesting(std::nullopt); }
 
-    void open(const std::function<void()>& whileOpen) {
-        runModal(dlg, [&] {
-            whileOpen();
-            QTest::keyClick(&dlg, Qt::Key_Escape);
-        });
-    }
-    // Runs the command; `inDialog` acts in the language dialog and ends it.
-    void selectLanguage(const std::function<void(QComboBox*)>& inDialog) {
-        whenModalOpens([inDialog](QWidget* modal) {
-            auto* combo = modal->findChild<QComboBox*>();
-            ASSERT_NE(combo, nullptr);
-            inDialog(combo);
-        });
-        dlg.MenuCommand(32778)->trigger();
-    }
-    void choose(const char* name) {
-        selectLanguage([name](QComboBox* combo) {
-            combo->setCurrentIndex(combo->findText(QString::fromUtf8(name)));
-            QTest::keyClick(combo, Qt::Key_Return);
-        });
-    }
     std::string storedLanguage() const { return zentory::CSettingsStore().ReadSetting("Language"); }
-    void readTree() {
-        shell.folderAnswer = tree.path();
-        dlg.m_chkSubFolders->setChecked(true);
-        dlg.m_btnReadList->click();
-    }
-    QByteArray exportTo(const std::string& path) {
-        shell.saveAnswer = path;
-        dlg.m_btnSave->click();
-        return readBytes(path);
-    }
-    QByteArray composed(const char* text38, const char* text40) const {
+    std::string composed(const char* text38, const char* text40) const {
         const auto files = zentory::ScanFolder(tree.path(), true).files;
-        return QByteArray::fromStdString(zentory::ComposeExport(
-            {files, tree.path(), zentory::ExportOptions{}, {text38, text40}, "200801030905"}));
+        return zentory::ComposeExport(
+            {files, tree.path(), zentory::ExportOptions{}, {text38, text40}, "200801030905"});
     }
 
-    ProgramFolder program;
-    TreeFolder tree{"a.txt", "img/logo.png"};
-    TreeFolder out;
-    RecordingShell shell;
-    CExportDlg dlg{shell};
+    TreeDir tree{"a.txt", "img/logo.png"};
+    TreeDir out;
 };
 
 TEST_F(LanguageSelection, ToGermanAndBackChangesEveryTextAndKeepsTheList) {
     open([&] {
-        readTree();
+        readWithSubFolders(tree.path());
         dlg.m_optionsDlg.m_bShowExtensions = 0;
         dlg.m_optionsDlg.m_bShowDateTime = 0;
         dlg.m_optionsDlg.m_bOpenAfterSaving = 0;
@@ -207,11 +161,11 @@ TEST_F(LanguageSelection, ToGermanAndBackChangesEveryTextAndKeepsTheList) {
 
         // The export still names the folder read, not the label's caption.
         dlg.m_optionsDlg.m_bShowFullPath = 0;
-        EXPECT_EQ(exportTo(out / "de.txt"), composed("Inhalt von", "Ordner"));
+        EXPECT_SAME_BYTES(exportTo(out / "de.txt"), composed("Inhalt von", "Ordner"));
 
         choose("English");
         expectTexts(textsOf(dlg), kEnglish);
-        EXPECT_EQ(exportTo(out / "en.txt"), composed("Contents of", "Folder"));
+        EXPECT_SAME_BYTES(exportTo(out / "en.txt"), composed("Contents of", "Folder"));
     });
     EXPECT_EQ(storedLanguage(), "[1033]");
     EXPECT_TRUE(shell.fileErrors.empty());
@@ -219,7 +173,7 @@ TEST_F(LanguageSelection, ToGermanAndBackChangesEveryTextAndKeepsTheList) {
 }
 
 TEST_F(LanguageSelection, ConfirmingTheStoredLanguageWritesNothing) {
-    const QByteArray config = readBytes(program.file("config.ini"));
+    const std::string config = readBytes(program.file("config.ini"));
     open([&] {
         dlg.m_optionsDlg.m_bShowDateTime = 0;
         choose("English");
@@ -229,7 +183,7 @@ TEST_F(LanguageSelection, ConfirmingTheStoredLanguageWritesNothing) {
 }
 
 TEST_F(LanguageSelection, EscapeChangesNothing) {
-    const QByteArray config = readBytes(program.file("config.ini"));
+    const std::string config = readBytes(program.file("config.ini"));
     open([&] {
         selectLanguage([](QComboBox* combo) {
             combo->setCurrentIndex(combo->findText("Deutsch"));
@@ -241,7 +195,7 @@ TEST_F(LanguageSelection, EscapeChangesNothing) {
 }
 
 TEST_F(LanguageSelection, ANameTypedInOtherLetterCaseChangesNothing) {
-    const QByteArray config = readBytes(program.file("config.ini"));
+    const std::string config = readBytes(program.file("config.ini"));
     open([&] {
         selectLanguage([](QComboBox* combo) {
             combo->lineEdit()->selectAll();

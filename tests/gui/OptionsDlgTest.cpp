@@ -1,10 +1,7 @@
 // The export options dialog, opened from the main window: what it shows, and
 // that OK keeps the ticks while Cancel, Escape and the close box discard them.
 
-#include "app/ExportDlg.h"
-
-#include "GuiTestSupport.h"
-#include "RecordingShell.h"
+#include "WindowTest.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -12,12 +9,8 @@
 
 #include <gtest/gtest.h>
 
-using zentory::CExportDlg;
 using zentory::COptionsDlg;
-using zentory::test::ProgramFolder;
-using zentory::test::RecordingShell;
-using zentory::test::runModal;
-using zentory::test::whenModalOpens;
+using namespace zentory::test;
 
 namespace {
 
@@ -36,16 +29,8 @@ Ticks valuesOf(const COptionsDlg& options) {
             options.m_bShowDateTime != 0, options.m_bOpenAfterSaving != 0};
 }
 
-class OptionsDialog : public ::testing::Test {
+class OptionsDialog : public WindowTest {
 protected:
-    // Opens the main window and runs `whileOpen` in it.
-    void openMain(const std::function<void()>& whileOpen) {
-        runModal(dlg, [&] {
-            whileOpen();
-            QTest::keyClick(&dlg, Qt::Key_Escape);
-        });
-    }
-
     // In the open main window: presses "Options" and runs `inOptions` in the options dialog.
     void pressOptions(const std::function<void(COptionsDlg&)>& inOptions) {
         whenModalOpens([&](QWidget* modal) {
@@ -66,18 +51,14 @@ protected:
             QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
         }
     }
-
-    ProgramFolder folder;
-    RecordingShell shell;
-    CExportDlg dlg{shell};
 };
 
 const Ticks kDefaults = {false, true, true, true};
 const Ticks kToggled = {true, false, false, false};
 
 TEST_F(OptionsDialog, FirstOpeningShowsTheDefaultsAndTheTranslatedCaptions) {
-    folder.setLanguage("[1036]");
-    openMain([&] {
+    program.setLanguage("[1036]");
+    open([&] {
         pressOptions([&](COptionsDlg& options) {
             EXPECT_EQ(ticksOf(options), kDefaults);
             EXPECT_EQ(options.m_grpOptions->title(), "Options");
@@ -100,7 +81,7 @@ TEST_F(OptionsDialog, FirstOpeningShowsTheDefaultsAndTheTranslatedCaptions) {
 }
 
 TEST_F(OptionsDialog, OkKeepsTheTicksForTheExportAndTheNextOpening) {
-    openMain([&] {
+    open([&] {
         pressOptions([&](COptionsDlg& options) {
             toggleAll(options);
             QTest::keyClick(&options, Qt::Key_Return);
@@ -115,12 +96,12 @@ TEST_F(OptionsDialog, OkKeepsTheTicksForTheExportAndTheNextOpening) {
 }
 
 TEST_F(OptionsDialog, ALanguageChangeSwitchesThreeOptionsOnAgain) {
-    openMain([&] {
+    open([&] {
         pressOptions([&](COptionsDlg& options) {
             toggleAll(options);
             options.DlgItem<QPushButton>(1)->click();
         });
-        folder.setLanguage("[1031]");
+        program.setLanguage("[1031]");
         dlg.OnInitDialog();
         pressOptions([&](COptionsDlg& options) {
             EXPECT_EQ(ticksOf(options), (Ticks{true, true, true, true}));
@@ -136,7 +117,7 @@ TEST_F(OptionsDialog, CancelEscapeAndTheCloseBoxDiscardTheTicks) {
         [](COptionsDlg& options) { QTest::keyClick(options.m_chkDateTime, Qt::Key_Escape); },
         [](COptionsDlg& options) { options.close(); },
     };
-    openMain([&] {
+    open([&] {
         for (const auto& end : endings) {
             pressOptions([&](COptionsDlg& options) {
                 EXPECT_EQ(ticksOf(options), kDefaults);
@@ -149,7 +130,7 @@ TEST_F(OptionsDialog, CancelEscapeAndTheCloseBoxDiscardTheTicks) {
 }
 
 TEST_F(OptionsDialog, TabOrderFollowsTheTemplateNotThePositions) {
-    openMain([&] {
+    open([&] {
         pressOptions([&](COptionsDlg& options) {
             // OK, Cancel, then the boxes in the order 1008, 1009, 1010, 1011.
             const QWidget* expected[] = {options.DlgItem<QPushButton>(2), options.m_chkFullPath,

@@ -1,10 +1,7 @@
 // "Read File List": the folder browser, the label above the list, the check
 // box read at each press, and the names in byte order of their paths.
 
-#include "app/ExportDlg.h"
-
-#include "GuiTestSupport.h"
-#include "RecordingShell.h"
+#include "WindowTest.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -13,27 +10,12 @@
 
 #include <gtest/gtest.h>
 
-using zentory::CExportDlg;
-using zentory::test::ProgramFolder;
-using zentory::test::RecordingShell;
-using zentory::test::runModal;
-using zentory::test::TreeFolder;
+using namespace zentory::test;
 
 namespace {
 
-class ReadFileList : public ::testing::Test {
+class ReadFileList : public WindowTest {
 protected:
-    void open(const std::function<void()>& whileOpen) {
-        runModal(dlg, [&] {
-            whileOpen();
-            QTest::keyClick(&dlg, Qt::Key_Escape);
-        });
-    }
-    // Presses the button; the browser answers `folder`, or is cancelled.
-    void read(std::optional<std::string> folder) {
-        shell.folderAnswer = std::move(folder);
-        dlg.m_btnReadList->click();
-    }
     QStringList shownNames() const {
         QStringList names;
         const QAbstractItemModel* model = dlg.m_listFiles->model();
@@ -44,12 +26,9 @@ protected:
     }
     QString label() const { return dlg.DlgItem<QLabel>(1006)->text(); }
 
-    ProgramFolder program;
     // In byte order "B.txt" < "B/" < "Zeta.doc" < "a.txt" < "b/" < "img/".
-    TreeFolder tree{"a.txt",        "B.txt",        "B/x.txt",       "Zeta.doc",
-                    "b/c/deep.txt", "img/logo.png", "img/old/a.txt", "empty/"};
-    RecordingShell shell;
-    CExportDlg dlg{shell};
+    TreeDir tree{"a.txt",        "B.txt",        "B/x.txt",       "Zeta.doc",
+                 "b/c/deep.txt", "img/logo.png", "img/old/a.txt", "empty/"};
 };
 
 TEST_F(ReadFileList, WithSubFoldersListsEveryFileByNameInPathOrder) {

@@ -2,10 +2,7 @@
 // core composes for the folder read, the confirmation and the opening after
 // it, and writes that fail.
 
-#include "app/ExportDlg.h"
-
-#include "GuiTestSupport.h"
-#include "RecordingShell.h"
+#include "WindowTest.h"
 
 #include "export/TextExport.h"
 #include "listing/FolderScan.h"
@@ -13,66 +10,39 @@
 
 #include <QCheckBox>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include <algorithm>
 
-using zentory::CExportDlg;
 using zentory::ExportOptions;
-using zentory::test::namesIn;
-using zentory::test::ProgramFolder;
-using zentory::test::readBytes;
-using zentory::test::RecordingShell;
-using zentory::test::runModal;
-using zentory::test::TreeFolder;
+using namespace zentory::test;
 
 namespace {
 
 constexpr const char* kStamp = "200705171430";
 
-class SaveTxtFile : public ::testing::Test {
+class SaveTxtFile : public WindowTest {
 protected:
     SaveTxtFile() { zentory::platform::setClockForTesting({{2007, 5, 17, 14, 30}}); }
     ~SaveTxtFile() override { zentory::platform::setClockForTesting(std::nullopt); }
 
-    void open(const std::function<void()>& whileOpen) {
-        runModal(dlg, [&] {
-            whileOpen();
-            QTest::keyClick(&dlg, Qt::Key_Escape);
-        });
-    }
-    // Reads the tree with its sub-folders.
-    void readTree() {
-        shell.folderAnswer = tree.path();
-        dlg.m_chkSubFolders->setChecked(true);
-        dlg.m_btnReadList->click();
-    }
-    // Presses the button; the save dialog answers `path`, or is cancelled.
-    void save(std::optional<std::string> path) {
-        shell.saveAnswer = std::move(path);
-        dlg.m_btnSave->click();
-    }
+    void readTree() { readWithSubFolders(tree.path()); }
     // What the core composes for the tree with the window's current options.
-    QByteArray expectedExport(const char* text38 = "Contents of",
-                              const char* text40 = "Folder") const {
+    std::string expectedExport(const char* text38 = "Contents of",
+                               const char* text40 = "Folder") const {
         ExportOptions options;
         options.showFullPath = dlg.m_optionsDlg.m_bShowFullPath == 1;
         options.showExtensions = dlg.m_optionsDlg.m_bShowExtensions == 1;
         options.showDateTime = dlg.m_optionsDlg.m_bShowDateTime == 1;
         const auto files = zentory::ScanFolder(tree.path(), true).files;
-        return QByteArray::fromStdString(
-            zentory::ComposeExport({files, tree.path(), options, {text38, text40}, kStamp}));
+        return zentory::ComposeExport({files, tree.path(), options, {text38, text40}, kStamp});
     }
 
-    ProgramFolder program;
-    TreeFolder tree{"Budget.xls",    "img/logo.png", "img/old/logo.bak.png",
-                    "img/thumbs.db", "notes.txt",    "zeta.doc"};
-    TreeFolder out;
-    RecordingShell shell;
-    CExportDlg dlg{shell};
+    TreeDir tree{"Budget.xls",    "img/logo.png", "img/old/logo.bak.png",
+                 "img/thumbs.db", "notes.txt",    "zeta.doc"};
+    TreeDir out;
 };
 
 TEST_F(SaveTxtFile, WritesTheCoresCompositionToTheChosenPath) {
@@ -84,12 +54,11 @@ TEST_F(SaveTxtFile, WritesTheCoresCompositionToTheChosenPath) {
         save(out / "list.txt");
     });
     QDir::setCurrent(before);
-    const QByteArray written = readBytes(out / "list.txt");
-    EXPECT_EQ(written, expectedExport());
-    EXPECT_TRUE(written.startsWith(
-        QByteArray::fromStdString("Contents of " + tree.path() + "/...\r\n\r\nBudget.xls\r\n")));
-    EXPECT_TRUE(written.endsWith("Folder exported on 2007/05/17 14:30 with Orvane Zentory"));
-    EXPECT_EQ(namesIn(tree.path()).size(), 4) << "nothing written beside the folder read";
+    const std::string written = readBytes(out / "list.txt");
+    EXPECT_SAME_BYTES(written, expectedExport());
+    EXPECT_TRUE(written.starts_with("Contents of " + tree.path() + "/...\r\n\r\nBudget.xls\r\n"));
+    EXPECT_TRUE(written.ends_with("Folder exported on 2007/05/17 14:30 with Orvane Zentory"));
+    EXPECT_EQ(namesIn(tree.path()).size(), 4u) << "nothing written beside the folder read";
 
     ASSERT_EQ(shell.saveRequests.size(), 1u);
     EXPECT_EQ(shell.saveRequests[0].proposedName, "FileList.txt");
@@ -105,9 +74,9 @@ TEST_F(SaveTxtFile, FollowsTheOptionsAsTheyStandAtThePress) {
         dlg.m_optionsDlg.m_bShowDateTime = 0;
         save(out / "list.txt");
     });
-    const QByteArray written = readBytes(out / "list.txt");
-    EXPECT_EQ(written, expectedExport());
-    EXPECT_TRUE(written.endsWith(QByteArray::fromStdString(tree / "img/thumbs\r\n")));
+    const std::string written = readBytes(out / "list.txt");
+    EXPECT_SAME_BYTES(written, expectedExport());
+    EXPECT_TRUE(written.ends_with(tree / "img/thumbs\r\n"));
 }
 
 TEST_F(SaveTxtFile, ConfirmsAndThenOpensTheFileOnlyWithTheOption) {
@@ -125,7 +94,7 @@ TEST_F(SaveTxtFile, ConfirmsAndThenOpensTheFileOnlyWithTheOption) {
                                                "message The file list has been saved."};
     EXPECT_EQ(shell.calls, expected);
     EXPECT_EQ(shell.messages.at(0).caption, "Orvane Zentory");
-    EXPECT_FALSE(readBytes(out / "second.txt").isEmpty());
+    EXPECT_FALSE(readBytes(out / "second.txt").empty());
 }
 
 TEST_F(SaveTxtFile, AnEmptyListGivesTheMessageAndNoSaveDialog) {
@@ -140,7 +109,7 @@ TEST_F(SaveTxtFile, AnEmptyListGivesTheMessageAndNoSaveDialog) {
     EXPECT_EQ(shell.messages[1].text,
               "There is nothing to export yet. Please read a file list first.");
     EXPECT_EQ(shell.messages[1].caption, "Orvane Zentory");
-    EXPECT_TRUE(namesIn(out.path()).isEmpty());
+    EXPECT_TRUE(namesIn(out.path()).empty());
 }
 
 TEST_F(SaveTxtFile, ACancelledSaveDialogWritesAndShowsNothing) {
@@ -156,13 +125,13 @@ TEST_F(SaveTxtFile, ACancelledSaveDialogWritesAndShowsNothing) {
 }
 
 TEST_F(SaveTxtFile, ReplacesAnExistingFileEntirely) {
-    out.add("list.txt", QByteArray(100000, 'x'));
+    out.add("list.txt", std::string(100000, 'x'));
     open([&] {
         readTree();
         save(out / "list.txt");
     });
-    EXPECT_EQ(readBytes(out / "list.txt"), expectedExport());
-    EXPECT_EQ(namesIn(out.path()), QStringList{"list.txt"});
+    EXPECT_SAME_BYTES(readBytes(out / "list.txt"), expectedExport());
+    EXPECT_EQ(namesIn(out.path()), std::vector<std::string>{"list.txt"});
 }
 
 // A target that cannot be written: the file-error box names it, and nothing
@@ -185,10 +154,10 @@ TEST_F(SaveTxtFileFailure, ToAFullDevice) {
     });
     expectOnlyTheFileError("/dev/full");
     EXPECT_EQ(shell.fileErrors[0].reason(), "No space left on device");
-    struct stat st {};
-    ASSERT_EQ(::stat("/dev/full", &st), 0);
-    EXPECT_TRUE(S_ISCHR(st.st_mode)) << "/dev/full is still the device";
-    EXPECT_TRUE(namesIn("/dev").filter(QRegularExpression("^\\.full\\.")).isEmpty());
+    EXPECT_TRUE(isCharDevice("/dev/full")) << "/dev/full is still the device";
+    const auto names = namesIn("/dev");
+    EXPECT_TRUE(std::none_of(names.begin(), names.end(),
+                             [](const std::string& name) { return name.starts_with(".full."); }));
 }
 
 TEST_F(SaveTxtFileFailure, ToTheNameOfAFolder) {
@@ -198,7 +167,8 @@ TEST_F(SaveTxtFileFailure, ToTheNameOfAFolder) {
         save(out / "list.txt");
     });
     expectOnlyTheFileError(out / "list.txt");
-    EXPECT_EQ(namesIn(out.path()), QStringList{"list.txt"}) << "no temporary file left";
+    EXPECT_EQ(namesIn(out.path()), std::vector<std::string>{"list.txt"})
+        << "no temporary file left";
     EXPECT_EQ(readBytes(out / "list.txt/inside.txt"), "kept");
 }
 
@@ -208,7 +178,7 @@ TEST_F(SaveTxtFileFailure, IntoAMissingFolder) {
         save(out / "gone/list.txt");
     });
     expectOnlyTheFileError(out / "gone/list.txt");
-    EXPECT_TRUE(namesIn(out.path()).isEmpty());
+    EXPECT_TRUE(namesIn(out.path()).empty());
 }
 
 } // namespace

@@ -2,10 +2,8 @@
 // changed twice and exported again, each export equal to what the core
 // composes for the same folder and options.
 
-#include "app/ExportDlg.h"
-
-#include "GuiTestSupport.h"
-#include "RecordingShell.h"
+#include "RamDir.h"
+#include "WindowTest.h"
 
 #include "export/TextExport.h"
 #include "listing/FolderScan.h"
@@ -24,25 +22,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using zentory::CExportDlg;
-using zentory::test::ProgramFolder;
-using zentory::test::readBytes;
-using zentory::test::RecordingShell;
-using zentory::test::runModal;
-using zentory::test::TreeFolder;
-using zentory::test::whenModalOpens;
+using namespace zentory::test;
 
 namespace {
 
 constexpr int kFolders = 400;
 constexpr int kFilesPerFolder = 500;
-
-// A folder in memory when the system offers one: creating 200,000 files on a
-// journalled disk that other processes keep busy can take a minute.
-QString loadFolderBase() {
-    const QFileInfo shm("/dev/shm");
-    return shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath();
-}
 
 // kFolders folders of kFilesPerFolder empty files each, the first folder being
 // the tree itself.
@@ -63,62 +48,43 @@ void makeTree(const std::string& root) {
     }
 }
 
-class WindowUnderLoad : public ::testing::Test {
+class WindowUnderLoad : public WindowTest {
 protected:
     WindowUnderLoad() { zentory::platform::setClockForTesting({{2024, 2, 29, 23, 59}}); }
     ~WindowUnderLoad() override { zentory::platform::setClockForTesting(std::nullopt); }
 
-    void choose(const char* name) {
-        whenModalOpens([name](QWidget* modal) {
-            auto* combo = modal->findChild<QComboBox*>();
-            combo->setCurrentIndex(combo->findText(QString::fromUtf8(name)));
-            QTest::keyClick(combo, Qt::Key_Return);
-        });
-        dlg.MenuCommand(32778)->trigger();
-    }
-    QByteArray exportTo(const std::string& path) {
-        shell.saveAnswer = path;
-        dlg.m_btnSave->click();
-        return readBytes(path);
-    }
     std::string composed(const zentory::FileList& files, const char* text38,
                          const char* text40) const {
         return zentory::ComposeExport(
             {files, treePath(), zentory::ExportOptions{}, {text38, text40}, "202402292359"});
     }
 
-    std::string treePath() const { return treeDir.path().toStdString(); }
+    std::string treePath() const { return treeDir.path(); }
 
-    ProgramFolder program;
-    QTemporaryDir treeDir{loadFolderBase() + "/zentory-load-XXXXXX"};
-    TreeFolder out;
-    RecordingShell shell;
-    CExportDlg dlg{shell};
+    RamDir treeDir; // creating 200,000 files on a busy journalled disk can take a minute
+    TempDir out;
 };
 
 TEST_F(WindowUnderLoad, ReadsExportsAndChangesLanguageTwiceOnATreeOf200000Files) {
-    ASSERT_TRUE(treeDir.isValid());
     makeTree(treePath());
     const auto files = zentory::ScanFolder(treePath(), true).files;
     ASSERT_EQ(files.size(), size_t{kFolders} * kFilesPerFolder);
 
     runModal(dlg, [&] {
-        shell.folderAnswer = treePath();
-        dlg.m_chkSubFolders->setChecked(true);
-        dlg.m_btnReadList->click();
+        readWithSubFolders(treePath());
         EXPECT_EQ(dlg.m_listFiles->model()->rowCount(), kFolders * kFilesPerFolder);
         // The view paints its first screenful of the long list.
         dlg.m_listFiles->viewport()->repaint();
 
-        const QByteArray english = exportTo(out / "en.txt");
-        EXPECT_TRUE(english == QByteArray::fromStdString(composed(files, "Contents of", "Folder")));
+        const std::string english = exportTo(out / "en.txt");
+        EXPECT_SAME_BYTES(english, composed(files, "Contents of", "Folder"));
 
         choose("Deutsch");
         choose("Français");
         EXPECT_EQ(dlg.m_listFiles->model()->rowCount(), kFolders * kFilesPerFolder);
-        const QByteArray french = exportTo(out / "fr.txt");
-        EXPECT_TRUE(french == QByteArray::fromStdString(composed(files, "Contenu de", "Dossier")));
-        EXPECT_EQ(french.size(), english.size() + (kFolders - 1) - 1)
+        const std::string french = exportTo(out / "fr.txt");
+        EXPECT_SAME_BYTES(french, composed(files, "Contenu de", "Dossier"));
+        EXPECT_EQ(french.size(), english.size() + (kFolders - 1) - 1u)
             << "one byte less in the title, one more in each heading";
         QTest::keyClick(&dlg, Qt::Key_Escape);
     });

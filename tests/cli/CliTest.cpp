@@ -3,47 +3,21 @@
 #include "export/TextExport.h"
 #include "platform/Clock.h"
 
-#include "TestSupport.h"
+#include "CliSupport.h"
+#include "ProgramFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
-using zentory::test::readBytes;
-using zentory::test::TempDir;
-using zentory::test::writeBytes;
+using namespace zentory::test;
 
 namespace {
-
-const std::string kCli = ZENTORY_CLI_PATH;
-const std::string kData = std::string(ZENTORY_SOURCE_DIR) + "/tests/data";
-const std::string kRes = std::string(ZENTORY_SOURCE_DIR) + "/res";
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
 
 // "YYYY/MM/DD hh:mm" of now, as the footer writes it.
 std::string footerNow() {
@@ -54,30 +28,13 @@ std::string footerNow() {
     return buf;
 }
 
-bool isCharDevice(const char* path) {
-    struct stat st;
-    return ::lstat(path, &st) == 0 && S_ISCHR(st.st_mode);
-}
-
 class Cli : public ::testing::Test {
 protected:
-    // Runs the CLI (or `program`) in `cwd` with `prefix` before it (such as
-    // setpriv), in the C locale so the catalogue answers in English.
-    Outcome run(const std::vector<std::string>& args, const std::string& cwd = "",
-                const std::string& prefix = "", const std::string& program = kCli) {
-        std::string command = "cd " + quote(cwd.empty() ? dir.path() : cwd) +
-                              " && export LC_ALL=C LANG= LC_MESSAGES= && " + prefix + " " +
-                              quote(program);
-        for (const auto& arg : args) {
-            command += " " + quote(arg);
-        }
-        command += " >" + quote(io.path() + "/out") + " 2>" + quote(io.path() + "/err");
-        Outcome r;
-        const int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = readBytes(io.path() + "/out");
-        r.err = readBytes(io.path() + "/err");
-        return r;
+    // Runs `command` (zentory-cli unless told) with `args` in the temporary folder.
+    Observed run(const std::vector<std::string>& args,
+                 std::vector<std::string> command = {kCliPath}) {
+        command.insert(command.end(), args.begin(), args.end());
+        return runProcess(command, dir.path());
     }
 
     // The worked example's tree as `name` below the temporary folder.
@@ -92,11 +49,10 @@ protected:
 
     // A golden export with the example's folder replaced by `folder`.
     std::string golden(const std::string& file, const std::string& folder) {
-        return replaceAll(readBytes(kData + "/" + file), "C:/Work", folder);
+        return replaced(goldenFile(file), "C:/Work", folder);
     }
 
     TempDir dir; // the trees and outputs
-    TempDir io;  // what the process printed
 };
 
 } // namespace
@@ -104,37 +60,36 @@ protected:
 TEST_F(Cli, WorkedExampleTreeGivesTheExampleText) {
     const std::string work = makeWorkTree();
     const std::string before = footerNow();
-    const Outcome r = run({"-r", "-o", "out.txt", "Work"});
+    const Observed r = run({"-r", "-o", "out.txt", "Work"});
     const std::string after = footerNow();
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "");
     const std::string expected = golden("work_export_startup_options.txt", work);
     const std::string written = readBytes(dir / "out.txt");
-    EXPECT_TRUE(written == replaceAll(expected, "2007/05/17 14:30", before) ||
-                written == replaceAll(expected, "2007/05/17 14:30", after))
-        << written;
+    const std::string stamp = written.find(after) != std::string::npos ? after : before;
+    EXPECT_SAME_BYTES(written, replaced(expected, "2007/05/17 14:30", stamp));
 }
 
 TEST_F(Cli, OptionsShapeTheTextAndStandardOutputGetsTheSameBytes) {
     const std::string work = makeWorkTree();
     const std::string expected = golden("work_export_full_path_no_extensions_no_date.txt", work);
-    const Outcome toFile = run({"--subfolders", "--full-path", "--no-extensions", "--no-date",
-                                "--output", dir / "out.txt", work + "//"});
+    const Observed toFile = run({"--subfolders", "--full-path", "--no-extensions", "--no-date",
+                                 "--output", dir / "out.txt", work + "//"});
     ASSERT_EQ(toFile.status, 0) << toFile.err;
-    EXPECT_EQ(readBytes(dir / "out.txt"), expected);
+    EXPECT_SAME_BYTES(readBytes(dir / "out.txt"), expected);
 
-    const Outcome dash = run({"-rfxd", "-o", "-", "./Work/."});
+    const Observed dash = run({"-rfxd", "-o", "-", "./Work/."});
     EXPECT_EQ(dash.status, 0);
-    EXPECT_EQ(dash.out, expected);
-    const Outcome none = run({"-r", "-f", "-x", "-d", "Work/img/.."});
+    EXPECT_SAME_BYTES(dash.out, expected);
+    const Observed none = run({"-r", "-f", "-x", "-d", "Work/img/.."});
     EXPECT_EQ(none.status, 0);
-    EXPECT_EQ(none.out, expected);
+    EXPECT_SAME_BYTES(none.out, expected);
 }
 
 TEST_F(Cli, DefaultsLeaveOutSubFoldersAndKeepNamesAndDate) {
     const std::string work = makeWorkTree();
-    const Outcome r = run({work});
+    const Observed r = run({work});
     ASSERT_EQ(r.status, 0);
     const std::string head = "Contents of " + work +
                              "/...\r\n\r\nBudget.xls\r\nnotes.txt\r\n"
@@ -145,20 +100,20 @@ TEST_F(Cli, DefaultsLeaveOutSubFoldersAndKeepNamesAndDate) {
 
 TEST_F(Cli, EmptyFolderGivesTheTitleLineAlone) {
     fs::create_directory(dir / "empty");
-    const Outcome r = run({"-d", "empty"});
+    const Observed r = run({"-d", "empty"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "Contents of " + fs::canonical(dir / "empty").string() + "/...\r\n\r\n");
 }
 
 TEST_F(Cli, RootFolderStaysTheRootAndItsLabelDoublesTheSeparator) {
-    const Outcome r = run({"-d", "/"});
+    const Observed r = run({"-d", "/"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.substr(0, 21), "Contents of //...\r\n\r\n");
 }
 
 TEST_F(Cli, MissingFolderFailsAndLeavesTheOutputAlone) {
     writeBytes(dir / "out.txt", "previous");
-    const Outcome r = run({"-o", "out.txt", "missing"});
+    const Observed r = run({"-o", "out.txt", "missing"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "zentory-cli: cannot open folder '" + fs::canonical(dir.path()).string() +
                          "/missing': No such file or directory\n");
@@ -168,7 +123,7 @@ TEST_F(Cli, MissingFolderFailsAndLeavesTheOutputAlone) {
 
 TEST_F(Cli, FileGivenAsFolderFails) {
     writeBytes(dir / "file.txt", "x");
-    const Outcome r = run({dir / "file.txt"});
+    const Observed r = run({dir / "file.txt"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err,
               "zentory-cli: cannot open folder '" + dir / "file.txt" + "': Not a directory\n");
@@ -176,12 +131,12 @@ TEST_F(Cli, FileGivenAsFolderFails) {
 
 TEST_F(Cli, UnwritableOutputFailsWithTheReason) {
     makeWorkTree();
-    const Outcome full = run({"-o", "/dev/full", "Work"});
+    const Observed full = run({"-o", "/dev/full", "Work"});
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.err, "zentory-cli: cannot write to '/dev/full': No space left on device\n");
     EXPECT_TRUE(isCharDevice("/dev/full"));
 
-    const Outcome missing = run({"-o", "no/such/out.txt", "Work"});
+    const Observed missing = run({"-o", "no/such/out.txt", "Work"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err,
               "zentory-cli: cannot create 'no/such/out.txt': No such file or directory\n");
@@ -192,25 +147,23 @@ TEST_F(Cli, UnreadableSubFolderIsNamedAndTheListStillWritten) {
     const std::string work = makeWorkTree();
     writeBytes(work + "/locked/secret.txt", "x");
     for (const std::string& folder : {dir.path(), work, work + "/img", work + "/img/old"}) {
-        zentory::test::openUpForEveryone(folder);
+        openUpForEveryone(folder);
     }
     fs::permissions(work + "/locked", fs::perms::none);
-    const std::string nobody =
-        zentory::test::runningAsRoot() ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
-    const Outcome r = run({"-r", "-d", "-o", "out.txt", "Work"}, "", nobody);
+    const Observed r = run({"-r", "-d", "-o", "out.txt", "Work"}, asNobody({kCliPath}));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "zentory-cli: cannot read folder '" + work + "/locked': Permission denied\n");
-    EXPECT_EQ(readBytes(dir / "out.txt"),
-              replaceAll(golden("work_export_startup_options.txt", work),
-                         "\r\n\r\n\r\nFolder exported on 2007/05/17 14:30 with Orvane Zentory",
-                         "\r\n"));
+    EXPECT_SAME_BYTES(
+        readBytes(dir / "out.txt"),
+        replaced(golden("work_export_startup_options.txt", work),
+                 "\r\n\r\n\r\nFolder exported on 2007/05/17 14:30 with Orvane Zentory", "\r\n"));
 }
 
 TEST_F(Cli, BadUsageExitsWithTwoAndShowsTheUsage) {
     makeWorkTree();
     for (const auto& args : std::vector<std::vector<std::string>>{
              {}, {"--bogus", "Work"}, {"Work", "Work"}, {"Work", "-o"}, {"-q", "Work"}}) {
-        const Outcome r = run(args);
+        const Observed r = run(args);
         EXPECT_EQ(r.status, 2) << args.size();
         EXPECT_TRUE(r.err.starts_with("zentory-cli: ")) << r.err;
         EXPECT_NE(r.err.find("Usage: zentory-cli [OPTIONS] FOLDER"), std::string::npos) << r.err;
@@ -219,11 +172,11 @@ TEST_F(Cli, BadUsageExitsWithTwoAndShowsTheUsage) {
 }
 
 TEST_F(Cli, HelpAndVersionGoToStandardOutput) {
-    const Outcome help = run({"--help"});
+    const Observed help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("-r,--subfolders"), std::string::npos);
     EXPECT_NE(help.out.find("-o,--output FILE"), std::string::npos);
-    const Outcome version = run({"--version"});
+    const Observed version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "zentory-cli 1.01\n");
 }
@@ -233,17 +186,17 @@ TEST_F(Cli, TextsComeFromTheCatalogueBesideTheExecutable) {
     const std::string work = makeWorkTree();
     const std::string bin = dir / "bin";
     fs::create_directory(bin);
-    fs::copy_file(kCli, bin + "/zentory-cli");
-    fs::copy_file(kRes + "/zentorytrl.ini", bin + "/zentorytrl.ini");
+    fs::copy_file(kCliPath, bin + "/zentory-cli");
+    fs::copy_file(shippedFile("zentorytrl.ini"), bin + "/zentorytrl.ini");
     writeBytes(bin + "/config.ini",
                "Product ID\nzentory\nLanguage\n[1031]\nDialects[1031]\n\nHomepage\nx\n");
-    const Outcome german = run({"-r", "-d", "Work"}, "", "", bin + "/zentory-cli");
+    const Observed german = run({"-r", "-d", "Work"}, {bin + "/zentory-cli"});
     EXPECT_EQ(german.status, 0);
     EXPECT_TRUE(german.out.starts_with("Inhalt von " + work + "/...\r\n")) << german.out;
     EXPECT_NE(german.out.find("\r\nOrdner .../img:\r\n"), std::string::npos);
 
     fs::remove(bin + "/zentorytrl.ini");
-    const Outcome missing = run({"-d", "Work"}, "", "", bin + "/zentory-cli");
+    const Observed missing = run({"-d", "Work"}, {bin + "/zentory-cli"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err,
               "zentory-cli: cannot open '" + bin + "/zentorytrl.ini': No such file or directory\n");
@@ -257,11 +210,12 @@ TEST_F(Cli, DeepTreeNeedsFewOpenFiles) {
     for (int level = 1; level <= 1000; ++level) {
         fs::create_directory("d");
         fs::create_directory("e");
-        std::ofstream("e/g") << "x";
+        touch("e/g");
         fs::current_path("d");
     }
     fs::current_path(saved);
-    const Outcome r = run({"-r", "-d", "-f", "d"}, "", "ulimit -n 100 &&");
+    const Observed r =
+        run({"-r", "-d", "-f", "d"}, {"sh", "-c", "ulimit -n 100 && exec \"$0\" \"$@\"", kCliPath});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     size_t lines = 0;
@@ -285,7 +239,7 @@ TEST_F(Cli, ManyFoldersGiveTheComposedBytesOfTheSortedPathsOnEveryRun) {
         fs::create_directories(folder);
         for (int i = 0; i < 16; ++i) {
             const std::string path = folder + "/f" + std::to_string(i * 7919 % 1000) + ".t";
-            std::ofstream(path) << "";
+            touch(path);
             paths.push_back(path);
         }
     }
@@ -301,11 +255,11 @@ TEST_F(Cli, ManyFoldersGiveTheComposedBytesOfTheSortedPathsOnEveryRun) {
         zentory::ComposeExport({list, top, options, {"Contents of", "Folder"}, ""});
 
     for (int round = 0; round < 2; ++round) {
-        const Outcome toFile = run({"-r", "-f", "-d", "-o", "out.txt", "big"});
+        const Observed toFile = run({"-r", "-f", "-d", "-o", "out.txt", "big"});
         ASSERT_EQ(toFile.status, 0) << toFile.err;
-        EXPECT_TRUE(readBytes(dir / "out.txt") == expected) << "round " << round;
-        const Outcome toOutput = run({"-r", "-f", "-d", "big"});
+        EXPECT_SAME_BYTES(readBytes(dir / "out.txt"), expected) << "round " << round;
+        const Observed toOutput = run({"-r", "-f", "-d", "big"});
         ASSERT_EQ(toOutput.status, 0) << toOutput.err;
-        EXPECT_TRUE(toOutput.out == expected) << "round " << round;
+        EXPECT_SAME_BYTES(toOutput.out, expected) << "round " << round;
     }
 }

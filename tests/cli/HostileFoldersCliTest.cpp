@@ -1,0 +1,148 @@
+// Folders that fight back, through zentory-cli as a real process: folders that
+// vanish or lock up while it runs, 100,000 files in one folder, a loop through
+// several links, names with every byte, and a FIFO, a socket and a device node
+// among the files.
+
+#include "CliSupport.h"
+#include "RaceTree.h"
+#include "RamDir.h"
+#include "SpecialFiles.h"
+#include "SurvivalLog.h"
+#include "Trees.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <set>
+#include <thread>
+
+namespace fs = std::filesystem;
+using namespace zentory;
+using namespace zentory::test;
+
+namespace {
+
+class HostileFolderThroughTheCli : public ::testing::Test {
+protected:
+    RamDir dir;
+    const std::string root = dir.path();
+};
+
+} // namespace
+
+// The CLI, run as "nobody", while this process removes and locks folders.
+TEST(HostileFolder, CliWritesAConsistentSubsetWhileFoldersVanish) {
+    RamDir dir;
+    const std::string root = dir.path();
+    openUpForEveryone(root);
+    constexpr int kRounds = 6;
+    size_t reported = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string top = root + "/r" + std::to_string(round);
+        fs::create_directory(top);
+        std::mt19937 rng(static_cast<unsigned>(100 + round));
+        const RaceTree tree(top, rng);
+        // The CLI needs some milliseconds to start: longer pauses spread the strikes over it.
+        std::thread striker(strike, std::cref(tree.victims), round, 6000);
+        const Observed cli = runProcess(asNobody({kCliPath, "-r", "-f", "-d", top}), "/", 30);
+        striker.join();
+        ASSERT_EQ(cli.status, 0) << cli.err;
+        std::set<std::string> listed;
+        for (const auto& line : platform::splitLines(cli.out)) {
+            if (line.starts_with(top + "/")) {
+                listed.insert(line + "\n");
+            }
+        }
+        for (const auto& file : tree.files) {
+            EXPECT_TRUE(listed.contains(file) || !tree.untouched(file)) << file;
+        }
+        for (const auto& file : listed) {
+            EXPECT_TRUE(tree.files.contains(file)) << file;
+        }
+        for (const auto& line : platform::splitLines(cli.err)) {
+            EXPECT_TRUE(line.starts_with("zentory-cli: cannot read folder '" + top + "/") &&
+                        (line.ends_with("': Permission denied") ||
+                         line.ends_with("': No such file or directory")))
+                << line;
+            ++reported;
+        }
+    }
+    recordSurvival("folder", "sub-folders removed or locked by a second thread during the walk",
+                   "through the CLI run as nobody, " + std::to_string(kRounds) +
+                       " runs: exit 0, every listed file real, every "
+                       "untouched file listed; " +
+                       std::to_string(reported) +
+                       " lost folders named on standard error, one line each");
+}
+
+TEST_F(HostileFolderThroughTheCli, HundredThousandFilesInOneFolder) {
+    constexpr int kFiles = 100000;
+    std::mt19937 rng(7);
+    for (int i = 0; i < kFiles; ++i) {
+        touch(root + "/" + std::to_string(rng()) + "-" + std::to_string(i) + ".dat");
+    }
+    const Observed cli = runProcess({kCliPath, "-d", root}, "/");
+    EXPECT_EQ(cli.status, 0);
+    EXPECT_EQ(exportedLines(cli.out).first, size_t{kFiles} + 2);
+    EXPECT_LT(cli.seconds, kGenerousSeconds);
+    if (!builtWithSanitizers()) {
+        EXPECT_LT(cli.peakKiB, 64 * 1024);
+    }
+    recordSurvival("folder", "100,000 files in one folder",
+                   "CLI exit " + std::to_string(cli.status) + ", " + std::to_string(kFiles + 2) +
+                       " lines (" + costText(cli) + ")");
+}
+
+TEST_F(HostileFolderThroughTheCli, LoopThroughSeveralLinksEndsWhereItComesBack) {
+    const size_t files = makeLinkLoops(root).size();
+    const Observed cli = runProcess({kCliPath, "-r", "-d", "-f", root}, "/", 10);
+    EXPECT_EQ(cli.status, 0);
+    EXPECT_EQ(cli.err, "");
+    // The title, the files, and nine folders of five lines each.
+    EXPECT_EQ(exportedLines(cli.out).first, 2 + files + 5 * 9);
+    recordSurvival("folder",
+                   "a loop through three folder links, a link to its own folder, "
+                   "two links that lead to each other",
+                   "CLI exit " + std::to_string(cli.status) + " in " + secondsText(cli.seconds));
+}
+
+TEST_F(HostileFolderThroughTheCli, NamesWithEveryByteAreListedExactlyAndExportedAsOneLineEach) {
+    std::string every;
+    size_t files = 0;
+    for (int b = 1; b <= 0xff; ++b) {
+        if (b != '/') {
+            every += static_cast<char>(b);
+            touch(root + "/a" + static_cast<char>(b) + "z");
+            ++files;
+        }
+    }
+    touch(root + "/" + every);
+    const Observed cli = runProcess({kCliPath, "-d", root}, "/");
+    EXPECT_EQ(cli.status, 0);
+    const auto [lines, control] = exportedLines(cli.out);
+    EXPECT_EQ(lines, files + 1 + 2);
+    EXPECT_FALSE(control);
+    EXPECT_NE(cli.out.find("\r\na\x80z\r\n"), std::string::npos);
+    EXPECT_NE(cli.out.find("\r\na?z\r\n"), std::string::npos);
+    recordSurvival("folder",
+                   "names with every byte 0x01-0xFF (LF included), and one name "
+                   "holding them all",
+                   "CLI exit " + std::to_string(cli.status) +
+                       ", one line per file, control bytes "
+                       "written as \"?\", bytes 0x80-0xFF as held");
+}
+
+TEST_F(HostileFolderThroughTheCli, FifoSocketAndDeviceAreListedButNeverOpened) {
+    SpecialFiles specials(root);
+    ASSERT_TRUE(specials.ok());
+    const Observed cli = runProcess({kCliPath, "-r", "-d", root}, "/", 10);
+    EXPECT_FALSE(cli.timedOut);
+    EXPECT_EQ(cli.status, 0);
+    // The title, the specials and the link, and the heading of "sub".
+    EXPECT_EQ(exportedLines(cli.out).first, 2 + specials.paths().size() + 1 + 5);
+    EXPECT_EQ(specials.opens(), 0);
+    recordSurvival("folder", specials.caseText(),
+                   "the CLI exit " + std::to_string(cli.status) + " in " +
+                       secondsText(cli.seconds) + ", nothing opened");
+}

@@ -1,0 +1,32 @@
+#pragma once
+// Reading and making files for tests, in whole bytes.
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace zentory::test {
+
+// Makes `path` (and the folders on its way) holding `bytes`.
+void writeBytes(const std::string& path, const std::string& bytes);
+
+// The bytes of the file at `path`; empty when it cannot be read.
+std::string readBytes(const std::string& path);
+
+// The bytes of the golden file `name` in tests/data.
+std::string goldenFile(const std::string& name);
+
+// Makes an empty file at `path` (and the folders on its way) when nothing is there.
+void touch(const std::string& path);
+
+// Makes each of `paths` below `root` as an empty file; a path ending in "/" makes a folder.
+void makeFiles(const std::string& root, std::initializer_list<std::string> paths);
+
+// The names in `folder`, hidden ones included, in byte order: a leftover
+// temporary file shows here.
+std::vector<std::string> namesIn(const std::string& folder);
+
+// Whether `path` itself (not what a link leads to) is a character device.
+bool isCharDevice(const std::string& path);
+
+} // namespace zentory::test
