@@ -1,6 +1,7 @@
 #include "platform/SystemLanguage.h"
 
-#include <cstdlib>
+#include "EnvironmentVariable.h"
+
 #include <gtest/gtest.h>
 
 using zentory::platform::kLanguageRegistryKey;
@@ -13,26 +14,15 @@ namespace {
 class LocaleEnvironment {
 public:
     LocaleEnvironment(const char* lcAll, const char* lcMessages, const char* lang) {
-        for (int i = 0; i < 3; ++i) {
-            const char* old = std::getenv(kNames[i]);
-            m_saved[i] = old ? std::optional<std::string>(old) : std::nullopt;
-        }
-        set(0, lcAll);
-        set(1, lcMessages);
-        set(2, lang);
-    }
-    ~LocaleEnvironment() {
-        for (int i = 0; i < 3; ++i) {
-            set(i, m_saved[i] ? m_saved[i]->c_str() : nullptr);
-        }
+        m_lcAll.set(lcAll);
+        m_lcMessages.set(lcMessages);
+        m_lang.set(lang);
     }
 
 private:
-    static void set(int i, const char* value) {
-        value ? ::setenv(kNames[i], value, 1) : ::unsetenv(kNames[i]);
-    }
-    static constexpr const char* kNames[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-    std::optional<std::string> m_saved[3];
+    const zentory::test::EnvironmentVariable m_lcAll{"LC_ALL"};
+    const zentory::test::EnvironmentVariable m_lcMessages{"LC_MESSAGES"};
+    const zentory::test::EnvironmentVariable m_lang{"LANG"};
 };
 
 } // namespace

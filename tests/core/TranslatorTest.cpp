@@ -1,11 +1,11 @@
 #include "i18n/Translator.h"
 #include "platform/FileError.h"
 
+#include "EnvironmentVariable.h"
 #include "ExecutableFolder.h"
 #include "Files.h"
 #include "TempDir.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -35,14 +35,7 @@ const char* const kDemo = "[1033]\r\n"
 
 class TranslatorTest : public ::testing::Test {
 protected:
-    TranslatorTest() {
-        const char* lc = std::getenv("LC_ALL");
-        m_savedLcAll = lc ? std::optional<std::string>(lc) : std::nullopt;
-        writeBytes(dir / "demotrl.ini", kDemo);
-    }
-    ~TranslatorTest() override {
-        m_savedLcAll ? ::setenv("LC_ALL", m_savedLcAll->c_str(), 1) : ::unsetenv("LC_ALL");
-    }
+    TranslatorTest() { writeBytes(dir / "demotrl.ini", kDemo); }
 
     // Writes config.ini with the given "Language" line (none when nullopt) and loads.
     void load(std::optional<std::string> language, const std::string& dialects = "") {
@@ -54,12 +47,12 @@ protected:
         writeBytes(dir / "config.ini", cfg);
         translator.Load();
     }
-    void systemLocale(const char* locale) { ::setenv("LC_ALL", locale, 1); }
+    void systemLocale(const char* locale) { lcAll.set(locale); }
 
     TempDir dir;
     ExecutableFolder useDir{dir.path()};
+    const EnvironmentVariable lcAll{"LC_ALL"};
     CTranslator translator;
-    std::optional<std::string> m_savedLcAll;
 };
 
 TEST_F(TranslatorTest, FirstEntryOfAKeyWinsAndMissingKeysAreEmpty) {
