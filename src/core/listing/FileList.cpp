@@ -20,12 +20,7 @@ std::string FileList::path(size_t i) const {
 }
 
 void FileList::clear() {
-    m_names.release();
-    m_nameStarts.release();
-    m_folderOf.release();
-    m_wraps.clear();
-    std::string().swap(m_folderBytes);
-    std::vector<size_t>{0}.swap(m_folderStarts);
+    *this = FileList();
 }
 
 void FileList::reserve(size_t entries, size_t nameBytes) {

@@ -7,8 +7,6 @@
 // Name starts are kept as 32-bit offsets; the rare arena beyond 4 GiB notes at
 // which entries the offsets wrapped.
 
-#include "listing/GrowableArray.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -26,7 +24,7 @@ public:
     static constexpr uint32_t kNoFolder = UINT32_MAX;
 
     size_t size() const { return m_folderOf.size(); }
-    bool empty() const { return m_folderOf.size() == 0; }
+    bool empty() const { return m_folderOf.empty(); }
 
     // The entry as the export receives it: the full path and its LF.
     std::string entry(size_t i) const { return path(i) + '\n'; }
@@ -66,7 +64,7 @@ public:
     // Appends the entry folderPath(folder) + "/" + name + LF; `name` holds no "/".
     void appendIn(uint32_t folder, std::string_view name) {
         noteStart();
-        m_names.append(name.data(), name.size());
+        m_names.append(name);
         m_folderOf.push_back(folder);
     }
 
@@ -87,9 +85,9 @@ private:
         m_nameStarts.push_back(static_cast<uint32_t>(offset));
     }
 
-    GrowableArray<char> m_names;
-    GrowableArray<uint32_t> m_nameStarts;
-    GrowableArray<uint32_t> m_folderOf;
+    std::string m_names;
+    std::vector<uint32_t> m_nameStarts;
+    std::vector<uint32_t> m_folderOf;
     // m_wraps[k]: the first entry whose name starts at or beyond (k + 1) * 4 GiB.
     std::vector<size_t> m_wraps;
     std::string m_folderBytes;
