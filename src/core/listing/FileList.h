@@ -1,13 +1,10 @@
 #pragma once
 // The file list: one entry per listed file, each the folder path, "/", the file
 // name and one LF. A folder's path is held once, however many of its files are
-// listed; an entry holds its name, in one arena of names, and the number of its
-// folder. So a million entries are neither a million strings nor a million
-// copies of their folders' paths, and every entry's bytes are still there.
-// Name starts are kept as 32-bit offsets; the rare arena beyond 4 GiB notes at
-// which entries the offsets wrapped.
+// listed; an entry holds its name, in one string of all names, and the number
+// of its folder. So a million entries are neither a million strings nor a
+// million copies of their folders' paths, and every entry's bytes are still there.
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -32,8 +29,8 @@ public:
     std::string path(size_t i) const;
     // The file name alone: what follows the path's last "/".
     std::string_view name(size_t i) const {
-        const uint64_t begin = nameStart(i);
-        const uint64_t end = i + 1 < size() ? nameStart(i + 1) : m_names.size();
+        const uint64_t begin = m_nameStarts[i];
+        const uint64_t end = i + 1 < size() ? m_nameStarts[i + 1] : m_names.size();
         return std::string_view(m_names.data() + begin, end - begin);
     }
     // The number of the entry's folder, kNoFolder when its path has no "/".
@@ -63,33 +60,15 @@ public:
     uint32_t addFolder(std::string_view folder);
     // Appends the entry folderPath(folder) + "/" + name + LF; `name` holds no "/".
     void appendIn(uint32_t folder, std::string_view name) {
-        noteStart();
+        m_nameStarts.push_back(m_names.size());
         m_names.append(name);
         m_folderOf.push_back(folder);
     }
 
 private:
-    uint64_t nameStart(size_t i) const {
-        uint64_t high = 0;
-        if (!m_wraps.empty()) {
-            high = static_cast<uint64_t>(std::upper_bound(m_wraps.begin(), m_wraps.end(), i) -
-                                         m_wraps.begin());
-        }
-        return (high << 32) | m_nameStarts[i];
-    }
-    void noteStart() {
-        const uint64_t offset = m_names.size();
-        while ((offset >> 32) > m_wraps.size()) {
-            m_wraps.push_back(size());
-        }
-        m_nameStarts.push_back(static_cast<uint32_t>(offset));
-    }
-
     std::string m_names;
-    std::vector<uint32_t> m_nameStarts;
+    std::vector<uint64_t> m_nameStarts; // entry i's name begins at m_names[m_nameStarts[i]]
     std::vector<uint32_t> m_folderOf;
-    // m_wraps[k]: the first entry whose name starts at or beyond (k + 1) * 4 GiB.
-    std::vector<size_t> m_wraps;
     std::string m_folderBytes;
     std::vector<size_t> m_folderStarts{0}; // folder k is [starts[k], starts[k + 1])
 };
