@@ -1,6 +1,5 @@
 #include "listing/FolderScan.h"
 
-#include "listing/Arena.h"
 #include "listing/FolderOrder.h"
 #include "listing/IdentitySet.h"
 #include "listing/WalkOpen.h"
@@ -13,6 +12,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -84,31 +84,13 @@ private:
 
 // What one thread owns while the walk runs.
 struct Worker {
-    Arena folders{16 * 1024};
-    Arena records{64 * 1024};
+    std::deque<Folder> folders; // the folders it made; a deque never moves them
     FolderOrder order;
-    Folder* lastMade = nullptr;    // the folders it made, each pointing to the one before
     std::vector<Folder*> children; // of the folder just read, in order
     size_t files = 0;              // entries its folders contribute
     uint64_t nameBytes = 0;        // and the bytes of their names
 
-    Worker() = default;
-    Worker(const Worker&) = delete;
-    Worker& operator=(const Worker&) = delete;
-    ~Worker() {
-        while (lastMade != nullptr) {
-            Folder* f = lastMade;
-            lastMade = f->madeBefore;
-            f->~Folder();
-        }
-    }
-
-    Folder* newFolder() {
-        Folder* f = new (folders.allocate(sizeof(Folder), alignof(Folder))) Folder;
-        f->madeBefore = lastMade;
-        lastMade = f;
-        return f;
-    }
+    Folder* newFolder() { return &folders.emplace_back(); }
 };
 
 class Walk {
@@ -304,9 +286,8 @@ private:
         for (size_t i = 0; i < order.size(); ++i) {
             bytes += recordSize(order.name(i), order.isFolder(i));
         }
-        char* out = w.records.allocate(bytes);
-        f.records = out;
-        f.recordBytes = bytes;
+        f.records.resize(bytes);
+        char* out = f.records.data();
         for (size_t i = 0; i < order.size(); ++i) {
             const std::string_view name = order.name(i);
             Folder* child = nullptr;

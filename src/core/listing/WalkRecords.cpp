@@ -16,8 +16,10 @@ void JoinRecords(const std::string& path, const Folder& root, size_t files, uint
         uint32_t number; // the folder's number in the list, once it has a file there
     };
     std::string here = path;
-    std::vector<Cursor> stack{
-        {root.records, root.records + root.recordBytes, here.size(), kNotYet}};
+    const auto cursor = [&here](const Folder& f) {
+        return Cursor{f.records.data(), f.records.data() + f.records.size(), here.size(), kNotYet};
+    };
+    std::vector<Cursor> stack{cursor(root)};
     Record record;
     while (!stack.empty()) {
         Cursor& top = stack.back();
@@ -43,11 +45,11 @@ void JoinRecords(const std::string& path, const Folder& root, size_t files, uint
         if (sub.error != 0) {
             result.unreadableFolders.emplace_back(here, "read folder", sub.error);
         }
-        if (sub.recordBytes == 0) {
+        if (sub.records.empty()) {
             here.resize(base);
             continue;
         }
-        stack.push_back(Cursor{sub.records, sub.records + sub.recordBytes, here.size(), kNotYet});
+        stack.push_back(cursor(sub));
     }
 }
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zentory::walk {
 
@@ -23,10 +24,8 @@ struct Folder {
     // one closes it. A folder that is not kept has no users.
     platform::Directory dir;
     std::atomic<uint32_t> users{0};
-    const char* records = nullptr; // its entries in order; none when not read
-    size_t recordBytes = 0;
-    int error = 0;                // errno when it could not be opened or read
-    Folder* madeBefore = nullptr; // by the same thread, so all can be found again
+    std::vector<char> records; // its entries in order; none when not read
+    int error = 0;             // errno when it could not be opened or read
 };
 
 // One record: kind (1 byte), name length (2 bytes, little-endian), the name,
