@@ -2,6 +2,7 @@
 #include "platform/Clock.h"
 #include "platform/FileError.h"
 
+#include "EnvironmentVariable.h"
 #include "ExecutableFolder.h"
 #include "Files.h"
 #include "Nobody.h"
@@ -126,4 +127,76 @@ TEST(SettingsTimeStamp, PadLeftNeverShortens) {
     EXPECT_EQ(CSettingsStore::PadLeft("5", 2), "05");
     EXPECT_EQ(CSettingsStore::PadLeft("", 3), "000");
     EXPECT_EQ(CSettingsStore::PadLeft("123", 2), "123");
+}
+
+// An installed tree: the executable in bin/, the shipped files in
+// share/zentory/, and the user's settings below XDG_CONFIG_HOME.
+class InstalledSettings : public ::testing::Test {
+protected:
+    InstalledSettings() {
+        std::filesystem::create_directories(dir / "bin");
+        writeBytes(shipped(), "Product ID\r\nzentory\r\nLanguage\r\n[----]\r\n");
+        configHome.set((dir / "config").c_str());
+    }
+    std::string shipped() const { return dir / "share/zentory/config.ini"; }
+    std::string own() const { return dir / "config/zentory/config.ini"; }
+
+    TempDir dir;
+    ExecutableFolder useBin{dir / "bin"};
+    EnvironmentVariable configHome{"XDG_CONFIG_HOME"};
+    EnvironmentVariable home{"HOME"};
+    CSettingsStore store;
+};
+
+TEST_F(InstalledSettings, ReadsTheShippedFileUntilTheUserHasOwnAndNeverWritesIt) {
+    EXPECT_EQ(store.GetExeFolder(), dir / "bin");
+    EXPECT_EQ(store.GetDataFolder(), dir / "bin/../share/zentory");
+    EXPECT_EQ(store.TranslationFilePath(), dir / "bin/../share/zentory/zentorytrl.ini");
+    EXPECT_EQ(store.ReadSetting("Language"), "[----]");
+
+    store.WriteSetting("Language", "[1031]");
+    EXPECT_EQ(readBytes(shipped()), "Product ID\r\nzentory\r\nLanguage\r\n[----]\r\n");
+    EXPECT_EQ(readBytes(own()), "Product ID\r\nzentory\r\nLanguage\r\n[1031]\r\n");
+    EXPECT_EQ(std::filesystem::status(dir / "config/zentory").permissions(),
+              std::filesystem::perms::owner_all);
+    EXPECT_EQ(store.SettingsPath(), own());
+    EXPECT_EQ(store.ReadSetting("Language"), "[1031]");
+
+    // Later writes change the user's file; the shipped one is read no more.
+    writeBytes(shipped(), "Language\r\n[1033]\r\n");
+    store.WriteSetting("Language", "[1036]");
+    EXPECT_EQ(readBytes(own()), "Product ID\r\nzentory\r\nLanguage\r\n[1036]\r\n");
+    EXPECT_EQ(readBytes(shipped()), "Language\r\n[1033]\r\n");
+}
+
+TEST_F(InstalledSettings, WithoutAnAbsoluteXdgConfigHomeTheSettingsLiveInHomeDotConfig) {
+    for (const char* value : {"relative/config", "", static_cast<const char*>(nullptr)}) {
+        configHome.set(value);
+        home.set((dir / "home").c_str());
+        store.WriteSetting("Language", "[1033]");
+        EXPECT_EQ(readBytes(dir / "home/.config/zentory/config.ini"),
+                  "Product ID\r\nzentory\r\nLanguage\r\n[1033]\r\n");
+        std::filesystem::remove_all(dir / "home");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "bin/relative"));
+}
+
+TEST_F(InstalledSettings, AConfigBesideTheProgramMakesItAPortableFolder) {
+    writeBytes(dir / "bin/config.ini", "Language\r\n[1036]\r\n");
+    EXPECT_EQ(store.GetDataFolder(), dir / "bin");
+    store.WriteSetting("Language", "[1031]");
+    EXPECT_EQ(readBytes(dir / "bin/config.ini"), "Language\r\n[1031]\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "config"));
+}
+
+TEST_F(InstalledSettings, ASettingsFolderThatCannotBeMadeIsReportedAndNothingChanges) {
+    writeBytes(dir / "config", "a file where the folder should be");
+    try {
+        store.WriteSetting("Language", "[1031]");
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), dir / "config/zentory");
+    }
+    EXPECT_EQ(readBytes(shipped()), "Product ID\r\nzentory\r\nLanguage\r\n[----]\r\n");
+    EXPECT_EQ(store.ReadSetting("Language"), "[----]");
 }

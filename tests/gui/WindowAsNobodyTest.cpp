@@ -3,6 +3,8 @@
 // Root passes every permission check, so a root run skips these cases in its
 // own process and runs them in a child process as "nobody".
 
+#include "EnvironmentVariable.h"
+#include "ExecutableFolder.h"
 #include "Nobody.h"
 #include "Process.h"
 #include "WindowTest.h"
@@ -93,6 +95,36 @@ TEST_F(WindowAsNobody, LanguageChangeWithAReadOnlyConfigChangesNothing) {
     EXPECT_EQ(namesIn(program.path()), files) << "no temporary file left";
 }
 
+// An installed tree whose shipped files the user cannot change: the language
+// goes into the user's own config.ini, made from the shipped one.
+TEST_F(WindowAsNobody, LanguageChangeInAnInstalledTreeWritesOnlyTheUsersFile) {
+    TreeDir prefix{"bin/"};
+    const std::string data = prefix / "share/zentory";
+    for (const char* name : {"config.ini", "zentorytrl.ini"}) {
+        prefix.add(std::string("share/zentory/") + name, readBytes(shippedFile(name)));
+        setMode(data + '/' + name, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    }
+    setMode(data, kReadOnlyFolder);
+    const std::string shipped = readBytes(data + "/config.ini");
+    const std::string configHome = out / "config";
+    const EnvironmentVariable xdgConfigHome("XDG_CONFIG_HOME");
+    xdgConfigHome.set(configHome.c_str());
+    ExecutableFolder installed(prefix / "bin");
+    open([&] {
+        choose("Français");
+        EXPECT_EQ(textsOf(dlg).step1, QString::fromUtf8("Étape 1"));
+    });
+    setMode(data, kWritableFolder);
+
+    EXPECT_TRUE(shell.fileErrors.empty());
+    EXPECT_EQ(readBytes(data + "/config.ini"), shipped);
+    EXPECT_EQ(namesIn(data), (std::vector<std::string>{"config.ini", "zentorytrl.ini"}));
+    EXPECT_EQ(namesIn(configHome + "/zentory"), std::vector<std::string>{"config.ini"});
+    std::string expected = shipped;
+    expected.replace(expected.find("[----]"), 6, "[1036]");
+    EXPECT_EQ(readBytes(configHome + "/zentory/config.ini"), expected);
+}
+
 // Runs the cases above in a child process as nobody, when this one is root.
 TEST(WindowAsRoot, RunsTheUnprivilegedCasesAsNobody) {
     if (!runningAsRoot()) {
@@ -108,7 +140,7 @@ TEST(WindowAsRoot, RunsTheUnprivilegedCasesAsNobody) {
         GTEST_SKIP() << "nobody cannot run this test program:\n" << output;
     }
     EXPECT_EQ(child.status, 0) << output;
-    EXPECT_NE(output.find("[  PASSED  ] 3 tests."), std::string::npos) << output;
+    EXPECT_NE(output.find("[  PASSED  ] 4 tests."), std::string::npos) << output;
     EXPECT_EQ(output.find("SKIPPED"), std::string::npos) << output;
 }
 

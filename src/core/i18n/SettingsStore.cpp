@@ -2,6 +2,8 @@
 
 #include "platform/Clock.h"
 #include "platform/ExecutablePath.h"
+#include "platform/FileError.h"
+#include "platform/ProgramFolders.h"
 #include "platform/SystemLanguage.h"
 #include "platform/TextFile.h"
 
@@ -12,6 +14,8 @@
 namespace zentory {
 
 namespace {
+
+constexpr const char* kSettingsFile = "/config.ini";
 
 // Unsigned arithmetic: values beyond an int wrap instead of overflowing.
 int parseDigits(const std::string& text, std::string_view table) {
@@ -35,12 +39,23 @@ std::string CSettingsStore::GetExeFolder() const {
     return platform::executableFolder();
 }
 
+std::string CSettingsStore::GetDataFolder() const {
+    return platform::programFolders().data;
+}
+
 std::string CSettingsStore::SettingsPath() const {
-    return GetExeFolder() + "/config.ini";
+    const platform::ProgramFolders folders = platform::programFolders();
+    if (!folders.userSettings.empty()) {
+        std::string own = folders.userSettings + kSettingsFile;
+        if (platform::pathExists(own)) {
+            return own;
+        }
+    }
+    return folders.data + kSettingsFile;
 }
 
 std::string CSettingsStore::TranslationFilePath() const {
-    return GetExeFolder() + "/" + ReadSetting("Product ID") + "trl.ini";
+    return GetDataFolder() + "/" + ReadSetting("Product ID") + "trl.ini";
 }
 
 std::string readSettingFromLines(const std::vector<std::string>& lines, const std::string& key) {
@@ -68,8 +83,18 @@ std::string CSettingsStore::ReadSetting(const std::string& key) const {
 }
 
 void CSettingsStore::WriteSetting(const std::string& key, const std::string& value) const {
-    const std::string path = SettingsPath();
-    const std::string old = platform::readFile(path);
+    const platform::ProgramFolders folders = platform::programFolders();
+    const std::string source = SettingsPath();
+    // In an installed tree the shipped file is never written: the user's own
+    // copy is, made from the shipped one on the first change.
+    const std::string path = folders.installed ? folders.userSettings + kSettingsFile : source;
+    if (folders.installed && folders.userSettings.empty()) {
+        throw platform::FileError(source, "write to", "no home folder for the user's own copy");
+    }
+    const std::string old = platform::readFile(source);
+    if (path != source) {
+        platform::createFolders(folders.userSettings);
+    }
     auto lines = platform::splitLines(old);
     writeSettingInLines(lines, key, value);
     std::string text;

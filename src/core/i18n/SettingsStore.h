@@ -1,7 +1,13 @@
 #pragma once
-// Access to "config.ini" beside the executable, the executable's folder and the
-// system-language value, plus the small conversions and the time stamp that the
-// catalogue and the export use. Nothing is cached: every read opens the file anew.
+// Access to "config.ini", the folders of the executable and of the shipped
+// files, and the system-language value, plus the small conversions and the
+// time stamp that the catalogue and the export use. Nothing is cached: every
+// read opens the file anew.
+//
+// Which config.ini: in a portable folder the one beside the executable, read
+// and rewritten. In an installed tree (platform/ProgramFolders.h) the user's
+// own one when it exists, else the shipped one; a write always goes to the
+// user's own file, made from the shipped one on the first write.
 //
 // The file is pairs of lines: a line holding a key's name exactly, then the line
 // holding its value. Quirks that stored files and callers rely on:
@@ -21,6 +27,9 @@ class CSettingsStore {
 public:
     // Folder of the running executable, without a trailing separator.
     std::string GetExeFolder() const;
+    // Folder of the shipped files (translation file, help page), without a
+    // trailing separator: the executable's, or ../share/zentory in an installed tree.
+    std::string GetDataFolder() const;
     // The value of `key` in config.ini, or "". Throws platform::FileError.
     std::string ReadSetting(const std::string& key) const;
     // Replaces the value of an existing `key`. Throws platform::FileError; on a
@@ -41,9 +50,9 @@ public:
     // `text` with "0"s in front until it is `width` long; never shortened.
     static std::string PadLeft(std::string text, int width);
 
-    // Path of config.ini beside the executable.
+    // Path of the config.ini that reads come from.
     std::string SettingsPath() const;
-    // Path of the translation file: the executable's folder, "/", the value of
+    // Path of the translation file: the data folder, "/", the value of
     // "Product ID", then "trl.ini". Throws platform::FileError.
     std::string TranslationFilePath() const;
 

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+#include <string>
+
 namespace zentory {
 
 class CExportApp : public QApplication {
@@ -12,8 +14,9 @@ class CExportApp : public QApplication {
 public:
     CExportApp(int& argc, char** argv);
 
-    // Runs the main window until it closes; always false, so the program ends then.
-    bool InitInstance();
+    // Runs the main window until it closes, reading `startFolder` first when it
+    // is not empty; always false, so the program ends then.
+    bool InitInstance(const std::string& startFolder = {});
 };
 
 } // namespace zentory

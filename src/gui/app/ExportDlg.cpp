@@ -6,16 +6,23 @@
 #include "export/TextExport.h"
 #include "listing/FolderPath.h"
 #include "listing/FolderScan.h"
+#include "platform/Directory.h"
 #include "platform/FileError.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QTreeView>
 
 namespace zentory {
@@ -55,6 +62,16 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
+// The local folder that `data` carries as its one URL; "" when it carries
+// anything else.
+QString droppedFolder(const QMimeData* data) {
+    if (data == nullptr || data->urls().size() != 1 || !data->urls().front().isLocalFile()) {
+        return {};
+    }
+    const QString path = data->urls().front().toLocalFile();
+    return QFileInfo(path).isDir() ? path : QString();
+}
+
 } // namespace
 
 CExportDlg::CExportDlg(ui::Shell& shell, QWidget* pParent)
@@ -74,6 +91,7 @@ CExportDlg::CExportDlg(ui::Shell& shell, QWidget* pParent)
     // which cannot load the catalogue still shows them.
     UpdateData(true);
     ConnectCommands();
+    setAcceptDrops(true);
 }
 
 CExportDlg::~CExportDlg() {
@@ -125,12 +143,34 @@ void CExportDlg::DoDataExchange(ui::DataExchange& dx) {
 }
 
 bool CExportDlg::StartDialog() {
+    if (!m_strStartFolder.empty()) {
+        // Once the window shows, so that the walk runs under its busy cursor.
+        QTimer::singleShot(0, this, [this] { Dispatch(&CExportDlg::OnReadStartFolder); });
+    }
     try {
         return OnInitDialog();
     } catch (const platform::FileError& error) {
         m_shell.fileErrorBox(error);
         return true;
     }
+}
+
+void CExportDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFolder(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CExportDlg::dropEvent(QDropEvent* event) {
+    const QString folder = droppedFolder(event->mimeData());
+    if (folder.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    // Leaves the file manager's drag before the walk.
+    QTimer::singleShot(0, this, [this, path = QFile::encodeName(folder).toStdString()] {
+        ReadFolder(AbsoluteFolder(path, {}));
+    });
 }
 
 bool CExportDlg::OnInitDialog() {
@@ -198,6 +238,16 @@ void CExportDlg::OnReadFileList() {
     if (auto chosen = m_shell.browseForFolder(m_translator.GetText(TextKey::BrowseTitle))) {
         folder = std::move(*chosen);
     }
+    ReadFolder(folder);
+}
+
+void CExportDlg::OnReadStartFolder() {
+    const bool relative = m_strStartFolder.front() != '/';
+    ReadFolder(
+        AbsoluteFolder(m_strStartFolder, relative ? platform::workingDirectory() : std::string()));
+}
+
+void CExportDlg::ReadFolder(const std::string& folder) {
     UpdateData(true);
     m_strFolderLabel = folder.empty() ? std::string() : FolderLabel(folder);
     UpdateData(false);
@@ -284,7 +334,7 @@ void CExportDlg::OnOptions() {
 }
 
 void CExportDlg::OnShowHelpFile() {
-    m_shell.open(m_settings.GetExeFolder() + kPathSeparator + kHelpFileName);
+    m_shell.open(m_settings.GetDataFolder() + kPathSeparator + kHelpFileName);
 }
 
 bool CExportDlg::OnHelpInfo() {

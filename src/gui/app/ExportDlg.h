@@ -23,7 +23,7 @@ class QTreeView;
 
 namespace zentory {
 
-// The help page beside the executable.
+// The help page in the folder of the shipped files.
 inline constexpr const char* kHelpFileName = "help.html";
 
 class CExportDlg : public ui::TemplateDialog {
@@ -71,6 +71,9 @@ public:
     // only until a change of language puts the caption back.
     std::string m_strChosenFolder;
     QIcon m_hIcon;
+    // A folder to read once the window is up, as if chosen in the folder
+    // browser (from the command line); empty for none.
+    std::string m_strStartFolder;
     // The list view's model over m_fileList; reset() it after the list changed.
     FileListModel m_listModel;
 
@@ -79,8 +82,16 @@ protected:
     // The opening: a file that cannot be read shows the file-error box, and the
     // window opens all the same with what the initialisation had done so far.
     bool StartDialog() override;
+    // A folder dragged from a file manager is read as if chosen in the folder browser.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // What follows the choice of `folder` in the browser ("" when none was
+    // chosen): the label, the sub-folder box read as it stands, the walk.
+    void ReadFolder(const std::string& folder);
+    // Reads m_strStartFolder, made absolute against the working folder.
+    void OnReadStartFolder();
     // Replaces the file list by the files of `folder`, and of its sub-folders
     // when m_bSubFolders is set, in ascending byte order.
     void ScanFolder(const std::string& folder);
