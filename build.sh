@@ -4,12 +4,14 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+# What building and running need; the tests need the rest as well.
 packages=(cmake ninja-build g++ pkg-config libicu-dev libcli11-dev libgtest-dev
-          qt6-base-dev qt6-svg-dev libgl1-mesa-dev libbenchmark-dev
-          clang-14 libclang-rt-14-dev)
+          qt6-base-dev qt6-svg-dev libgl1-mesa-dev librsvg2-bin)
+test_packages=(libbenchmark-dev clang-14 libclang-rt-14-dev
+               desktop-file-utils appstream man-db dpkg-dev)
 setup() {
     local missing=()
-    for p in "${packages[@]}"; do
+    for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
             missing+=("$p")
     done
@@ -48,7 +50,7 @@ build() {
 
 case "${1:-run}" in
 run)
-    setup
+    setup "${packages[@]}"
     build dev
     if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
         echo "No display: the window cannot open here. Use build/dev/zentory-cli --help instead."
@@ -57,7 +59,7 @@ run)
     exec build/dev/zentory
     ;;
 test)
-    setup
+    setup "${packages[@]}" "${test_packages[@]}"
     build dev
     ctest --preset dev
     build asan
