@@ -150,8 +150,8 @@ protected:
 
 TEST_F(InstalledSettings, ReadsTheShippedFileUntilTheUserHasOwnAndNeverWritesIt) {
     EXPECT_EQ(store.GetExeFolder(), dir / "bin");
-    EXPECT_EQ(store.GetDataFolder(), dir / "bin/../share/zentory");
-    EXPECT_EQ(store.TranslationFilePath(), dir / "bin/../share/zentory/zentorytrl.ini");
+    EXPECT_EQ(store.GetDataFolder(), dir / "share/zentory");
+    EXPECT_EQ(store.TranslationFilePath(), dir / "share/zentory/zentorytrl.ini");
     EXPECT_EQ(store.ReadSetting("Language"), "[----]");
 
     store.WriteSetting("Language", "[1031]");

@@ -12,7 +12,7 @@ namespace zentory::platform {
 namespace {
 
 constexpr const char* kSettingsName = "/config.ini";
-constexpr const char* kInstalledData = "/../share/zentory";
+constexpr const char* kInstalledData = "/share/zentory";
 constexpr const char* kProgramName = "/zentory";
 
 } // namespace
@@ -22,7 +22,8 @@ ProgramFolders programFolders() {
     if (pathExists(exe + kSettingsName)) {
         return {exe, {}, false};
     }
-    const std::string installed = exe + kInstalledData;
+    // The executable's path has its links resolved, so its parent is the prefix.
+    const std::string installed = exe.substr(0, exe.rfind('/')) + kInstalledData;
     if (pathExists(installed + kSettingsName)) {
         return {installed, userSettingsFolder(), true};
     }
