@@ -9,6 +9,7 @@
 #include "listing/FolderScan.h"
 #include "platform/Directory.h"
 #include "platform/FileError.h"
+#include "platform/Interruption.h"
 #include "platform/StandardOutput.h"
 
 #include <CLI/CLI.hpp>
@@ -30,8 +31,22 @@ struct Request {
     zentory::ExportOptions options;
 };
 
-void report(const std::string& what) {
+// One message, one line: control bytes (a line feed in a file name) are
+// written as "?", as the export writes them.
+void report(std::string what) {
+    for (char& c : what) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            c = '?';
+        }
+    }
     std::cerr << kName << ": " << what << '\n';
+}
+
+int usageError(const std::string& what) {
+    report(what);
+    std::cerr << "Run with --help for more information.\n";
+    return kExitUsage;
 }
 
 int run(const Request& request) {
@@ -55,7 +70,9 @@ int run(const Request& request) {
     const zentory::ExportRequest job{
         scan.files, folder, request.options, std::move(labels),
         request.options.showDateTime ? zentory::CSettingsStore::GetTimeStamp() : std::string()};
-    if (request.output.empty() || request.output == "-") {
+    // A name of the file that standard output is open on (/dev/stdout, or
+    // the file itself) writes there as "-" does: at its offset, in its mode.
+    if (request.output == "-" || zentory::platform::isStandardOutput(request.output)) {
         zentory::StreamExport(zentory::platform::writeStandardOutput, job);
     } else {
         zentory::WriteExport(request.output, job);
@@ -69,7 +86,9 @@ int main(int argc, char** argv) {
     CLI::App app{"Writes the files of FOLDER as a plain text list, the way the Orvane Zentory "
                  "window exports it.",
                  kName};
+    app.footer("The list has CR LF line ends, as the window writes it.");
     Request request;
+    request.output = "-";
     bool fullPath = false;
     bool noExtensions = false;
     bool noDate = false;
@@ -77,10 +96,10 @@ int main(int argc, char** argv) {
     app.add_flag("-f,--full-path", fullPath, "write each file's full path");
     app.add_flag("-x,--no-extensions", noExtensions, "write file names without their extensions");
     app.add_flag("-d,--no-date", noDate, "leave out the dated footer");
-    app.add_option("-o,--output", request.output,
-                   "write to FILE (created, or replaced when it exists); '-' or no -o: standard "
-                   "output")
-        ->option_text("FILE");
+    auto* output = app.add_option("-o,--output", request.output,
+                                  "write to FILE (created, or replaced when it exists); '-' or no "
+                                  "-o: standard output")
+                       ->option_text("FILE");
     app.add_option("FOLDER", request.folder, "the folder to list")->required()->type_name("");
     app.set_version_flag("--version", std::string(kName) + " " + zentory::kVersion);
 
@@ -90,16 +109,25 @@ int main(int argc, char** argv) {
         if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
             return app.exit(e); // --help, --version
         }
-        report(e.what());
-        std::cerr << app.help();
-        return kExitUsage;
+        return usageError(e.what());
+    }
+    if (output->count() > 0 && request.output.empty()) {
+        return usageError("--output: an empty FILE names no file");
     }
     request.options.showFullPath = fullPath;
     request.options.showExtensions = !noExtensions;
     request.options.showDateTime = !noDate;
 
+    zentory::platform::catchInterruptions();
     try {
-        return run(request);
+        const int status = run(request);
+        if (const int signal = zentory::platform::caughtInterruption(); signal != 0) {
+            zentory::platform::endByInterruption(signal);
+        }
+        return status;
+    } catch (const zentory::platform::Interrupted& stop) {
+        // Whatever was being written has been taken back by now.
+        zentory::platform::endByInterruption(stop.signal());
     } catch (const std::exception& e) { // platform::FileError and running out of memory
         report(e.what());
     }

@@ -139,7 +139,7 @@ TEST_F(Cli, UnwritableOutputFailsWithTheReason) {
     const Observed missing = run({"-o", "no/such/out.txt", "Work"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err,
-              "zentory-cli: cannot create 'no/such/out.txt': No such file or directory\n");
+              "zentory-cli: cannot create a file in 'no/such': No such file or directory\n");
     EXPECT_FALSE(fs::exists(dir / "no"));
 }
 
@@ -159,14 +159,19 @@ TEST_F(Cli, UnreadableSubFolderIsNamedAndTheListStillWritten) {
                  "\r\n\r\n\r\nFolder exported on 2007/05/17 14:30 with Orvane Zentory", "\r\n"));
 }
 
-TEST_F(Cli, BadUsageExitsWithTwoAndShowsTheUsage) {
+TEST_F(Cli, BadUsageExitsWithTwoAndOneLineWithAHint) {
     makeWorkTree();
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"--bogus", "Work"}, {"Work", "Work"}, {"Work", "-o"}, {"-q", "Work"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{},
+                                                                  {"--bogus", "Work"},
+                                                                  {"Work", "Work"},
+                                                                  {"Work", "-o"},
+                                                                  {"-q", "Work"},
+                                                                  {"-o", "", "Work"}}) {
         const Observed r = run(args);
         EXPECT_EQ(r.status, 2) << args.size();
         EXPECT_TRUE(r.err.starts_with("zentory-cli: ")) << r.err;
-        EXPECT_NE(r.err.find("Usage: zentory-cli [OPTIONS] FOLDER"), std::string::npos) << r.err;
+        EXPECT_TRUE(r.err.ends_with("\nRun with --help for more information.\n")) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
         EXPECT_EQ(r.out, "");
     }
 }
@@ -176,6 +181,7 @@ TEST_F(Cli, HelpAndVersionGoToStandardOutput) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("-r,--subfolders"), std::string::npos);
     EXPECT_NE(help.out.find("-o,--output FILE"), std::string::npos);
+    EXPECT_NE(help.out.find("CR LF line ends"), std::string::npos);
     const Observed version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "zentory-cli 1.01\n");

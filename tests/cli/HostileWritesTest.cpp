@@ -106,17 +106,16 @@ TEST_F(HostileWrite, LinkToTheFullDeviceStaysALinkToIt) {
     record("a link to /dev/full (run as root)", o, "the link and the device unchanged");
 }
 
-TEST_F(HostileWrite, ReadOnlyFolderKeepsItsFile) {
+TEST_F(HostileWrite, ReadOnlyFolderTakesNoNewFile) {
     writeBytes(dir / "locked/list.txt", "earlier export");
     fs::permissions(dir / "locked/list.txt", fs::perms(0666), fs::perm_options::replace);
     fs::permissions(dir / "locked", fs::perms(0555), fs::perm_options::replace);
     const auto before = snapshot(dir / "locked");
     const Observed o =
-        failWrite("locked/list.txt", "cannot create 'locked/list.txt': Permission denied", true);
-    failWrite("locked/new.txt", "cannot create 'locked/new.txt': Permission denied", true);
+        failWrite("locked/new.txt", "cannot create a file in 'locked': Permission denied", true);
     EXPECT_EQ(snapshot(dir / "locked"), before);
-    record("a file in a read-only folder (run as nobody)", o,
-           "the earlier file unchanged, no temporary file");
+    record("a new file in a read-only folder (run as nobody)", o,
+           "the folder named; nothing made, the earlier file unchanged");
 }
 
 TEST_F(HostileWrite, ReadOnlyFileIsNotReplaced) {
@@ -138,7 +137,7 @@ TEST_F(HostileWrite, FolderNameIsNotReplaced) {
 
 TEST_F(HostileWrite, MissingFolderIsNotCreated) {
     const Observed o = failWrite(
-        "no/such/list.txt", "cannot create 'no/such/list.txt': No such file or directory", false);
+        "no/such/list.txt", "cannot create a file in 'no/such': No such file or directory", false);
     record("a path whose folder is missing", o, "no folder made");
 }
 

@@ -85,7 +85,9 @@ TEST_F(SafeFileTest, FolderNameOrMissingFolderIsReported) {
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"sub"});
 }
 
-TEST_F(SafeFileTest, ReadOnlyFolderAndReadOnlyFileAreReportedUnchanged) {
+// A writable file in a read-only folder is rewritten where it is; a new file
+// there is refused with the folder named; a read-only file is refused.
+TEST_F(SafeFileTest, ReadOnlyFolderTakesNoNewFileAndReadOnlyFileIsKept) {
     openUpForEveryone(dir.path());
     const std::string locked = dir / "locked";
     writeBytes(locked + "/list.txt", "old");
@@ -95,23 +97,22 @@ TEST_F(SafeFileTest, ReadOnlyFolderAndReadOnlyFileAreReportedUnchanged) {
     fs::permissions(dir / "readonly.txt", fs::perms(0444), fs::perm_options::replace);
 
     int code = runAsNobody([&] {
-        int failures = 0;
-        for (const std::string& target : {locked + "/list.txt", locked + "/new.txt"}) {
-            try {
-                writeText(target, "new");
-            } catch (const FileError& e) {
-                failures += e.errnum() == EACCES ? 1 : 0;
-            }
+        int refused = 0;
+        writeText(locked + "/list.txt", "new\n");
+        try {
+            writeText(locked + "/new.txt", "new");
+        } catch (const FileError& e) {
+            refused |= e.errnum() == EACCES && e.path() == locked ? 1 : 0;
         }
         try {
             writeText(dir / "readonly.txt", "new");
         } catch (const FileError& e) {
-            failures += e.errnum() == EACCES ? 1 : 0;
+            refused |= e.errnum() == EACCES && e.path() == dir / "readonly.txt" ? 2 : 0;
         }
-        return failures;
+        return refused;
     });
     EXPECT_EQ(code, 3);
-    EXPECT_EQ(readBytes(locked + "/list.txt"), "old");
+    EXPECT_EQ(readBytes(locked + "/list.txt"), "new\r\n");
     EXPECT_EQ(namesIn(locked), std::vector<std::string>{"list.txt"});
     EXPECT_EQ(readBytes(dir / "readonly.txt"), "kept");
 }

@@ -1,14 +1,17 @@
 #include "platform/StandardOutput.h"
 
 #include "platform/FileError.h"
+#include "platform/Interruption.h"
 
 #include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zentory::platform {
 
 void writeStandardOutput(std::string_view bytes) {
     while (!bytes.empty()) {
+        throwIfInterrupted();
         ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
         if (n < 0) {
             if (errno == EINTR) {
@@ -18,6 +21,13 @@ void writeStandardOutput(std::string_view bytes) {
         }
         bytes.remove_prefix(static_cast<size_t>(n));
     }
+}
+
+bool isStandardOutput(const std::string& path) {
+    struct stat named, out;
+    return !path.empty() && ::stat(path.c_str(), &named) == 0 &&
+           ::fstat(STDOUT_FILENO, &out) == 0 && named.st_dev == out.st_dev &&
+           named.st_ino == out.st_ino;
 }
 
 } // namespace zentory::platform

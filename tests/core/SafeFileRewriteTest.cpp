@@ -1,0 +1,111 @@
+// A file rewritten through its own inode (it has two names here) gets its old
+// text back when a write fails after old bytes were overwritten, or when the
+// write is abandoned; a name of one of this process's descriptors is written
+// through that descriptor, at its offset and in its append mode.
+
+#include "platform/FileError.h"
+#include "platform/SafeFile.h"
+
+#include "Files.h"
+#include "Process.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using zentory::platform::FileError;
+using zentory::platform::SafeFile;
+using namespace zentory::test;
+
+namespace {
+
+// Bytes that differ from place to place, so that a shifted or partial
+// restore shows.
+std::string pattern(size_t size, char seed) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>(seed + static_cast<char>(i % 251));
+    }
+    return bytes;
+}
+
+class SafeFileRewrite : public ::testing::Test {
+protected:
+    SafeFileRewrite() {
+        writeBytes(path, old);
+        fs::create_hard_link(path, dir / "other-name.txt");
+    }
+    void expectOldTextUnderBothNames() {
+        EXPECT_EQ(readBytes(path), old);
+        EXPECT_EQ(readBytes(dir / "other-name.txt"), old);
+        EXPECT_EQ(fs::hard_link_count(path), 2u);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+    }
+
+    TempDir dir;
+    const std::string path = dir / "list.txt";
+    const std::string old = pattern(size_t{3} << 20, 'a');
+};
+
+} // namespace
+
+TEST_F(SafeFileRewrite, FailureAfterOldBytesWereOverwrittenPutsThemBack) {
+    // A file size limit of 12 MiB: the first 8 MiB go out, the next reservation fails.
+    const Observed o = runInChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{size_t{12} << 20, size_t{12} << 20};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        SafeFile file(path);
+        const std::string piece = pattern(65536, 'A');
+        for (int i = 0; i < 320; ++i) { // 20 MiB
+            file.write(piece);
+        }
+        file.commit();
+        return std::string("written");
+    });
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "cannot write to '" + path + "': " + zentory::platform::errorText(EFBIG));
+    expectOldTextUnderBothNames();
+}
+
+TEST_F(SafeFileRewrite, AbandonedRewritePutsTheOldTextBack) {
+    {
+        SafeFile file(path);
+        file.write(pattern(size_t{9} << 20, 'A')); // past what is held: written at once
+        EXPECT_NE(readBytes(dir / "other-name.txt"), old);
+    }
+    expectOldTextUnderBothNames();
+}
+
+TEST_F(SafeFileRewrite, ShorterTextIsCutToItsLength) {
+    SafeFile file(path);
+    file.write("new");
+    file.commit();
+    EXPECT_EQ(readBytes(dir / "other-name.txt"), "new");
+}
+
+TEST(SafeFileDescriptorName, OwnDescriptorIsWrittenAtItsOffsetAndInItsMode) {
+    const TempDir dir;
+    writeBytes(dir / "log.txt", "earlier\n");
+    writeBytes(dir / "fresh.txt", "to be overwritten from the start, not cut\n");
+    const int appending = ::open((dir / "log.txt").c_str(), O_WRONLY | O_APPEND);
+    const int atOffset = ::open((dir / "fresh.txt").c_str(), O_WRONLY);
+    ASSERT_EQ(::write(atOffset, "ab", 2), 2);
+    for (const int fd : {appending, atOffset}) {
+        SafeFile file("/dev/fd/" + std::to_string(fd));
+        file.write("NEW");
+        file.commit();
+    }
+    EXPECT_EQ(::write(appending, ".\n", 2), 2); // the descriptor stays open and usable
+    ::close(appending);
+    ::close(atOffset);
+    EXPECT_EQ(readBytes(dir / "log.txt"), "earlier\nNEW.\n");
+    EXPECT_EQ(readBytes(dir / "fresh.txt"), "abNEW overwritten from the start, not cut\n");
+}
