@@ -143,6 +143,18 @@ TEST_F(Cli, UnwritableOutputFailsWithTheReason) {
     EXPECT_FALSE(fs::exists(dir / "no"));
 }
 
+TEST_F(Cli, ControlBytesInAMessageAreWrittenAsQuestionMarks) {
+    const Observed folder = run({"no\nsuch\x1b[2J"});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err, "zentory-cli: cannot open folder '" + dir.path() +
+                              "/no?such?[2J': No such file or directory\n");
+    makeWorkTree();
+    const Observed output = run({"-o", "new\rline/out.txt", "Work"});
+    EXPECT_EQ(output.status, 1);
+    EXPECT_EQ(output.err,
+              "zentory-cli: cannot create a file in 'new?line': No such file or directory\n");
+}
+
 TEST_F(Cli, UnreadableSubFolderIsNamedAndTheListStillWritten) {
     const std::string work = makeWorkTree();
     writeBytes(work + "/locked/secret.txt", "x");

@@ -16,17 +16,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string key = in.ConsumeRandomLengthString(16);
     std::string value = in.ConsumeRandomLengthString(32);
     const std::string file = in.ConsumeRemainingBytesAsString();
-    // A value that can stand as one line of a text file.
-    value.erase(
-        std::remove_if(value.begin(), value.end(), [](char c) { return c == '\n' || c == '\x1a'; }),
-        value.end());
+    // A key and a value that can stand as the text of one line.
+    key.resize(platform::textOfLine(key).size());
+    value.erase(std::remove_if(value.begin(), value.end(),
+                               [](char c) { return c == '\n' || c == '\x1a' || c == '\0'; }),
+                value.end());
     while (!value.empty() && value.back() == '\r') {
         value.pop_back();
     }
     fuzz::put("config.ini", file);
 
     CSettingsStore store;
-    const auto before = platform::splitLines(file);
+    const auto before = platform::splitTextLines(file);
+    const auto beforeBytes = platform::splitLines(file);
     const std::string readBefore = store.ReadSetting(key);
     if (readBefore != readSettingFromLines(before, key)) {
         __builtin_trap();
@@ -46,14 +48,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i + 1 < before.size(); ++i) {
         keyWithValueLine = keyWithValueLine || before[i] == key;
     }
-    const bool lastLineIsKey = !after.empty() && after.back() == key;
+    const bool lastLineIsKey = !after.empty() && platform::textOfLine(after.back()) == key;
     if (readAfter != value && !readAfter.empty()) {
         __builtin_trap();
     }
     if (keyWithValueLine && !lastLineIsKey && readAfter != value) {
         __builtin_trap();
     }
-    if (!keyWithValueLine && after != before) {
+    if (!keyWithValueLine && after != beforeBytes) {
         __builtin_trap();
     }
     return 0;

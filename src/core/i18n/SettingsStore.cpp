@@ -72,7 +72,7 @@ std::string readSettingFromLines(const std::vector<std::string>& lines, const st
 void writeSettingInLines(std::vector<std::string>& lines, const std::string& key,
                          const std::string& value) {
     for (size_t i = 0; i + 1 < lines.size(); ++i) {
-        if (lines[i] == key) {
+        if (platform::textOfLine(lines[i]) == key) {
             lines[i + 1] = value;
         }
     }

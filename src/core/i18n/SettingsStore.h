@@ -16,7 +16,10 @@
 //  - a write tests every line, value lines included, replaces the line after
 //    every key line of that name, never adds a missing key, and rewrites the
 //    whole file with CR LF after every line. Bytes from a 0x1A on, which
-//    reading never sees, are written back as they were.
+//    reading never sees, are written back as they were;
+//  - a line's text ends at its first NUL byte, for keys and values alike (a
+//    "Product ID" of "h<NUL>d" reads "h"); a write keeps the bytes after it in
+//    every line it does not replace.
 
 #include <string>
 #include <vector>

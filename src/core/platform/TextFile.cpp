@@ -32,6 +32,18 @@ std::vector<std::string> splitLines(std::string_view text) {
     return lines;
 }
 
+std::string_view textOfLine(std::string_view line) {
+    return line.substr(0, line.find('\0'));
+}
+
+std::vector<std::string> splitTextLines(std::string_view text) {
+    std::vector<std::string> lines = splitLines(text);
+    for (auto& line : lines) {
+        line.resize(textOfLine(line).size());
+    }
+    return lines;
+}
+
 std::string readFile(const std::string& path) {
     // O_NONBLOCK: opening a FIFO that nobody writes must not wait for a writer.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -70,7 +82,7 @@ std::string readFile(const std::string& path) {
 }
 
 std::vector<std::string> readLines(const std::string& path) {
-    return splitLines(readFile(path));
+    return splitTextLines(readFile(path));
 }
 
 void appendCrLf(std::string& out, std::string_view text) {

@@ -10,14 +10,23 @@
 
 namespace zentory::platform {
 
-// Splits text into lines by the reading rules. Works on any bytes.
+// Splits text into lines by the reading rules. Works on any bytes; every
+// byte of a line is kept (a rewrite puts them back).
 std::vector<std::string> splitLines(std::string_view text);
+
+// The line's text as a C string reads it: up to its first NUL byte. A name
+// made from it then reaches the system whole, never cut short there.
+std::string_view textOfLine(std::string_view line);
+
+// splitLines, each line then cut by textOfLine: the lines as the settings and
+// the catalogue read them.
+std::vector<std::string> splitTextLines(std::string_view text);
 
 // Reads the whole file at `path`. Throws FileError when it cannot be opened or
 // read, or is no regular file (a FIFO, a device).
 std::string readFile(const std::string& path);
 
-// readFile, then splitLines.
+// readFile, then splitTextLines.
 std::vector<std::string> readLines(const std::string& path);
 
 // The bytes that reading leaves out: from the first 0x1A on ("" without one).
