@@ -111,6 +111,20 @@ TEST_F(LanguageDialog, OfTwoLanguagesWithOneNameTheLaterOneIsStored) {
     EXPECT_EQ(dlg.m_strLanguageTag, "[0002]");
 }
 
+// A legacy file's name in Latin-1 is no valid UTF-8: shown with a replacement
+// character, it is still chosen by its entry.
+TEST_F(LanguageDialog, ANameThatIsNoValidTextCanBeChosen) {
+    program.writeFile("zentorytrl.ini", "[1033]\r\n00001 x\r\n00002 English\r\n[EOL]\r\n"
+                                        "[1036]\r\n00001 x\r\n00002 Fran\xe7"
+                                        "ais\r\n[EOL]\r\n");
+    run("[1033]", [&](QComboBox* combo) {
+        combo->setCurrentIndex(combo->findText("Fran", Qt::MatchStartsWith));
+        ASSERT_EQ(combo->currentText(), QString("Fran") + QChar::ReplacementCharacter + "ais");
+        pressOk();
+    });
+    EXPECT_EQ(dlg.m_strLanguageTag, "[1036]");
+}
+
 TEST_F(LanguageDialog, AMissingTranslationFileIsReportedAndLeavesTheListEmpty) {
     program.remove("zentorytrl.ini");
     run("[1033]", [&](QComboBox* combo) {

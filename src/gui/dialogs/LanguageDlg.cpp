@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QVariant>
 
 namespace zentory {
 
@@ -29,8 +30,10 @@ bool CLanguageDlg::OnInitDialog() {
         m_shell.fileErrorBox(error);
         return true;
     }
-    for (const auto& language : m_arrLanguages) {
-        ui::addComboString(m_comboLanguages, ui::fromBytes(language.name));
+    for (size_t i = 0; i < m_arrLanguages.size(); ++i) {
+        const int item =
+            ui::addComboString(m_comboLanguages, ui::fromBytes(m_arrLanguages[i].name));
+        m_comboLanguages->setItemData(item, QVariant::fromValue(static_cast<qulonglong>(i)));
     }
     // Not translated: it names no entry of the file.
     m_strSelection = selectionForTag(m_arrLanguages, m_strLanguageTag);
@@ -40,6 +43,16 @@ bool CLanguageDlg::OnInitDialog() {
 
 void CLanguageDlg::OnOK() {
     UpdateData(true);
+    // A listed entry stands for its language's name as the file holds it: a
+    // name that is no valid text in the locale's encoding ("Fran<0xE7>ais" in
+    // a UTF-8 locale) does not survive the way through a QString and back.
+    const int item = m_comboLanguages->currentIndex();
+    if (item >= 0 && m_comboLanguages->itemText(item) == m_comboLanguages->currentText()) {
+        const auto entry = m_comboLanguages->itemData(item).toULongLong();
+        if (entry < m_arrLanguages.size()) {
+            m_strSelection = m_arrLanguages[entry].name;
+        }
+    }
     m_strLanguageTag = tagForSelection(m_arrLanguages, m_strSelection, m_strLanguageTag);
     ui::TemplateDialog::OnOK();
 }

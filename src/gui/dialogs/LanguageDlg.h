@@ -1,7 +1,7 @@
 #pragma once
 // The language dialog: a combo box with every language of the translation file,
-// the stored language preselected. OK maps the confirmed text back to its
-// language's tag; Escape and the close box leave the tag as it came in. There
+// the stored language preselected. OK maps the confirmed entry (or a typed
+// text) back to its language's tag; Escape and the close box leave the tag as it came in. There
 // is no Cancel button.
 
 #include "i18n/LanguageList.h"
