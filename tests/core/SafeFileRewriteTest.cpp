@@ -85,10 +85,12 @@ TEST_F(SafeFileRewrite, AbandonedRewritePutsTheOldTextBack) {
 }
 
 TEST_F(SafeFileRewrite, ShorterTextIsCutToItsLength) {
-    SafeFile file(path);
-    file.write("new");
-    file.commit();
-    EXPECT_EQ(readBytes(dir / "other-name.txt"), "new");
+    for (const std::string text : {"new", ""}) {
+        SafeFile file(path);
+        file.write(text);
+        file.commit();
+        EXPECT_EQ(readBytes(dir / "other-name.txt"), text);
+    }
 }
 
 TEST(SafeFileDescriptorName, OwnDescriptorIsWrittenAtItsOffsetAndInItsMode) {

@@ -89,15 +89,16 @@ void InPlaceFile::flush() {
 }
 
 void InPlaceFile::reserve(off_t end) {
-    if (!m_canReserve || end <= m_oldSize) {
+    if (!m_canReserve || end <= m_written) {
         return;
     }
-    // fallocate rather than posix_fallocate: where the file system cannot
-    // reserve, glibc would write the blocks one by one instead.
-    m_changed = true; // a reservation past the old end lengthens the file
+    // The whole range written next, as holes of a sparse old file need blocks
+    // too. fallocate rather than posix_fallocate: where the file system
+    // cannot reserve, glibc would write the blocks one by one instead.
+    m_changed = m_changed || end > m_oldSize; // a reservation past the old end lengthens the file
     int result;
     do {
-        result = ::fallocate(m_fd, 0, 0, end);
+        result = ::fallocate(m_fd, 0, m_written, end - m_written);
     } while (result != 0 && errno == EINTR);
     if (result == 0) {
         return;

@@ -1,5 +1,6 @@
 #include "platform/Interruption.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <unistd.h>
@@ -9,8 +10,19 @@ namespace zentory::platform {
 namespace {
 
 volatile std::sig_atomic_t g_caught = 0;
+std::atomic<int> g_guards{0};
+static_assert(std::atomic<int>::is_always_lock_free, "used in a signal handler");
 
 void onSignal(int signal) {
+    if (g_guards.load() == 0) {
+        // Nothing to take back: end as the signal's default action ends the
+        // program. The signal is blocked in here and comes again on return.
+        struct sigaction action {};
+        action.sa_handler = SIG_DFL;
+        ::sigaction(signal, &action, nullptr);
+        ::raise(signal);
+        return;
+    }
     if (g_caught == 0) {
         g_caught = signal;
     }
@@ -19,6 +31,14 @@ void onSignal(int signal) {
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 } // namespace
+
+InterruptionGuard::InterruptionGuard() noexcept {
+    ++g_guards;
+}
+
+InterruptionGuard::~InterruptionGuard() {
+    --g_guards;
+}
 
 void catchInterruptions() {
     struct sigaction action {};

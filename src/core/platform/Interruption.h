@@ -2,7 +2,8 @@
 // SIGINT, SIGTERM and SIGHUP turned into a flag that long writes look at, so
 // that a command-line export stopped by the user unwinds: its temporary file
 // goes and the old file stays whole. The program then ends as the signal
-// would have ended it.
+// would have ended it. While no write is under way (no InterruptionGuard
+// lives) a caught signal ends the program at once, as if it were not caught.
 
 #include <exception>
 
@@ -17,6 +18,16 @@ public:
 
 private:
     int m_signal;
+};
+
+// Lives while a write has something to take back: a caught signal then only
+// sets the flag.
+class InterruptionGuard {
+public:
+    InterruptionGuard() noexcept;
+    ~InterruptionGuard();
+    InterruptionGuard(const InterruptionGuard&) = delete;
+    InterruptionGuard& operator=(const InterruptionGuard&) = delete;
 };
 
 // From now on SIGINT, SIGTERM and SIGHUP only set the flag. A blocked write

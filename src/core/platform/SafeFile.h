@@ -17,6 +17,8 @@
 // A symbolic link keeps pointing at the file it names, which is the one written.
 // A caught interruption (platform/Interruption.h) ends a write as a failure does.
 
+#include "platform/Interruption.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -48,9 +50,10 @@ private:
     bool openReplacement(const std::string& folder, mode_t mode, const struct stat* old);
     void discard() noexcept;
 
-    std::string m_target;    // as the caller named it, for messages
-    std::string m_finalPath; // the target with symbolic links followed
-    std::string m_tempPath;  // set while a replacement is being written
+    InterruptionGuard m_guard; // first made, last gone: holds a signal off while it lives
+    std::string m_target;      // as the caller named it, for messages
+    std::string m_finalPath;   // the target with symbolic links followed
+    std::string m_tempPath;    // set while a replacement is being written
     std::unique_ptr<InPlaceFile> m_inPlace;
     int m_fd = -1; // the temporary file or the file written through
     bool m_durable = false;
