@@ -134,8 +134,8 @@ TEST_F(SaveTxtFile, ReplacesAnExistingFileEntirely) {
     EXPECT_EQ(namesIn(out.path()), std::vector<std::string>{"list.txt"});
 }
 
-// A target that cannot be written: the file-error box names it, and nothing
-// else happens.
+// A target that cannot be written: the file-error box names it (or the folder
+// that refused a new file), and nothing else happens.
 class SaveTxtFileFailure : public SaveTxtFile {
 protected:
     void expectOnlyTheFileError(const std::string& target) {
@@ -177,7 +177,7 @@ TEST_F(SaveTxtFileFailure, IntoAMissingFolder) {
         readTree();
         save(out / "gone/list.txt");
     });
-    expectOnlyTheFileError(out / "gone/list.txt");
+    expectOnlyTheFileError(out / "gone"); // the folder that refused the new file
     EXPECT_TRUE(namesIn(out.path()).empty());
 }
 
