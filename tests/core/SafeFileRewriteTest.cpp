@@ -84,6 +84,30 @@ TEST_F(SafeFileRewrite, AbandonedRewritePutsTheOldTextBack) {
     expectOldTextUnderBothNames();
 }
 
+// A large old text is kept in a file of its own, not in memory.
+TEST(SafeFileLargeRewrite, LargeOldTextIsPutBackWithoutBeingHeldInMemory) {
+    const TempDir dir;
+    const std::string path = dir / "list.txt";
+    const std::string old = pattern(size_t{64} << 20, 'a');
+    writeBytes(path, old);
+    fs::create_hard_link(path, dir / "other-name.txt");
+    const Observed o = runInChild([&] {
+        SafeFile file(path);
+        const std::string piece = pattern(size_t{1} << 20, 'A');
+        for (int i = 0; i < 72; ++i) {
+            file.write(piece);
+        }
+        return std::string("abandoned");
+    });
+    EXPECT_EQ(o.out, "abandoned");
+    if (!builtWithSanitizers()) {
+        EXPECT_LT(o.peakKiB, 40 * 1024) << "the 64 MiB of old text were held in memory";
+    }
+    EXPECT_TRUE(readBytes(path) == old);
+    EXPECT_TRUE(readBytes(dir / "other-name.txt") == old);
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"list.txt", "other-name.txt"}));
+}
+
 TEST_F(SafeFileRewrite, ShorterTextIsCutToItsLength) {
     for (const std::string text : {"new", ""}) {
         SafeFile file(path);

@@ -20,8 +20,8 @@ constexpr size_t kHeldBytes = size_t{8} << 20;
 
 } // namespace
 
-InPlaceFile::InPlaceFile(int fd, std::string target, bool readable)
-    : m_fd(fd), m_target(std::move(target)), m_readable(readable) {
+InPlaceFile::InPlaceFile(int fd, std::string target, std::string folder, bool readable)
+    : m_fd(fd), m_target(std::move(target)), m_readable(readable), m_oldBytes(std::move(folder)) {
     struct stat st;
     if (::fstat(m_fd, &st) != 0) {
         const int err = errno;
@@ -111,23 +111,11 @@ void InPlaceFile::reserve(off_t end) {
 }
 
 void InPlaceFile::keepOldBytes(off_t end) {
-    const auto want = static_cast<size_t>(std::min(end, m_oldSize));
-    if (!m_readable || m_oldBytes.size() >= want) {
+    if (!m_readable) {
         return;
     }
-    size_t have = m_oldBytes.size();
-    m_oldBytes.resize(want);
-    while (have < want) {
-        const ssize_t n =
-            ::pread(m_fd, m_oldBytes.data() + have, want - have, static_cast<off_t>(have));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            m_oldBytes.resize(have);
-            throw FileError(m_target, "read", n < 0 ? errno : EIO);
-        }
-        have += static_cast<size_t>(n);
+    if (const int err = m_oldBytes.keepUpTo(m_fd, std::min(end, m_oldSize)); err != 0) {
+        throw FileError(m_target, "read", err);
     }
 }
 
@@ -153,19 +141,7 @@ void InPlaceFile::restore() noexcept {
     }
     // The old bytes go back where they were, into blocks the file already had,
     // so that this succeeds even on a full disk.
-    std::string_view old = m_oldBytes;
-    off_t offset = 0;
-    while (!old.empty()) {
-        const ssize_t n = ::pwrite(m_fd, old.data(), old.size(), offset);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        old.remove_prefix(static_cast<size_t>(n));
-        offset += n;
-    }
+    (void)m_oldBytes.putBack(m_fd);
     (void)::ftruncate(m_fd, m_oldSize);
     (void)::fdatasync(m_fd);
     m_changed = false;

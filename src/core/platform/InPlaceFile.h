@@ -6,6 +6,8 @@
 // it, and the old bytes are kept and put back if any later step fails or the
 // write is abandoned.
 
+#include "platform/KeptBytes.h"
+
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -14,9 +16,9 @@ namespace zentory::platform {
 
 class InPlaceFile {
 public:
-    // Takes `fd`, open for writing at `target` (and for reading when
-    // `readable`; without it the old bytes cannot be kept).
-    InPlaceFile(int fd, std::string target, bool readable);
+    // Takes `fd`, open for writing at `target` in `folder` (and for reading
+    // when `readable`; without it the old bytes cannot be kept).
+    InPlaceFile(int fd, std::string target, std::string folder, bool readable);
     // Puts the old text back unless commit() succeeded.
     ~InPlaceFile();
     InPlaceFile(const InPlaceFile&) = delete;
@@ -43,8 +45,8 @@ private:
     bool m_changed = false; // the file's bytes or length may differ from the old ones
     off_t m_oldSize = 0;
     off_t m_written = 0;
-    std::string m_pending;  // new bytes not yet written
-    std::string m_oldBytes; // the old file from its start, as far as it was read
+    std::string m_pending; // new bytes not yet written
+    KeptBytes m_oldBytes;  // the old file from its start, as far as it was read
 };
 
 } // namespace zentory::platform

@@ -158,7 +158,7 @@ SafeFile::SafeFile(std::string target, bool durable)
     if (fd < 0) {
         throw FileError(m_target, "open", errno);
     }
-    m_inPlace = std::make_unique<InPlaceFile>(fd, m_target, readable);
+    m_inPlace = std::make_unique<InPlaceFile>(fd, m_target, folder, readable);
 }
 
 void SafeFile::openWrittenThrough(const std::string& path, bool descriptorName) {
