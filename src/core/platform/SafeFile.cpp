@@ -149,6 +149,10 @@ SafeFile::SafeFile(std::string target, bool durable)
     if (replaceable(m_finalPath, st) && openReplacement(folder, st.st_mode & 07777, &st)) {
         return;
     }
+    openInPlace(folder);
+}
+
+void SafeFile::openInPlace(const std::string& folder) {
     bool readable = true;
     int fd = ::open(m_finalPath.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
     if (fd < 0 && errno == EACCES) {

@@ -47,6 +47,7 @@ public:
 
 private:
     void openWrittenThrough(const std::string& path, bool descriptorName);
+    void openInPlace(const std::string& folder);
     bool openReplacement(const std::string& folder, mode_t mode, const struct stat* old);
     void discard() noexcept;
 
