@@ -1,9 +1,11 @@
 #include "i18n/Translator.h"
+#include "i18n/FileErrorText.h"
 #include "platform/FileError.h"
 
 #include "EnvironmentVariable.h"
 #include "ExecutableFolder.h"
 #include "Files.h"
+#include "ProgramFolder.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -140,4 +142,53 @@ TEST_F(TranslatorTest, MissingFilesRaiseAndKeepTheOldEntries) {
     std::filesystem::remove(dir / "config.ini");
     EXPECT_THROW(translator.Load(), FileError);
     EXPECT_EQ(translator.GetText(10), "Step 1");
+}
+
+// The file-error box's sentences, from a copy of the shipped files.
+TEST(FileErrorText, SentencesComeFromTheCatalogueOfEachLanguage) {
+    ProgramFolder program;
+    const FileError open("/tmp/a \"%2\".txt", "open", ENOENT);
+    const FileError write("/tmp/list.txt", "write to", "No space left on device");
+    const FileError other("/tmp/x", "name the working folder", EACCES);
+    const std::string reason = "\n\nNo such file or directory.";
+
+    CTranslator translator;
+    // Nothing loaded (the catalogue itself could not be read): English.
+    EXPECT_EQ(zentory::FileErrorText(translator, open),
+              "Cannot open the file \"/tmp/a \"%2\".txt\"." + reason);
+    struct Case {
+        const char* tag;
+        std::string open, write, other;
+    };
+    const Case cases[] = {
+        {"[1033]", "Cannot open the file \"/tmp/a \"%2\".txt\".",
+         "Cannot write to the file \"/tmp/list.txt\".",
+         "Cannot name the working folder the file \"/tmp/x\"."},
+        {"[1031]", "Die Datei „/tmp/a \"%2\".txt“ kann nicht geöffnet werden.",
+         "In die Datei „/tmp/list.txt“ kann nicht geschrieben werden.",
+         "Der Vorgang „name the working folder“ ist mit der Datei „/tmp/x“ nicht möglich."},
+        {"[1036]", "Impossible d'ouvrir le fichier « /tmp/a \"%2\".txt ».",
+         "Impossible d'écrire dans le fichier « /tmp/list.txt ».",
+         "Impossible d'effectuer « name the working folder » sur le fichier « /tmp/x »."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tag);
+        program.setLanguage(c.tag);
+        translator.Load();
+        EXPECT_EQ(zentory::FileErrorText(translator, open), c.open + reason);
+        EXPECT_EQ(zentory::FileErrorText(translator, write),
+                  c.write + "\n\nNo space left on device.");
+        EXPECT_EQ(zentory::FileErrorText(translator, other), c.other + "\n\nPermission denied.");
+    }
+}
+
+TEST(FileErrorText, LanguageTagsNameTheirLocale) {
+    EXPECT_EQ(zentory::LocaleForTag("[1033]"), "en_US");
+    EXPECT_EQ(zentory::LocaleForTag("[1031]"), "de_DE");
+    EXPECT_EQ(zentory::LocaleForTag("[1036]"), "fr_FR");
+    EXPECT_EQ(zentory::LocaleForTag("[2055]"), "de_CH");
+    for (const char* notALanguage :
+         {"[----]", "[]", "1031", "[0]", "[99999]", "[1031] ", "[123456789012]", ""}) {
+        EXPECT_EQ(zentory::LocaleForTag(notALanguage), "") << notALanguage;
+    }
 }

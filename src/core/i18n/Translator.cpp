@@ -50,6 +50,19 @@ void CTranslator::Load() {
     const std::string path = m_settings.TranslationFilePath();
     const std::string tag = ResolveTag();
     m_entries = parseSection(platform::readLines(path), tag);
+    m_tag = tag;
+}
+
+std::string LocaleForTag(const std::string& tag) {
+    if (tag.size() < 3 || tag.front() != '[' || tag.back() != ']') {
+        return {};
+    }
+    const std::string digits = tag.substr(1, tag.size() - 2);
+    if (digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos) {
+        return {};
+    }
+    const int languageId = CSettingsStore::ParseDecimal(digits);
+    return languageId > 0 ? platform::localeForLanguageId(static_cast<unsigned>(languageId)) : "";
 }
 
 std::string CTranslator::GetText(int key) const {

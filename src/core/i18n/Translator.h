@@ -41,6 +41,19 @@ enum class TextKey : int {
     OptionsDateTime = 56,
     OptionsOpenAfterSaving = 58,
     OptionsCancel = 60,
+    // The file-error box: one sentence per operation, %1 being the file
+    // (FileErrorOther: %2 the operation, as the program names it).
+    FileErrorOpen = 70,
+    FileErrorRead = 72,
+    FileErrorCreate = 74,
+    FileErrorWrite = 76,
+    FileErrorClose = 78,
+    FileErrorReplace = 80,
+    FileErrorOther = 82,
+    // The progress window of a long read.
+    ProgressReading = 90,
+    ProgressFiles = 92,
+    ProgressCancel = 94,
     MenuFile = 200,
     MenuLanguageSelection = 217,
     MenuExit = 220,
@@ -70,12 +83,20 @@ public:
     std::string ResolveTag();
 
     const std::vector<TranslationEntry>& Entries() const { return m_entries; }
+    // The tag of the section the last Load read; empty before.
+    const std::string& Tag() const { return m_tag; }
 
     CSettingsStore m_settings;
 
 private:
     std::vector<TranslationEntry> m_entries;
+    std::string m_tag;
 };
+
+// The locale of a language tag, the tag's number being a Windows language
+// identifier: "[1031]" gives "de_DE", "[1036]" "fr_FR". The empty text for a
+// tag without a number that names a language.
+std::string LocaleForTag(const std::string& tag);
 
 // The entries of the section opened by the line `tag` in `lines`.
 std::vector<TranslationEntry> parseSection(const std::vector<std::string>& lines,

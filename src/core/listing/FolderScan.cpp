@@ -2,6 +2,7 @@
 
 #include "listing/FolderOrder.h"
 #include "listing/IdentitySet.h"
+#include "listing/ScanWatch.h"
 #include "listing/WalkOpen.h"
 #include "listing/WalkRecords.h"
 #include "platform/Directory.h"
@@ -95,11 +96,15 @@ struct Worker {
 
 class Walk {
 public:
-    Walk(bool subFolders, Crew crew)
+    Walk(bool subFolders, Crew crew, ScanWatch* watch = nullptr)
         : m_subFolders(subFolders), m_first(std::max(1u, crew.first)),
-          m_most(std::max(m_first, crew.most)), m_opener(m_most) {}
+          m_most(std::max(m_first, crew.most)), m_opener(m_most), m_watch(watch) {}
 
     void run(const std::string& folder, ScanResult& result) {
+        m_folder = &folder;
+        if (m_watch != nullptr) {
+            m_watch->noteFolder(folder);
+        }
         m_workers.push_back(std::make_unique<Worker>());
         Worker& main = *m_workers.front();
         Folder& root = *main.newFolder();
@@ -147,6 +152,10 @@ public:
         if (m_failure) {
             std::rethrow_exception(m_failure);
         }
+        if (m_watch != nullptr && m_watch->cancelled()) {
+            result.cancelled = true;
+            return;
+        }
         size_t files = 0;
         uint64_t nameBytes = 0;
         for (const auto& w : m_workers) {
@@ -161,6 +170,10 @@ private:
         bool holding = false;
         Folder* next = nullptr;
         for (;;) {
+            if (m_watch != nullptr && m_watch->cancelled()) {
+                stop();
+                return;
+            }
             if (next == nullptr) {
                 next = take(holding);
                 holding = next != nullptr;
@@ -214,12 +227,12 @@ private:
         if (wasHolding) {
             --m_busy;
         }
-        while (m_stack.empty() && m_busy > 0 && !m_failure) {
+        while (m_stack.empty() && m_busy > 0 && !m_failure && !m_stopped) {
             ++m_waiting;
             m_wake.wait(lock);
             --m_waiting;
         }
-        if (m_stack.empty() || m_failure) {
+        if (m_stack.empty() || m_failure || m_stopped) {
             m_wake.notify_all();
             return nullptr;
         }
@@ -251,7 +264,20 @@ private:
         m_wake.notify_all();
     }
 
+    // Ends the walk for every thread: each returns once its folder is done.
+    void stop() {
+        std::lock_guard lock(m_mutex);
+        m_stopped = true;
+        m_wake.notify_all();
+    }
+
     void visit(Worker& w, Folder& f) {
+        if (m_watch != nullptr) {
+            m_watch->enteringFolder();
+            if (m_watch->wantsFolder()) {
+                m_watch->noteFolder(walk::PathOf(*m_folder, f));
+            }
+        }
         Directory dir;
         int err = m_opener.open(f, dir);
         if (err == 0) {
@@ -288,6 +314,7 @@ private:
         }
         f.records.resize(bytes);
         char* out = f.records.data();
+        const size_t filesBefore = w.files;
         for (size_t i = 0; i < order.size(); ++i) {
             const std::string_view name = order.name(i);
             Folder* child = nullptr;
@@ -300,6 +327,9 @@ private:
                 w.nameBytes += name.size();
             }
             out = putRecord(out, name, child);
+        }
+        if (m_watch != nullptr) {
+            m_watch->found(w.files - filesBefore);
         }
     }
 
@@ -322,9 +352,11 @@ private:
     }
 
     const bool m_subFolders;
-    const unsigned m_first; // threads that start the walk
-    const unsigned m_most;  // threads once it proves slow
+    const std::string* m_folder = nullptr; // the chosen folder
+    const unsigned m_first;                // threads that start the walk
+    const unsigned m_most;                 // threads once it proves slow
     walk::FolderOpener m_opener;
+    ScanWatch* const m_watch;                       // none when nobody follows the walk
     std::vector<std::unique_ptr<Worker>> m_workers; // one for each thread there may be
     Clock::time_point m_growAt;                     // when the walk counts as slow
 
@@ -337,6 +369,7 @@ private:
     std::vector<Folder*> m_stack; // folders to read, the next one last
     size_t m_busy = 0;            // threads reading a folder
     size_t m_waiting = 0;         // threads waiting for one
+    bool m_stopped = false;       // cancelled: no more folders are handed out
     std::exception_ptr m_failure;
 
     std::mutex m_seenMutex;
@@ -348,6 +381,19 @@ private:
 ScanResult ScanFolder(const std::string& folder, bool subFolders, unsigned threads) {
     ScanResult result;
     Walk(subFolders, Crew{threads, threads}).run(folder, result);
+    return result;
+}
+
+ScanResult ScanFolder(const std::string& folder, bool subFolders, ScanWatch& watch) {
+    ScanResult result;
+    if (!watch.cancelled()) {
+        Walk(subFolders, defaultCrew(), &watch).run(folder, result);
+    }
+    // A cancel that comes after the last folder still leaves nothing read.
+    if (watch.cancelled()) {
+        result = ScanResult();
+        result.cancelled = true;
+    }
     return result;
 }
 

@@ -19,7 +19,11 @@ struct ScanResult {
     // Folders below the chosen one that could not be opened or read, in the
     // order of the list. Each contributed nothing; the walk went on without them.
     std::vector<platform::FileError> unreadableFolders;
+    // Set when the walk was cancelled through its ScanWatch; everything above is then empty.
+    bool cancelled = false;
 };
+
+class ScanWatch;
 
 // Walks `folder` (a path without a trailing separator, except for the root
 // "/"). Every entry that is not a folder becomes an entry "folder/name" + LF,
@@ -35,5 +39,8 @@ ScanResult ScanFolder(const std::string& folder, bool subFolders);
 
 // The same walk on `threads` threads from the start (at least one).
 ScanResult ScanFolder(const std::string& folder, bool subFolders, unsigned threads);
+
+// The same walk, followed and perhaps cancelled through `watch` from another thread.
+ScanResult ScanFolder(const std::string& folder, bool subFolders, ScanWatch& watch);
 
 } // namespace zentory

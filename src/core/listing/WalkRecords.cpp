@@ -4,6 +4,21 @@
 
 namespace zentory::walk {
 
+std::string PathOf(const std::string& rootPath, const Folder& f) {
+    std::vector<std::string_view> names;
+    for (const Folder* up = &f; up->parent != nullptr; up = up->parent) {
+        names.push_back(up->name);
+    }
+    std::string path = rootPath;
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        if (path.empty() || path.back() != kPathSeparator) {
+            path += kPathSeparator;
+        }
+        path.append(*name);
+    }
+    return path;
+}
+
 void JoinRecords(const std::string& path, const Folder& root, size_t files, uint64_t nameBytes,
                  ScanResult& result) {
     FileList& list = result.files;

@@ -72,6 +72,9 @@ inline const char* getRecord(const char* at, Record& out) {
     return next;
 }
 
+// The path of `f`, a folder below (or at) `root`, the chosen folder at `rootPath`.
+std::string PathOf(const std::string& rootPath, const Folder& f);
+
 // Joins the records below `root`, the folder at `path`, into result.files (which
 // gets room for `files` entries with `nameBytes` bytes of names first) and names
 // the folders that could not be read in result.unreadableFolders, both in the

@@ -36,6 +36,16 @@ std::string languageIdForLocale(const std::string& locale) {
     return hex;
 }
 
+std::string localeForLanguageId(unsigned languageId) {
+    char locale[ULOC_FULLNAME_CAPACITY] = {};
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t length = uloc_getLocaleForLCID(languageId, locale, sizeof locale, &status);
+    if (U_FAILURE(status) || length <= 0) {
+        return {};
+    }
+    return std::string(locale, static_cast<size_t>(length));
+}
+
 std::string readRegistryString(const std::string& key, const std::string& valueName) {
     if (key != kLanguageRegistryKey || valueName != "Default") {
         return {};

@@ -20,6 +20,10 @@ std::string readRegistryString(const std::string& key, const std::string& valueN
 // the empty text for "", "C", "POSIX" and names ICU does not know.
 std::string languageIdForLocale(const std::string& locale);
 
+// The locale of a Windows language identifier, in ICU's form (0x0407 gives
+// "de_DE", 0x040c "fr_FR"); the empty text for an identifier ICU does not know.
+std::string localeForLanguageId(unsigned languageId);
+
 // The locale name from the environment (LC_ALL, LC_MESSAGES, LANG; empty values skipped).
 std::string environmentLocale();
 

@@ -1,0 +1,54 @@
+#include "i18n/FileErrorText.h"
+
+namespace zentory {
+
+namespace {
+
+struct Sentence {
+    const char* operation;
+    TextKey key;
+    const char* english;
+};
+// The operations a file error names, with the key and the English wording of each.
+constexpr Sentence kSentences[] = {
+    {"open", TextKey::FileErrorOpen, "Cannot open the file \"%1\"."},
+    {"read", TextKey::FileErrorRead, "Cannot read the file \"%1\"."},
+    {"create", TextKey::FileErrorCreate, "Cannot create the file \"%1\"."},
+    {"write to", TextKey::FileErrorWrite, "Cannot write to the file \"%1\"."},
+    {"close", TextKey::FileErrorClose, "Cannot close the file \"%1\"."},
+    {"replace", TextKey::FileErrorReplace, "Cannot replace the file \"%1\"."},
+};
+constexpr Sentence kOther = {"", TextKey::FileErrorOther, "Cannot %2 the file \"%1\"."};
+
+} // namespace
+
+std::string FillPlaceholders(const std::string& text, const std::string& first,
+                             const std::string& second) {
+    std::string filled;
+    filled.reserve(text.size() + first.size() + second.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
+            filled += text[i + 1] == '1' ? first : second;
+            ++i;
+        } else {
+            filled += text[i];
+        }
+    }
+    return filled;
+}
+
+std::string FileErrorText(const CTranslator& translator, const platform::FileError& error) {
+    const Sentence* sentence = &kOther;
+    for (const auto& s : kSentences) {
+        if (error.operation() == s.operation) {
+            sentence = &s;
+        }
+    }
+    std::string text = translator.GetText(sentence->key);
+    if (text.empty()) {
+        text = sentence->english;
+    }
+    return FillPlaceholders(text, error.path(), error.operation()) + "\n\n" + error.reason() + ".";
+}
+
+} // namespace zentory

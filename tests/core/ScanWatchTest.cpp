@@ -1,0 +1,105 @@
+// Following a folder walk from another thread: the files found so far, the
+// folder being read, and a cancel that stops the walk at once.
+
+#include "listing/ScanWatch.h"
+#include "listing/FolderScan.h"
+
+#include "Files.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <set>
+#include <thread>
+
+using zentory::ScanFolder;
+using zentory::ScanResult;
+using zentory::ScanWatch;
+using zentory::test::TempDir;
+using zentory::test::writeBytes;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// A walk that takes `pause` for each folder below the chosen one.
+class SlowWatch : public ScanWatch {
+public:
+    explicit SlowWatch(std::chrono::milliseconds pause) : m_pause(pause) {}
+    void enteringFolder() override { std::this_thread::sleep_for(m_pause); }
+
+private:
+    std::chrono::milliseconds m_pause;
+};
+
+class ScanWatchTest : public ::testing::Test {
+protected:
+    // 40 folders of three files each, and one file at the top.
+    ScanWatchTest() {
+        writeBytes(dir / "top.txt", "x");
+        for (int i = 0; i < 40; ++i) {
+            const std::string folder = dir / ("f" + std::to_string(i));
+            folders.insert(folder);
+            for (const char* name : {"/a", "/b", "/c"}) {
+                writeBytes(folder + name, "x");
+            }
+        }
+    }
+
+    TempDir dir;
+    std::set<std::string> folders;
+};
+
+} // namespace
+
+TEST_F(ScanWatchTest, AFollowedWalkListsTheSameAndCountsEveryFile) {
+    SlowWatch watch(1ms);
+    EXPECT_EQ(watch.folder(), "");
+    std::set<std::string> seen;
+    auto walk = std::async(std::launch::async, [&] { return ScanFolder(dir.path(), true, watch); });
+    while (walk.wait_for(2ms) != std::future_status::ready) {
+        seen.insert(watch.folder());
+    }
+    const ScanResult followed = walk.get();
+    const ScanResult plain = ScanFolder(dir.path(), true);
+    EXPECT_FALSE(followed.cancelled);
+    ASSERT_EQ(followed.files.size(), 121u);
+    for (size_t i = 0; i < plain.files.size(); ++i) {
+        EXPECT_EQ(followed.files.entry(i), plain.files.entry(i));
+    }
+    EXPECT_EQ(watch.files(), 121u);
+    // Each noted folder is the chosen one or a real folder below it, and the
+    // walk noted more than one while it was followed.
+    seen.erase("");
+    EXPECT_GT(seen.size(), 2u);
+    for (const auto& folder : seen) {
+        EXPECT_TRUE(folder == dir.path() || folders.count(folder)) << folder;
+    }
+}
+
+TEST_F(ScanWatchTest, CancelStopsTheWalkAtOnceAndLeavesNothing) {
+    SlowWatch watch(50ms); // 40 folders: two seconds on one thread, one on two
+    auto walk = std::async(std::launch::async, [&] { return ScanFolder(dir.path(), true, watch); });
+    while (watch.files() < 4) {
+        std::this_thread::sleep_for(1ms);
+    }
+    const auto cancelled = Clock::now();
+    watch.cancel();
+    const ScanResult result = walk.get();
+    EXPECT_LT(Clock::now() - cancelled, 200ms);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.files.size(), 0u);
+    EXPECT_FALSE(result.folderError.has_value());
+    EXPECT_TRUE(result.unreadableFolders.empty());
+}
+
+TEST_F(ScanWatchTest, AWalkCancelledBeforeItStartsReadsNothing) {
+    ScanWatch watch;
+    watch.cancel();
+    const ScanResult result = ScanFolder(dir.path(), true, watch);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.files.size(), 0u);
+    EXPECT_EQ(watch.files(), 0u);
+}
