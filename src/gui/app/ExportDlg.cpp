@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
 #include <QTreeView>
@@ -92,9 +93,11 @@ CExportDlg::CExportDlg(ui::Shell& shell, QWidget* pParent)
     UpdateData(true);
     ConnectCommands();
     setAcceptDrops(true);
+    m_shell.setCatalogue(&m_translator);
 }
 
 CExportDlg::~CExportDlg() {
+    m_shell.setCatalogue(nullptr);
     m_listFiles->setModel(nullptr);
 }
 
@@ -179,6 +182,8 @@ bool CExportDlg::OnInitDialog() {
     // About box is reached through the Help menu only.
     setWindowIcon(m_hIcon);
     m_translator.Load();
+    // Qt's dialogs speak the interface language too, or English where Qt has no translation.
+    m_qtTranslations.Load(LocaleForTag(m_translator.Tag()));
     ApplyMenuTexts();
     ApplyControlTexts();
     UpdateData(false);
@@ -227,10 +232,26 @@ void CExportDlg::PrepareListView() {
     palette.setColor(QPalette::Base, kListBackground);
     palette.setColor(QPalette::Text, kListText);
     m_listFiles->setPalette(palette);
-    // The column is made anew, so a new language shows in its header; the rows stay.
+    // The column is made anew, so a new language shows in its header; the rows
+    // stay, and so do the selection and the scroll position, which the view
+    // would otherwise drop with the column.
+    const QModelIndexList selected = m_listFiles->selectionModel()->selectedRows();
+    const int current = m_listFiles->currentIndex().row();
+    const int scrolled = m_listFiles->verticalScrollBar()->value();
     m_listModel.DeleteColumn();
     m_listModel.InsertColumn(m_translator.GetText(TextKey::ListColumn));
     m_listFiles->header()->resizeSection(0, kListColumnWidth);
+    if (current >= 0) {
+        m_listFiles->selectionModel()->setCurrentIndex(m_listModel.index(current, 0),
+                                                       QItemSelectionModel::NoUpdate);
+    }
+    for (const QModelIndex& row : selected) {
+        m_listFiles->selectionModel()->select(m_listModel.index(row.row(), 0),
+                                              QItemSelectionModel::Select |
+                                                  QItemSelectionModel::Rows);
+    }
+    m_listFiles->doItemsLayout();
+    m_listFiles->verticalScrollBar()->setValue(scrolled);
 }
 
 void CExportDlg::OnReadFileList() {
@@ -257,7 +278,7 @@ void CExportDlg::ReadFolder(const std::string& folder) {
     BusyCursor busy;
     m_listModel.RemoveAll();
     m_fileList.clear();
-    m_strChosenFolder = folder;
+    m_strChosenFolder.clear();
     if (!folder.empty()) {
         ScanFolder(folder);
     }
@@ -266,8 +287,21 @@ void CExportDlg::ReadFolder(const std::string& folder) {
 }
 
 void CExportDlg::ScanFolder(const std::string& folder) {
+    const auto watch = m_newScanWatch ? m_newScanWatch() : std::make_unique<ScanWatch>();
+    const ProgressTexts texts{m_translator.GetText(TextKey::ProgressReading),
+                              m_translator.GetText(TextKey::ProgressFiles),
+                              m_translator.GetText(TextKey::ProgressCancel),
+                              LocaleForTag(m_translator.Tag())};
+    ScanResult result =
+        WalkBesideEventLoop(*this, folder, m_bSubFolders != 0, *watch, texts, m_progressDelay);
+    if (result.cancelled) {
+        // As if no folder had been read: the caption again, no list, nothing to export.
+        m_strFolderLabel = m_translator.GetText(TextKey::FolderLabel);
+        return;
+    }
     // A folder that cannot be read contributes nothing, and nothing is reported.
-    m_fileList = ::zentory::ScanFolder(folder, m_bSubFolders != 0).files;
+    m_fileList = std::move(result.files);
+    m_strChosenFolder = folder;
 }
 
 void CExportDlg::OnSaveTxtFile() {

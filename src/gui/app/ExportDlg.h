@@ -5,15 +5,20 @@
 // and the options dialog, and routes the commands of its buttons and menu.
 
 #include "app/FileListModel.h"
+#include "app/FolderReader.h"
 #include "dialogs/OptionsDlg.h"
 #include "i18n/SettingsStore.h"
 #include "i18n/Translator.h"
 #include "listing/FileList.h"
+#include "ui/QtTranslations.h"
 #include "ui/Shell.h"
 #include "ui/TemplateDialog.h"
 
 #include <QIcon>
 
+#include <chrono>
+#include <functional>
+#include <memory>
 #include <string>
 
 class QCheckBox;
@@ -76,6 +81,12 @@ public:
     std::string m_strStartFolder;
     // The list view's model over m_fileList; reset() it after the list changed.
     FileListModel m_listModel;
+    // Qt's own texts in the interface language.
+    ui::QtTranslations m_qtTranslations;
+    // How a read is followed; tests and tools put in one of their own.
+    std::function<std::unique_ptr<ScanWatch>()> m_newScanWatch;
+    // How long a read runs before its progress window appears.
+    std::chrono::milliseconds m_progressDelay = kProgressDelay;
 
 protected:
     void DoDataExchange(ui::DataExchange& dx) override;
@@ -93,7 +104,9 @@ private:
     // Reads m_strStartFolder, made absolute against the working folder.
     void OnReadStartFolder();
     // Replaces the file list by the files of `folder`, and of its sub-folders
-    // when m_bSubFolders is set, in ascending byte order.
+    // when m_bSubFolders is set, in ascending byte order. The walk runs beside
+    // the event loop, with a progress window once it takes long; cancelled, it
+    // leaves the window as if no folder had been read.
     void ScanFolder(const std::string& folder);
     void ApplyMenuTexts();
     void ApplyControlTexts();

@@ -1,5 +1,7 @@
 #include "ui/ControlText.h"
 
+#include "ui/ElidingLabel.h"
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
@@ -26,7 +28,13 @@ QString withoutPrefixes(const QString& text) {
 void setControlText(QWidget* control, const QString& text) {
     if (auto* label = qobject_cast<QLabel*>(control)) {
         label->setProperty(kRawTextProperty, text);
-        label->setText(label->property(kNoPrefixProperty).toBool() ? text : withoutPrefixes(text));
+        const QString shown =
+            label->property(kNoPrefixProperty).toBool() ? text : withoutPrefixes(text);
+        if (auto* eliding = qobject_cast<ElidingLabel*>(label)) {
+            eliding->setFullText(shown);
+        } else {
+            label->setText(shown);
+        }
     } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
         group->setTitle(text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {

@@ -1,6 +1,7 @@
 #include "ui/DialogTemplate.h"
 
 #include "ui/ControlText.h"
+#include "ui/ElidingLabel.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -38,7 +39,7 @@ namespace {
 const std::map<std::string, std::set<std::string>>& knownStyles() {
     static const std::map<std::string, std::set<std::string>> styles = {
         {"button", {"BS_PUSHBUTTON", "BS_DEFPUSHBUTTON", "BS_AUTOCHECKBOX", "BS_GROUPBOX"}},
-        {"static", {"SS_LEFT", "SS_NOPREFIX", "SS_ICON"}},
+        {"static", {"SS_LEFT", "SS_NOPREFIX", "SS_ICON", "SS_PATHELLIPSIS"}},
         {"combobox", {"CBS_DROPDOWN", "CBS_SORT", "WS_VSCROLL"}},
         {"SysListView32", {"LVS_REPORT", "LVS_SINGLESEL", "WS_BORDER"}},
     };
@@ -139,14 +140,15 @@ QWidget* createButton(const ControlTemplate& c, QWidget* parent) {
 }
 
 QWidget* createStatic(const ControlTemplate& c, QWidget* parent) {
-    auto* label = new QLabel(parent);
+    const bool elide = c.has("SS_PATHELLIPSIS");
+    QLabel* label = elide ? new ElidingLabel(parent) : new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     if (c.has("SS_ICON")) {
         label->setPixmap(loadIcon(c.icon).pixmap(32, 32));
         return label;
     }
-    label->setWordWrap(true);
+    label->setWordWrap(!elide);
     label->setProperty(kNoPrefixProperty, c.has("SS_NOPREFIX"));
     setControlText(label, c.text);
     return label;

@@ -2,12 +2,15 @@
 
 #include "ui/ControlText.h"
 
+#include "i18n/FileErrorText.h"
+#include "listing/FileList.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QUrl>
+#include <QRegularExpression>
 
 namespace zentory::ui {
 
@@ -44,14 +47,34 @@ QStringList nameFiltersOf(const std::string& filter) {
     return filters;
 }
 
-QString fileErrorText(const platform::FileError& error) {
-    return QStringLiteral("Cannot %1 the file \"%2\".\n\n%3.")
-        .arg(fromBytes(error.operation()), fromPath(error.path()), fromBytes(error.reason()));
+QString fileErrorText(const platform::FileError& error, const CTranslator* catalogue) {
+    return fromBytes(FileErrorText(catalogue != nullptr ? *catalogue : CTranslator(), error));
+}
+
+QUrl urlToOpen(const std::string& fileOrAddress) {
+    // A path is taken exactly as it is: a file name may end with a space.
+    if (fileOrAddress.starts_with(kPathSeparator)) {
+        return QUrl::fromLocalFile(fromPath(fileOrAddress));
+    }
+    const QString address = fromBytes(fileOrAddress).trimmed();
+    if (address.startsWith(QChar(kPathSeparator))) {
+        return QUrl::fromLocalFile(address);
+    }
+    // A scheme: a letter, then letters, digits, "+", "-" or ".", then ":".
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
+    if (scheme.match(address).hasMatch()) {
+        return QUrl(address, QUrl::TolerantMode);
+    }
+    if (address.isEmpty()) {
+        return QUrl();
+    }
+    return QUrl(QStringLiteral("https://") + address, QUrl::TolerantMode);
 }
 
 std::optional<std::string> QtShell::browseForFolder(const std::string& title) {
-    const QString folder =
-        QFileDialog::getExistingDirectory(QApplication::activeWindow(), fromBytes(title));
+    const QString folder = QFileDialog::getExistingDirectory(
+        QApplication::activeWindow(), fromBytes(title), QString(),
+        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     if (folder.isEmpty()) {
         return std::nullopt;
     }
@@ -62,6 +85,7 @@ std::optional<std::string> QtShell::askSaveFileName(const std::string& proposedN
                                                     const std::string& filter,
                                                     const std::string& defaultExt) {
     QFileDialog dialog(QApplication::activeWindow());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(nameFiltersOf(filter));
@@ -80,18 +104,13 @@ void QtShell::messageBox(const std::string& text, const std::string& caption) {
 }
 
 void QtShell::fileErrorBox(const platform::FileError& error) {
-    QMessageBox box(QMessageBox::Warning, boxCaption(), fileErrorText(error), QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Warning, boxCaption(), fileErrorText(error, catalogue()),
+                    QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 
 void QtShell::open(const std::string& fileOrAddress) {
-    const QString text = fromBytes(fileOrAddress);
-    // An address names its scheme; anything else is a path on this machine.
-    const QUrl url = text.contains(u"://") || text.startsWith(u"mailto:")
-                         ? QUrl(text, QUrl::TolerantMode)
-                         : QUrl::fromLocalFile(fromPath(fileOrAddress));
-    QDesktopServices::openUrl(url);
+    QDesktopServices::openUrl(urlToOpen(fileOrAddress));
 }
 
 } // namespace zentory::ui

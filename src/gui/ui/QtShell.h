@@ -1,11 +1,13 @@
 #pragma once
-// The Shell on Qt: QFileDialog, QMessageBox and QDesktopServices. Every box is
-// modal to the window that is active when it opens.
+// The Shell on Qt: QFileDialog (Qt's own, never the platform's, so that it
+// speaks the interface language), QMessageBox and QDesktopServices. Every box
+// is modal to the window that is active when it opens.
 
 #include "ui/Shell.h"
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 namespace zentory::ui {
 
@@ -24,7 +26,13 @@ public:
 // ("TXT files (*.txt)"); the pattern is added when the description lacks it.
 QStringList nameFiltersOf(const std::string& filter);
 
-// The message of the file-error box: what failed on which file, and why.
-QString fileErrorText(const platform::FileError& error);
+// The message of the file-error box: what failed on which file, in the
+// language of `catalogue` (English without one), and why.
+QString fileErrorText(const platform::FileError& error, const CTranslator* catalogue = nullptr);
+
+// What the desktop's opener is given for a file or an address: a path on this
+// machine as a file URL; an address with spaces around it trimmed; one without
+// a scheme ("www.example.org") as a web address.
+QUrl urlToOpen(const std::string& fileOrAddress);
 
 } // namespace zentory::ui

@@ -4,6 +4,7 @@
 // window talks only to this interface, so tests can answer in its place. Texts
 // and paths are bytes in the locale's encoding, as everywhere in the program.
 
+#include "i18n/Translator.h"
 #include "platform/FileError.h"
 
 #include <optional>
@@ -29,6 +30,13 @@ public:
     virtual void fileErrorBox(const platform::FileError& error) = 0;
     // Opens a file or an address with its associated program; the result is not reported.
     virtual void open(const std::string& fileOrAddress) = 0;
+
+    // The catalogue whose sentences the file-error box shows (English without one).
+    void setCatalogue(const CTranslator* catalogue) { m_catalogue = catalogue; }
+    const CTranslator* catalogue() const { return m_catalogue; }
+
+private:
+    const CTranslator* m_catalogue = nullptr;
 };
 
 } // namespace zentory::ui
