@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -236,3 +237,27 @@ TEST_F(LanguageSelection, TheDialogShowsTheCaptionOfTheCurrentLanguage) {
 }
 
 } // namespace
+
+TEST_F(LanguageSelection, KeepsTheListScrolledAndItsSelection) {
+    TreeFolder many;
+    for (int i = 0; i < 300; ++i) {
+        many.add("f" + std::to_string(1000 + i) + ".txt");
+    }
+    open([&] {
+        shell.folderAnswer = many.path();
+        dlg.m_btnReadList->click();
+        const QModelIndex row = dlg.m_listFiles->model()->index(150, 0);
+        dlg.m_listFiles->setCurrentIndex(row);
+        dlg.m_listFiles->scrollTo(row, QAbstractItemView::PositionAtTop);
+        const int scrolled = dlg.m_listFiles->verticalScrollBar()->value();
+        ASSERT_GT(scrolled, 0);
+
+        choose("Deutsch");
+        EXPECT_EQ(dlg.m_listFiles->verticalScrollBar()->value(), scrolled);
+        EXPECT_EQ(dlg.m_listFiles->currentIndex().row(), 150);
+        const auto selected = dlg.m_listFiles->selectionModel()->selectedRows();
+        ASSERT_EQ(selected.size(), 1);
+        EXPECT_EQ(selected[0].row(), 150);
+        EXPECT_EQ(dlg.m_listFiles->model()->headerData(0, Qt::Horizontal).toString(), "Dateiname");
+    });
+}

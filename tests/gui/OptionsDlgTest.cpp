@@ -147,3 +147,27 @@ TEST_F(OptionsDialog, TabOrderFollowsTheTemplateNotThePositions) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(OptionsDialog, OpensCentredOnTheMainWindowEveryTime) {
+    openMain([&] {
+        for (int opening = 0; opening < 3; ++opening) {
+            pressOptions([&](COptionsDlg& options) {
+                // The window manager may place the frame a moment after the window shows.
+                (void)QTest::qWaitFor([&] { return options.frameGeometry() != options.geometry(); },
+                                      200);
+                const QPoint offset =
+                    options.frameGeometry().center() - dlg.frameGeometry().center();
+                EXPECT_LE(offset.manhattanLength(), 2)
+                    << "opening " << opening << ": " << offset.x() << ", " << offset.y();
+                QTest::keyClick(&options, Qt::Key_Escape);
+            });
+            // The person moves the main window between two openings.
+            dlg.move(dlg.pos() + QPoint(40, 25));
+            (void)QTest::qWaitFor([] { return false; }, 50);
+        }
+    });
+}
+
+} // namespace

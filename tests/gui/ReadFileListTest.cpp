@@ -124,4 +124,27 @@ TEST_F(ReadFileList, AFolderThatCannotBeReadListsNothingAndSaysNothing) {
     EXPECT_TRUE(shell.messages.empty());
 }
 
+TEST_F(ReadFileList, ALongPathIsShortenedInTheMiddleAndWhollyInTheTooltip) {
+    const std::string deep = std::string(60, 'a') + "/" + std::string(60, 'b') + "/end-folder";
+    tree.add(deep + "/");
+    open([&] {
+        const auto* shown = dlg.DlgItem<QLabel>(1006);
+        read(tree / deep);
+        const QString full = QString::fromStdString(tree / deep) + "/...";
+        const QString text = label();
+        EXPECT_NE(text, full);
+        EXPECT_TRUE(text.contains(QChar(0x2026))) << text.toStdString();
+        EXPECT_TRUE(text.startsWith(QString::fromStdString(tree.path()).left(4)));
+        EXPECT_TRUE(text.endsWith("/end-folder/...")) << text.toStdString();
+        EXPECT_LE(shown->fontMetrics().horizontalAdvance(text), shown->contentsRect().width());
+        EXPECT_EQ(shown->toolTip(), full);
+        // What the window keeps is the whole label, whatever is shown of it.
+        EXPECT_EQ(dlg.m_strFolderLabel, full.toStdString());
+
+        read(tree.path());
+        EXPECT_EQ(label(), QString::fromStdString(tree.path()) + "/...");
+        EXPECT_EQ(shown->toolTip(), "");
+    });
+}
+
 } // namespace

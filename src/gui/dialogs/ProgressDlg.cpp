@@ -30,6 +30,7 @@ bool CProgressDlg::OnInitDialog() {
 void CProgressDlg::Start() {
     OnInitDialog();
     setWindowModality(Qt::ApplicationModal);
+    CentreOnOwner();
     show();
     m_btnCancel->setFocus();
     m_timer.start(kRefreshMilliseconds);

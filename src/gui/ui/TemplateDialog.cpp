@@ -1,6 +1,7 @@
 #include "ui/TemplateDialog.h"
 
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
 
@@ -20,7 +21,30 @@ int TemplateDialog::DoModal() {
     if (StartDialog()) {
         FocusFirstTabStop();
     }
+    CentreOnOwner();
     return exec();
+}
+
+void TemplateDialog::CentreOnOwner() {
+    const QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+    if (owner == nullptr || !owner->isVisible()) {
+        return;
+    }
+    // Placed by its client area: the frame of a dialog that has not been shown
+    // yet is unknown, so it is taken to be the owner's, as the window manager
+    // draws them alike. Moving by the frame would shift the first opening.
+    const QRect ownerFrame = owner->frameGeometry();
+    const QRect ownerClient = owner->geometry();
+    const QMargins frame(
+        ownerClient.left() - ownerFrame.left(), ownerClient.top() - ownerFrame.top(),
+        ownerFrame.right() - ownerClient.right(), ownerFrame.bottom() - ownerClient.bottom());
+    // The layout gives the dialog its fixed size, otherwise only at the first showing.
+    if (layout() != nullptr) {
+        layout()->activate();
+    }
+    QRect framed = QRect(QPoint(), size()).marginsAdded(frame);
+    framed.moveCenter(ownerFrame.center());
+    setGeometry(framed.marginsRemoved(frame));
 }
 
 bool TemplateDialog::UpdateData(bool saveAndValidate) {

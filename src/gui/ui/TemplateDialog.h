@@ -26,8 +26,11 @@ class TemplateDialog : public QDialog {
 public:
     explicit TemplateDialog(int templateId, QWidget* pParent = nullptr);
 
-    // Initialises the dialog, shows it and runs it until it ends; IDOK or IDCANCEL.
+    // Initialises the dialog, shows it centred on its owner window and runs it
+    // until it ends; IDOK or IDCANCEL.
     int DoModal();
+    // Puts the dialog in the middle of its owner window, when it has one that is shown.
+    void CentreOnOwner();
     // Moves the members into the controls (false) or the controls into the members (true).
     bool UpdateData(bool saveAndValidate = true);
     // Ends the modal loop with `result`.
