@@ -42,6 +42,8 @@ LS = "ls -R"
 CLI_FULL = "zentory-cli -r -f"
 BASE = "baseline zentory-cli -r"
 WINDOW_READ = "window read"
+WINDOW_QUIET = "window read, no progress window"
+WINDOW_PROGRESS = "window read, progress window from the start"
 WINDOW_EXPORT = "window export"
 
 
@@ -114,6 +116,8 @@ def measure(args, n, path, out):
                           False)
     if os.access(window, os.X_OK):
         commands[WINDOW_READ] = ([window, "read", path], False)
+        commands[WINDOW_QUIET] = ([window, "read-quiet", path], False)
+        commands[WINDOW_PROGRESS] = ([window, "read-progress", path], False)
         commands[WINDOW_EXPORT] = ([window, "export", path, out], False)
     empty = os.path.join(args.trees, "empty")
     os.makedirs(empty, exist_ok=True)
@@ -241,6 +245,11 @@ def report(args, rows):
             extra = med(row, WINDOW_READ) - cli
             bars.append((n, "window read %.3f s - cli -r %.3f s" % (med(row, WINDOW_READ), cli),
                          "%+.3f s" % extra, "<= +0.5 s", judged(n, extra, 0.5)))
+            quiet = med(row, WINDOW_QUIET)
+            for name in (WINDOW_READ, WINDOW_PROGRESS):
+                cost = ratio(med(row, name), quiet) - 1
+                bars.append((n, "%s %.3f s vs none %.3f s" % (name, med(row, name), quiet),
+                             "%+.1f%%" % (100 * cost), "<= +2%", judged(n, cost, 0.02)))
             exp = ratio(med(row, WINDOW_EXPORT), cli)
             bars.append((n, "window export %.3f s / cli -r %.3f s" % (med(row, WINDOW_EXPORT), cli),
                          "%.2fx" % exp, "<= 1.2x", judged(n, exp, 1.2)))

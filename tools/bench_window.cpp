@@ -4,6 +4,13 @@
 //       from the folder confirmed in the browser to its names shown: the walk
 //       with sub-folders, the list view's model reset and one processed paint
 //       of the list view;
+//   zentory-bench-window read-progress DIR, read-quiet DIR
+//       the same read with the progress window from the first moment, and
+//       with none at all (the window as shipped shows it after 0.4 s);
+//   zentory-bench-window cancel DIR
+//       reads DIR with sub-folders and presses Cancel 0.3 s after the progress
+//       window first painted; prints the seconds to that first paint and then
+//       from the press to the end of the read;
 //   zentory-bench-window export DIR OUT
 //       reads DIR with sub-folders (not timed), then times the save to OUT with
 //       the window's start-up options (footer on).
@@ -11,12 +18,14 @@
 // offscreen unless QT_QPA_PLATFORM names another platform.
 
 #include "app/ExportDlg.h"
+#include "dialogs/ProgressDlg.h"
 #include "platform/FileError.h"
 #include "ui/Shell.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QWindow>
 
@@ -68,6 +77,31 @@ protected:
     }
 };
 
+// Notes the first paint of the progress window and presses its Cancel a
+// moment later.
+class Canceller : public QObject {
+public:
+    explicit Canceller(Clock::time_point started) : m_started(started) {}
+    std::optional<double> firstPaint;         // seconds after the folder was confirmed
+    std::optional<Clock::time_point> pressed; // when Cancel was pressed
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        auto* progress = qobject_cast<CProgressDlg*>(receiver);
+        if (progress != nullptr && event->type() == QEvent::Paint && !firstPaint) {
+            firstPaint = std::chrono::duration<double>(Clock::now() - m_started).count();
+            QTimer::singleShot(300, progress, [this, progress] {
+                pressed = Clock::now();
+                progress->m_btnCancel->click();
+            });
+        }
+        return false;
+    }
+
+private:
+    Clock::time_point m_started;
+};
+
 // Processes events until `done` holds; false after ten seconds without it.
 template <class Predicate> bool processUntil(Predicate done) {
     const auto deadline = Clock::now() + std::chrono::seconds(10);
@@ -101,6 +135,22 @@ std::optional<double> readList(CExportDlg& dlg, ScriptedShell& shell) {
     return painted ? std::optional<double>(seconds) : std::nullopt;
 }
 
+// Reads with Cancel pressed 0.3 s after the progress window's first paint.
+Result cancelRead(CExportDlg& dlg) {
+    Canceller canceller(Clock::now());
+    qApp->installEventFilter(&canceller);
+    dlg.m_btnReadList->click();
+    const auto ended = Clock::now();
+    qApp->removeEventFilter(&canceller);
+    if (!canceller.firstPaint || !canceller.pressed) {
+        return {1, "the read ended before the progress window showed"};
+    }
+    const double latency = std::chrono::duration<double>(ended - *canceller.pressed).count();
+    return {0, "files " + std::to_string(dlg.m_fileList.size()) + ", first progress paint " +
+                   std::to_string(*canceller.firstPaint) + " s, cancelled in seconds " +
+                   std::to_string(latency)};
+}
+
 Result run(const std::string& command, const std::string& folder, const std::string& output) {
     ScriptedShell shell;
     shell.folder = folder;
@@ -112,18 +162,26 @@ Result run(const std::string& command, const std::string& folder, const std::str
         return {1, std::string("cannot start the window: ") + error.what()};
     }
     dlg.m_chkSubFolders->setChecked(true);
+    if (command == "read-progress") {
+        dlg.m_progressDelay = std::chrono::milliseconds(0);
+    } else if (command == "read-quiet") {
+        dlg.m_progressDelay = std::chrono::hours(1);
+    }
     dlg.show();
     if (!processUntil([&] { return dlg.windowHandle() && dlg.windowHandle()->isExposed(); })) {
         return {1, "the window did not appear"};
     }
     QApplication::processEvents();
+    if (command == "cancel") {
+        return cancelRead(dlg);
+    }
 
     const auto readSeconds = readList(dlg, shell);
     if (!readSeconds) {
         return {1, "the list view was not painted"};
     }
     const std::string files = std::to_string(dlg.m_fileList.size());
-    if (command == "read") {
+    if (command != "export") {
         return {0, "read " + files + " files, seconds " + std::to_string(*readSeconds)};
     }
 
@@ -143,9 +201,12 @@ Result run(const std::string& command, const std::string& folder, const std::str
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (!((command == "read" && argc == 3) || (command == "export" && argc == 4))) {
-        std::fprintf(stderr, "usage: zentory-bench-window read DIR\n"
-                             "       zentory-bench-window export DIR OUT\n");
+    const bool reads = command == "read" || command == "read-progress" || command == "read-quiet" ||
+                       command == "cancel";
+    if (!((reads && argc == 3) || (command == "export" && argc == 4))) {
+        std::fprintf(stderr,
+                     "usage: zentory-bench-window read|read-progress|read-quiet|cancel DIR\n"
+                     "       zentory-bench-window export DIR OUT\n");
         return 2;
     }
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {

@@ -1,11 +1,12 @@
 // zentory-screenshots: renders the main window, the options dialog, the
-// language dialog and the About box to PNG files, once per shipped language,
-// through the real dialogs. Run it without a display:
+// language dialog, the About box and the progress window of a long read to PNG
+// files, once per shipped language, through the real dialogs. Run it without a display:
 //   QT_QPA_PLATFORM=offscreen zentory-screenshots OUTPUT-FOLDER
 
 #include "ResourceIds.h"
 #include "app/ExportDlg.h"
 #include "dialogs/AboutDlg.h"
+#include "dialogs/ProgressDlg.h"
 #include "i18n/LanguageList.h"
 #include "platform/ExecutablePath.h"
 #include "ui/QtShell.h"
@@ -62,6 +63,22 @@ bool shootLanguageDialog(const CExportDlg& main, const std::string& tag, const Q
     return shootModal(dialog, path);
 }
 
+// The progress window as a long read shows it, with a count and a folder of its own.
+bool shootProgress(CExportDlg& main, const QString& path) {
+    ScanWatch watch;
+    watch.found(123456);
+    watch.noteFolder("/home/me/Pictures/2024/Holidays in the mountains/raw");
+    CProgressDlg progress(watch, &main);
+    progress.m_strReadingText = main.m_translator.GetText(TextKey::ProgressReading);
+    progress.m_strFilesText = main.m_translator.GetText(TextKey::ProgressFiles);
+    progress.m_strCancelText = main.m_translator.GetText(TextKey::ProgressCancel);
+    progress.m_strLocale = LocaleForTag(main.m_translator.Tag());
+    progress.Start();
+    const bool saved = saveShot(progress, path);
+    progress.hide();
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -93,6 +110,7 @@ int main(int argc, char** argv) {
         ok = shootLanguageDialog(main, language.tag, outDir + "/language-" + suffix + ".png") && ok;
         CAboutDlg about(&main);
         ok = shootModal(about, outDir + "/about-" + suffix + ".png") && ok;
+        ok = shootProgress(main, outDir + "/progress-" + suffix + ".png") && ok;
     }
     return ok ? 0 : 1;
 }
