@@ -236,16 +236,13 @@ TEST_F(LanguageSelection, TheDialogShowsTheCaptionOfTheCurrentLanguage) {
     EXPECT_EQ(selected, "Deutsch");
 }
 
-} // namespace
-
 TEST_F(LanguageSelection, KeepsTheListScrolledAndItsSelection) {
-    TreeFolder many;
+    TreeDir many;
     for (int i = 0; i < 300; ++i) {
-        many.add("f" + std::to_string(1000 + i) + ".txt");
+        many.add("f" + std::to_string(1000 + i) + ".txt", "");
     }
     open([&] {
-        shell.folderAnswer = many.path();
-        dlg.m_btnReadList->click();
+        read(many.path());
         const QModelIndex row = dlg.m_listFiles->model()->index(150, 0);
         dlg.m_listFiles->setCurrentIndex(row);
         dlg.m_listFiles->scrollTo(row, QAbstractItemView::PositionAtTop);
@@ -261,3 +258,5 @@ TEST_F(LanguageSelection, KeepsTheListScrolledAndItsSelection) {
         EXPECT_EQ(dlg.m_listFiles->model()->headerData(0, Qt::Horizontal).toString(), "Dateiname");
     });
 }
+
+} // namespace

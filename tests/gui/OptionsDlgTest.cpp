@@ -146,12 +146,8 @@ TEST_F(OptionsDialog, TabOrderFollowsTheTemplateNotThePositions) {
     });
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(OptionsDialog, OpensCentredOnTheMainWindowEveryTime) {
-    openMain([&] {
+    open([&] {
         for (int opening = 0; opening < 3; ++opening) {
             pressOptions([&](COptionsDlg& options) {
                 // The window manager may place the frame a moment after the window shows.

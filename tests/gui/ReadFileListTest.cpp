@@ -126,7 +126,7 @@ TEST_F(ReadFileList, AFolderThatCannotBeReadListsNothingAndSaysNothing) {
 
 TEST_F(ReadFileList, ALongPathIsShortenedInTheMiddleAndWhollyInTheTooltip) {
     const std::string deep = std::string(60, 'a') + "/" + std::string(60, 'b') + "/end-folder";
-    tree.add(deep + "/");
+    makeFiles(tree.path(), {deep + "/"});
     open([&] {
         const auto* shown = dlg.DlgItem<QLabel>(1006);
         read(tree / deep);

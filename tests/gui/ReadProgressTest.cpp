@@ -25,7 +25,7 @@ using zentory::ScanWatch;
 using zentory::test::ProgramFolder;
 using zentory::test::RecordingShell;
 using zentory::test::runModal;
-using zentory::test::TreeFolder;
+using zentory::test::TreeDir;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
@@ -74,7 +74,7 @@ class SlowRead : public ::testing::Test {
 protected:
     explicit SlowRead(const char* tag = "[1033]") : program(tag) {
         for (int i = 0; i < kFolders; ++i) {
-            tree.add("d" + std::to_string(100 + i) + "/f.txt");
+            tree.add("d" + std::to_string(100 + i) + "/f.txt", "");
         }
     }
     // Reads the tree with sub-folders, each folder taking `pause`; `whileReading`
@@ -96,7 +96,7 @@ protected:
     QString label() const { return dlg.DlgItem<QLabel>(1006)->text(); }
 
     ProgramFolder program;
-    TreeFolder tree;
+    TreeDir tree;
     RecordingShell shell;
     CExportDlg dlg{shell};
     Clock::time_point clicked, readEnded;
@@ -189,7 +189,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(QuickRead, ShowsNoProgressWindow) {
     ProgramFolder program;
-    TreeFolder tree{"a.txt", "b/c.txt"};
+    TreeDir tree{"a.txt", "b/c.txt"};
     RecordingShell shell;
     CExportDlg dlg{shell};
     int shown = 0;
