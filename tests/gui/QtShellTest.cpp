@@ -50,6 +50,11 @@ struct Language {
     QString errorText;        // the file-error box's message for an unwritable list
 };
 
+// Names the case by its language in test names.
+void PrintTo(const Language& c, std::ostream* os) {
+    *os << c.tag;
+}
+
 class QtDialogs : public ::testing::TestWithParam<Language> {
 protected:
     QtDialogs() : program(GetParam().tag) { dlg.OnInitDialog(); }

@@ -103,6 +103,11 @@ protected:
     double progressShown = -1;
 };
 
+// Names the case by its language in test names.
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.tag;
+}
+
 class ReadProgress : public SlowRead, public ::testing::WithParamInterface<Case> {
 protected:
     ReadProgress() : SlowRead(GetParam().tag) {}

@@ -73,6 +73,13 @@ QString droppedFolder(const QMimeData* data) {
     return QFileInfo(path).isDir() ? path : QString();
 }
 
+// A text of the catalogue, or `english` where the translation file has none (one
+// written for an older version), so that no button is left without a caption.
+std::string textOr(const CTranslator& catalogue, TextKey key, const char* english) {
+    std::string text = catalogue.GetText(key);
+    return text.empty() ? english : text;
+}
+
 } // namespace
 
 CExportDlg::CExportDlg(ui::Shell& shell, QWidget* pParent)
@@ -288,9 +295,9 @@ void CExportDlg::ReadFolder(const std::string& folder) {
 
 void CExportDlg::ScanFolder(const std::string& folder) {
     const auto watch = m_newScanWatch ? m_newScanWatch() : std::make_unique<ScanWatch>();
-    const ProgressTexts texts{m_translator.GetText(TextKey::ProgressReading),
-                              m_translator.GetText(TextKey::ProgressFiles),
-                              m_translator.GetText(TextKey::ProgressCancel),
+    const ProgressTexts texts{textOr(m_translator, TextKey::ProgressReading, "Reading the folder:"),
+                              textOr(m_translator, TextKey::ProgressFiles, "Files found: %1"),
+                              textOr(m_translator, TextKey::ProgressCancel, "Cancel"),
                               LocaleForTag(m_translator.Tag())};
     ScanResult result =
         WalkBesideEventLoop(*this, folder, m_bSubFolders != 0, *watch, texts, m_progressDelay);
