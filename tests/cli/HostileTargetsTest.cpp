@@ -20,21 +20,6 @@ using namespace zentory::test;
 
 namespace {
 
-struct Identity {
-    ino_t inode = 0;
-    nlink_t links = 0;
-    uid_t owner = 0;
-    gid_t group = 0;
-    mode_t mode = 0;
-    bool operator==(const Identity&) const = default;
-};
-
-Identity identityOf(const std::string& path) {
-    struct stat st {};
-    ::stat(path.c_str(), &st);
-    return {st.st_ino, st.st_nlink, st.st_uid, st.st_gid, st.st_mode & 07777};
-}
-
 class HostileTarget : public ::testing::Test {
 protected:
     HostileTarget() {
@@ -70,7 +55,7 @@ TEST_F(HostileTarget, WritableFileInAReadOnlyFolderIsRewrittenWhereItIs) {
     writeBytes(dir / "locked/list.txt", "an earlier export, longer than the new list");
     fs::permissions(dir / "locked/list.txt", fs::perms(0666), fs::perm_options::replace);
     fs::permissions(dir / "locked", fs::perms(0555), fs::perm_options::replace);
-    const Identity before = identityOf(dir / "locked/list.txt");
+    const FileIdentity before = identityOf(dir / "locked/list.txt");
     exportTo("locked/list.txt", asNobody({}));
     EXPECT_EQ(readBytes(dir / "locked/list.txt"), list());
     EXPECT_EQ(identityOf(dir / "locked/list.txt"), before);
@@ -85,7 +70,7 @@ TEST_F(HostileTarget, AnotherUsersFileInAStickyFolderKeepsItsOwner) {
     fs::permissions(dir / "shared", fs::perms(01777), fs::perm_options::replace);
     writeBytes(dir / "shared/list.txt", "old");
     fs::permissions(dir / "shared/list.txt", fs::perms(0666), fs::perm_options::replace);
-    const Identity before = identityOf(dir / "shared/list.txt");
+    const FileIdentity before = identityOf(dir / "shared/list.txt");
     exportTo("shared/list.txt", asNobody({}));
     EXPECT_EQ(readBytes(dir / "shared/list.txt"), list());
     EXPECT_EQ(identityOf(dir / "shared/list.txt"), before);
@@ -102,7 +87,7 @@ TEST_F(HostileTarget, GroupMemberKeepsOwnerGroupAndMode) {
     writeBytes(dir / "list.txt", "old");
     ASSERT_EQ(::chown((dir / "list.txt").c_str(), 0, kGroup), 0);
     fs::permissions(dir / "list.txt", fs::perms(0664), fs::perm_options::replace);
-    const Identity before = identityOf(dir / "list.txt");
+    const FileIdentity before = identityOf(dir / "list.txt");
     // The folder lets the member rename; only the file's owner and group forbid it.
     exportTo("list.txt",
              {"setpriv", "--reuid=65534", "--regid=65534", "--groups=" + std::to_string(kGroup)});

@@ -28,20 +28,6 @@ namespace {
 constexpr gid_t kGroup = 4242;
 const std::string kSettings = "Product ID\r\nzentory\r\nLanguage\r\n[1033]\r\n";
 
-struct Identity {
-    ino_t inode = 0;
-    uid_t owner = 0;
-    gid_t group = 0;
-    mode_t mode = 0;
-    bool operator==(const Identity&) const = default;
-};
-
-Identity identityOf(const std::string& path) {
-    struct stat st {};
-    ::stat(path.c_str(), &st);
-    return {st.st_ino, st.st_uid, st.st_gid, st.st_mode & 07777};
-}
-
 // Changes the language as "nobody", in group kGroup when `inGroup`; the exit
 // status of that child, -1 when it did not exit normally.
 int changeLanguageAsNobody(bool inGroup) {
@@ -71,7 +57,7 @@ protected:
         openUpForEveryone(dir.path());
         writeBytes(config, kSettings);
     }
-    void expectChangedInPlace(const Identity& before) {
+    void expectChangedInPlace(const FileIdentity& before) {
         EXPECT_EQ(readBytes(config), "Product ID\r\nzentory\r\nLanguage\r\n[1031]\r\n");
         EXPECT_EQ(identityOf(config), before);
         EXPECT_EQ(namesIn(dir / "bin"), std::vector<std::string>{"config.ini"});
@@ -87,7 +73,7 @@ protected:
 TEST_F(HostileSettingsWrite, WritableConfigInAReadOnlyFolderTakesTheChange) {
     fs::permissions(config, fs::perms(0666), fs::perm_options::replace);
     fs::permissions(dir / "bin", fs::perms(0555), fs::perm_options::replace);
-    const Identity before = identityOf(config);
+    const FileIdentity before = identityOf(config);
     EXPECT_EQ(changeLanguageAsNobody(false), 0);
     expectChangedInPlace(before);
     recordSurvival("config.ini",
@@ -103,7 +89,7 @@ TEST_F(HostileSettingsWrite, GroupMemberKeepsTheGroupsFile) {
     ASSERT_EQ(::chown(config.c_str(), 0, kGroup), 0);
     fs::permissions(config, fs::perms(0664), fs::perm_options::replace);
     fs::permissions(dir / "bin", fs::perms(0777), fs::perm_options::replace);
-    const Identity before = identityOf(config);
+    const FileIdentity before = identityOf(config);
     EXPECT_EQ(changeLanguageAsNobody(true), 0);
     expectChangedInPlace(before);
     recordSurvival("config.ini",

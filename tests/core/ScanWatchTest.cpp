@@ -5,6 +5,7 @@
 #include "listing/FolderScan.h"
 
 #include "Files.h"
+#include "SlowWatch.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -17,22 +18,13 @@
 using zentory::ScanFolder;
 using zentory::ScanResult;
 using zentory::ScanWatch;
+using zentory::test::SlowWatch;
 using zentory::test::TempDir;
 using zentory::test::writeBytes;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-// A walk that takes `pause` for each folder below the chosen one.
-class SlowWatch : public ScanWatch {
-public:
-    explicit SlowWatch(std::chrono::milliseconds pause) : m_pause(pause) {}
-    void enteringFolder() override { std::this_thread::sleep_for(m_pause); }
-
-private:
-    std::chrono::milliseconds m_pause;
-};
 
 class ScanWatchTest : public ::testing::Test {
 protected:

@@ -8,6 +8,7 @@
 
 #include "GuiTestSupport.h"
 #include "RecordingShell.h"
+#include "SlowWatch.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -25,6 +26,7 @@ using zentory::ScanWatch;
 using zentory::test::ProgramFolder;
 using zentory::test::RecordingShell;
 using zentory::test::runModal;
+using zentory::test::SlowWatch;
 using zentory::test::TreeDir;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
@@ -32,15 +34,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr int kFolders = 300; // read on up to 16 threads
-
-class SlowWatch : public ScanWatch {
-public:
-    explicit SlowWatch(std::chrono::milliseconds pause) : m_pause(pause) {}
-    void enteringFolder() override { std::this_thread::sleep_for(m_pause); }
-
-private:
-    std::chrono::milliseconds m_pause;
-};
 
 // Counts the paints of a widget.
 class PaintCounter : public QObject {

@@ -65,4 +65,12 @@ bool isCharDevice(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
 }
 
+FileIdentity identityOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return {};
+    }
+    return {st.st_ino, st.st_nlink, st.st_uid, st.st_gid, st.st_mode & 07777};
+}
+
 } // namespace zentory::test

@@ -1,6 +1,8 @@
 #pragma once
 // Reading and making files for tests, in whole bytes.
 
+#include <sys/types.h>
+
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -28,5 +30,18 @@ std::vector<std::string> namesIn(const std::string& folder);
 
 // Whether `path` itself (not what a link leads to) is a character device.
 bool isCharDevice(const std::string& path);
+
+// What a rewrite of a file must keep: the file itself, its names, owner and mode.
+struct FileIdentity {
+    ino_t inode = 0;
+    nlink_t links = 0;
+    uid_t owner = 0;
+    gid_t group = 0;
+    mode_t mode = 0; // permission bits only
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file `path` leads to; all zero when there is none.
+FileIdentity identityOf(const std::string& path);
 
 } // namespace zentory::test
