@@ -61,14 +61,18 @@ Crew defaultCrew() {
 // Takes the accepted entries of one folder into an order.
 class Collector : public Directory::Visitor {
 public:
-    Collector(FolderOrder& order, bool subFolders) : m_order(order), m_subFolders(subFolders) {}
+    // `subFolders`: whether sub-folders of this folder, `depth` levels below the
+    // chosen one, are read at all.
+    Collector(FolderOrder& order, bool subFolders, const FileFilter& filter, int depth)
+        : m_order(order), m_filter(filter), m_subFolders(subFolders), m_depth(depth) {}
 
     void entry(std::string_view name, bool isFolder) override {
         if (isFolder) {
-            if (!m_subFolders || name == "." || name == "..") {
+            if (!m_subFolders || name == "." || name == ".." ||
+                !m_filter.takesFolder(name, m_depth + 1)) {
                 return;
             }
-        } else if (name.empty() || name.back() == '.') {
+        } else if (name.empty() || name.back() == '.' || !m_filter.takesFile(name)) {
             return;
         }
         if (!m_order.add(name, isFolder)) {
@@ -79,7 +83,9 @@ public:
 
 private:
     FolderOrder& m_order;
+    const FileFilter& m_filter;
     const bool m_subFolders;
+    const int m_depth;
     bool m_overflow = false;
 };
 
@@ -88,6 +94,7 @@ struct Worker {
     std::deque<Folder> folders; // the folders it made; a deque never moves them
     FolderOrder order;
     std::vector<Folder*> children; // of the folder just read, in order
+    std::string name;              // a file name to look up, NUL-terminated
     size_t files = 0;              // entries its folders contribute
     uint64_t nameBytes = 0;        // and the bytes of their names
 
@@ -96,8 +103,9 @@ struct Worker {
 
 class Walk {
 public:
-    Walk(bool subFolders, Crew crew, ScanWatch* watch = nullptr)
-        : m_subFolders(subFolders), m_first(std::max(1u, crew.first)),
+    Walk(const ScanOptions& options, Crew crew, ScanWatch* watch = nullptr)
+        : m_subFolders(options.subFolders), m_fileStats(options.fileStats),
+          m_filter(options.filter), m_first(std::max(1u, crew.first)),
           m_most(std::max(m_first, crew.most)), m_opener(m_most), m_watch(watch) {}
 
     void run(const std::string& folder, ScanResult& result) {
@@ -162,7 +170,7 @@ public:
             files += w->files;
             nameBytes += w->nameBytes;
         }
-        JoinRecords(folder, root, files, nameBytes, result);
+        JoinRecords(folder, root, files, nameBytes, m_fileStats, result);
     }
 
 private:
@@ -297,7 +305,7 @@ private:
     // Reads the open folder `f` into its records and its sub-folders into w.children.
     void read(Worker& w, Folder& f, Directory& dir) {
         w.order.clear();
-        Collector collector(w.order, m_subFolders);
+        Collector collector(w.order, m_subFolders, m_filter, f.depth);
         int err = dir.read(collector);
         if (err == 0 && collector.overflow()) {
             err = EOVERFLOW;
@@ -310,7 +318,7 @@ private:
         order.sort();
         size_t bytes = 0;
         for (size_t i = 0; i < order.size(); ++i) {
-            bytes += recordSize(order.name(i), order.isFolder(i));
+            bytes += recordSize(order.name(i), order.isFolder(i), m_fileStats);
         }
         f.records.resize(bytes);
         char* out = f.records.data();
@@ -321,16 +329,31 @@ private:
             if (order.isFolder(i)) {
                 child = w.newFolder();
                 child->parent = &f;
+                child->depth = f.depth + 1;
                 w.children.push_back(child);
             } else {
                 ++w.files;
                 w.nameBytes += name.size();
+                if (m_fileStats) {
+                    out = putRecord(out, name, lookUp(w, dir, name));
+                    continue;
+                }
             }
             out = putRecord(out, name, child);
         }
         if (m_watch != nullptr) {
             m_watch->found(w.files - filesBefore);
         }
+    }
+
+    // The size and time of the file `name` in `dir`; unknown when it leads nowhere.
+    static FileStat lookUp(Worker& w, const Directory& dir, std::string_view name) {
+        w.name.assign(name);
+        FileStat stat;
+        if (dir.statEntry(w.name.c_str(), stat.size, stat.modified) != 0) {
+            stat = FileStat{};
+        }
+        return stat;
     }
 
     // Notes that `f` is being entered; false when it is a folder on its own
@@ -352,6 +375,8 @@ private:
     }
 
     const bool m_subFolders;
+    const bool m_fileStats;
+    const FileFilter m_filter;
     const std::string* m_folder = nullptr; // the chosen folder
     const unsigned m_first;                // threads that start the walk
     const unsigned m_most;                 // threads once it proves slow
@@ -378,16 +403,26 @@ private:
 
 } // namespace
 
-ScanResult ScanFolder(const std::string& folder, bool subFolders, unsigned threads) {
+ScanResult ScanFolder(const std::string& folder, const ScanOptions& options) {
     ScanResult result;
-    Walk(subFolders, Crew{threads, threads}).run(folder, result);
+    const Crew crew = options.threads > 0 ? Crew{options.threads, options.threads} : defaultCrew();
+    Walk(options, crew).run(folder, result);
     return result;
+}
+
+ScanResult ScanFolder(const std::string& folder, bool subFolders, unsigned threads) {
+    ScanOptions options;
+    options.subFolders = subFolders;
+    options.threads = std::max(1u, threads);
+    return ScanFolder(folder, options);
 }
 
 ScanResult ScanFolder(const std::string& folder, bool subFolders, ScanWatch& watch) {
     ScanResult result;
+    ScanOptions options;
+    options.subFolders = subFolders;
     if (!watch.cancelled()) {
-        Walk(subFolders, defaultCrew(), &watch).run(folder, result);
+        Walk(options, defaultCrew(), &watch).run(folder, result);
     }
     // A cancel that comes after the last folder still leaves nothing read.
     if (watch.cancelled()) {
@@ -398,9 +433,9 @@ ScanResult ScanFolder(const std::string& folder, bool subFolders, ScanWatch& wat
 }
 
 ScanResult ScanFolder(const std::string& folder, bool subFolders) {
-    ScanResult result;
-    Walk(subFolders, defaultCrew()).run(folder, result);
-    return result;
+    ScanOptions options;
+    options.subFolders = subFolders;
+    return ScanFolder(folder, options);
 }
 
 } // namespace zentory

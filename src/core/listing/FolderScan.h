@@ -3,6 +3,8 @@
 // sub-folders at any depth) into a file list in ascending byte order.
 
 #include "listing/FileList.h"
+#include "listing/FileStat.h"
+#include "listing/ListFilter.h"
 #include "platform/FileError.h"
 
 #include <optional>
@@ -21,6 +23,20 @@ struct ScanResult {
     std::vector<platform::FileError> unreadableFolders;
     // Set when the walk was cancelled through its ScanWatch; everything above is then empty.
     bool cancelled = false;
+    // With ScanOptions::fileStats: the size and time of each entry of `files`,
+    // in the same order; otherwise empty.
+    std::vector<FileStat> stats;
+};
+
+// What a walk takes beyond the folder.
+struct ScanOptions {
+    bool subFolders = false;
+    // Which files and sub-folders it takes; by default all of them.
+    ListFilter filter;
+    // Whether it also looks up each file's size and time (one more system call per file).
+    bool fileStats = false;
+    // Threads that read from the start; 0: as many as suit the machine.
+    unsigned threads = 0;
 };
 
 class ScanWatch;
@@ -42,5 +58,9 @@ ScanResult ScanFolder(const std::string& folder, bool subFolders, unsigned threa
 
 // The same walk, followed and perhaps cancelled through `watch` from another thread.
 ScanResult ScanFolder(const std::string& folder, bool subFolders, ScanWatch& watch);
+
+// The same walk, shaped by `options`: with a filter, only the files it takes
+// are listed, and a sub-folder it does not take is not entered.
+ScanResult ScanFolder(const std::string& folder, const ScanOptions& options);
 
 } // namespace zentory

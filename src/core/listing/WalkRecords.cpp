@@ -20,9 +20,12 @@ std::string PathOf(const std::string& rootPath, const Folder& f) {
 }
 
 void JoinRecords(const std::string& path, const Folder& root, size_t files, uint64_t nameBytes,
-                 ScanResult& result) {
+                 bool fileStats, ScanResult& result) {
     FileList& list = result.files;
     list.reserve(files, nameBytes);
+    if (fileStats) {
+        result.stats.reserve(files);
+    }
     constexpr uint32_t kNotYet = FileList::kNoFolder;
     struct Cursor {
         const char* next;
@@ -51,6 +54,9 @@ void JoinRecords(const std::string& path, const Folder& root, size_t files, uint
                 top.number = list.addFolder(here);
             }
             list.appendIn(top.number, record.name);
+            if (record.hasStat) {
+                result.stats.push_back(record.stat);
+            }
             continue;
         }
         const Folder& sub = *record.folder;

@@ -26,18 +26,22 @@ struct Folder {
     std::atomic<uint32_t> users{0};
     std::vector<char> records; // its entries in order; none when not read
     int error = 0;             // errno when it could not be opened or read
+    int depth = 0;             // levels below the chosen folder
 };
 
 // One record: kind (1 byte), name length (2 bytes, little-endian), the name,
-// a NUL, and for a sub-folder its Folder*. A name is shorter than 64 KiB, as
-// the system hands over no longer one.
+// a NUL, and for a sub-folder its Folder*, for a file with its size and time
+// its FileStat. A name is shorter than 64 KiB, as the system hands over no
+// longer one.
 struct Record {
     std::string_view name;
     const Folder* folder = nullptr; // the sub-folder; none for a file
+    bool hasStat = false;
+    FileStat stat;
 };
 
-inline size_t recordSize(std::string_view name, bool isFolder) {
-    return 3 + name.size() + 1 + (isFolder ? sizeof(Folder*) : 0);
+inline size_t recordSize(std::string_view name, bool isFolder, bool withStat = false) {
+    return 3 + name.size() + 1 + (isFolder ? sizeof(Folder*) : withStat ? sizeof(FileStat) : 0);
 }
 
 // Writes the record of `name` at `out`; a sub-folder's record points at
@@ -58,16 +62,29 @@ inline char* putRecord(char* out, std::string_view name, Folder* folder) {
     return out;
 }
 
+// Writes the record of the file `name` with its `stat`.
+inline char* putRecord(char* out, std::string_view name, const FileStat& stat) {
+    out = putRecord(out, name, nullptr);
+    *(out - name.size() - 4) = 's';
+    std::memcpy(out, &stat, sizeof stat);
+    return out + sizeof stat;
+}
+
 // Reads the record at `at` into `out`. Returns the start of the next record.
 inline const char* getRecord(const char* at, Record& out) {
     const size_t length = static_cast<unsigned char>(at[1]) |
                           static_cast<size_t>(static_cast<unsigned char>(at[2])) << 8;
     out.name = std::string_view(at + 3, length);
     out.folder = nullptr;
+    out.hasStat = false;
     const char* next = at + 3 + length + 1;
     if (at[0] == 'd') {
         std::memcpy(&out.folder, next, sizeof out.folder);
         next += sizeof out.folder;
+    } else if (at[0] == 's') {
+        out.hasStat = true;
+        std::memcpy(&out.stat, next, sizeof out.stat);
+        next += sizeof out.stat;
     }
     return next;
 }
@@ -76,10 +93,10 @@ inline const char* getRecord(const char* at, Record& out) {
 std::string PathOf(const std::string& rootPath, const Folder& f);
 
 // Joins the records below `root`, the folder at `path`, into result.files (which
-// gets room for `files` entries with `nameBytes` bytes of names first) and names
-// the folders that could not be read in result.unreadableFolders, both in the
-// order of the list.
+// gets room for `files` entries with `nameBytes` bytes of names first), their
+// sizes and times (with `fileStats`) into result.stats, and names the folders
+// that could not be read in result.unreadableFolders, all in the order of the list.
 void JoinRecords(const std::string& path, const Folder& root, size_t files, uint64_t nameBytes,
-                 ScanResult& result);
+                 bool fileStats, ScanResult& result);
 
 } // namespace zentory::walk

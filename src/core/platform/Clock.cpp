@@ -23,6 +23,15 @@ LocalTime localNow() {
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min};
 }
 
+long localOffset(int64_t utcSeconds) {
+    const auto t = static_cast<std::time_t>(utcSeconds);
+    std::tm tm{};
+    if (localtime_r(&t, &tm) == nullptr) {
+        return 0;
+    }
+    return tm.tm_gmtoff;
+}
+
 void setClockForTesting(std::optional<LocalTime> fixed) {
     std::lock_guard lock(g_mutex);
     g_fixed = fixed;

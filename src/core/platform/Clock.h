@@ -1,6 +1,7 @@
 #pragma once
 // The local date and time of one instant, from a clock that tests can set.
 
+#include <cstdint>
 #include <optional>
 
 namespace zentory::platform {
@@ -15,6 +16,10 @@ struct LocalTime {
 
 // Now, in local time.
 LocalTime localNow();
+
+// Seconds east of UTC of local time at the instant `utcSeconds` (seconds since
+// 1970, UTC), as the time zone of the process has it then.
+long localOffset(int64_t utcSeconds);
 
 // Test seam: makes localNow() answer `fixed` until reset with nullopt.
 void setClockForTesting(std::optional<LocalTime> fixed);

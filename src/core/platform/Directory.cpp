@@ -109,6 +109,19 @@ int Directory::read(Visitor& visitor) {
     }
 }
 
+int Directory::statEntry(const char* name, int64_t& size, int64_t& modified) const {
+    if (!isOpen()) {
+        return EBADF;
+    }
+    struct statx st;
+    if (::statx(m_fd, name, AT_NO_AUTOMOUNT, STATX_SIZE | STATX_MTIME, &st) != 0) {
+        return errno;
+    }
+    size = static_cast<int64_t>(st.stx_size);
+    modified = st.stx_mtime.tv_sec;
+    return 0;
+}
+
 size_t openFileLimit() {
     struct rlimit limit;
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {

@@ -55,6 +55,10 @@ public:
     // of entries whose type the file system does not tell are looked up.
     // Returns 0 or the errno value.
     int read(Visitor& visitor);
+    // The size in bytes and the time of last change (seconds since 1970, UTC)
+    // of the entry `name` in this folder, a link followed to what it leads to.
+    // Returns 0 or the errno value (a dangling link: ENOENT).
+    int statEntry(const char* name, int64_t& size, int64_t& modified) const;
 
     bool isOpen() const { return m_fd >= 0; }
     void close() noexcept;
