@@ -2,6 +2,7 @@
 // walk, same texts (from the catalogue beside this executable), same bytes.
 
 #include "Version.h"
+#include "export/ListExport.h"
 #include "export/TextExport.h"
 #include "i18n/SettingsStore.h"
 #include "i18n/Translator.h"
@@ -27,8 +28,10 @@ constexpr int kExitUsage = 2;
 struct Request {
     std::string folder;
     std::string output;
-    bool subFolders = false;
+    zentory::ScanOptions scan;
     zentory::ExportOptions options;
+    zentory::ListColumns columns;
+    zentory::ListFormat format = zentory::ListFormat::Text;
 };
 
 // One message, one line: control bytes (a line feed in a file name) are
@@ -50,15 +53,19 @@ int usageError(const std::string& what) {
 }
 
 int run(const Request& request) {
-    zentory::CTranslator translator;
-    translator.Load();
-    zentory::ExportLabels labels{translator.GetText(zentory::TextKey::ExportTitle),
-                                 translator.GetText(zentory::TextKey::ExportHeading)};
+    const bool text = request.format == zentory::ListFormat::Text;
+    zentory::ExportLabels labels;
+    if (text) { // the tables write no catalogue texts
+        zentory::CTranslator translator;
+        translator.Load();
+        labels = {translator.GetText(zentory::TextKey::ExportTitle),
+                  translator.GetText(zentory::TextKey::ExportHeading)};
+    }
 
     const bool relative = request.folder.empty() || request.folder.front() != '/';
     const std::string folder = zentory::AbsoluteFolder(
         request.folder, relative ? zentory::platform::workingDirectory() : std::string());
-    const zentory::ScanResult scan = zentory::ScanFolder(folder, request.subFolders);
+    const zentory::ScanResult scan = zentory::ScanFolder(folder, request.scan);
     if (scan.folderError) {
         report(scan.folderError->what());
         return kExitFailure;
@@ -67,17 +74,70 @@ int run(const Request& request) {
         report(unreadable.what());
     }
 
-    const zentory::ExportRequest job{
-        scan.files, folder, request.options, std::move(labels),
-        request.options.showDateTime ? zentory::CSettingsStore::GetTimeStamp() : std::string()};
+    const bool dated = text && request.options.showDateTime;
+    const zentory::ExportRequest job{scan.files,
+                                     folder,
+                                     request.options,
+                                     std::move(labels),
+                                     dated ? zentory::CSettingsStore::GetTimeStamp()
+                                           : std::string(),
+                                     request.columns,
+                                     &scan.stats};
     // A name of the file that standard output is open on (/dev/stdout, or
     // the file itself) writes there as "-" does: at its offset, in its mode.
     if (request.output == "-" || zentory::platform::isStandardOutput(request.output)) {
-        zentory::StreamExport(zentory::platform::writeStandardOutput, job);
+        zentory::StreamList(zentory::platform::writeStandardOutput, job, request.format);
     } else {
-        zentory::WriteExport(request.output, job);
+        zentory::WriteList(request.output, job, request.format);
     }
     return 0;
+}
+
+// The options that choose files, add columns or pick another format.
+struct ListOptions {
+    bool subFolders = false;
+    int maxDepth = -1;
+    std::string format = "text";
+};
+
+void addListOptions(CLI::App& app, Request& request, ListOptions& list) {
+    zentory::ListFilter& filter = request.scan.filter;
+    app.add_option("--include", filter.include,
+                   "list only files whose name matches GLOB (* ? [...]; may repeat)")
+        ->option_text("GLOB")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--exclude", filter.exclude,
+                   "leave out files whose name matches GLOB (may repeat)")
+        ->option_text("GLOB")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_flag("-i,--ignore-case", filter.ignoreCase,
+                 "match --include and --exclude ignoring letter case");
+    app.add_option("--max-depth", list.maxDepth,
+                   "read sub-folders down to N levels (0: the folder's own files; N > 0 "
+                   "implies -r)")
+        ->option_text("N")
+        ->check(CLI::NonNegativeNumber);
+    app.add_flag("--no-hidden", filter.noHidden,
+                 "leave out files and folders whose name begins with '.'");
+    app.add_flag("--size", request.columns.size, "add each file's size in bytes (text)");
+    app.add_flag("--modified", request.columns.modified,
+                 "add each file's time of last change, YYYY/MM/DD hh:mm (text)");
+    app.add_flag("--totals", request.columns.totals,
+                 "end the title and each heading with (N files, B bytes)");
+    app.add_option("--format", list.format,
+                   "text (the list above), csv or json: one row per file with path, folder, "
+                   "name, extension, size, modified")
+        ->option_text("FORMAT")
+        ->check(CLI::IsMember({"text", "csv", "json"}));
+}
+
+void resolveListOptions(Request& request, const ListOptions& list) {
+    request.scan.filter.maxDepth = list.maxDepth;
+    request.scan.subFolders = list.maxDepth < 0 ? list.subFolders : list.maxDepth > 0;
+    request.format = list.format == "csv"    ? zentory::ListFormat::Csv
+                     : list.format == "json" ? zentory::ListFormat::Json
+                                             : zentory::ListFormat::Text;
+    request.scan.fileStats = request.columns.any() || request.format != zentory::ListFormat::Text;
 }
 
 } // namespace
@@ -92,7 +152,8 @@ int main(int argc, char** argv) {
     bool fullPath = false;
     bool noExtensions = false;
     bool noDate = false;
-    app.add_flag("-r,--subfolders", request.subFolders, "include the files of all sub-folders");
+    ListOptions list;
+    app.add_flag("-r,--subfolders", list.subFolders, "include the files of all sub-folders");
     app.add_flag("-f,--full-path", fullPath, "write each file's full path");
     app.add_flag("-x,--no-extensions", noExtensions, "write file names without their extensions");
     app.add_flag("-d,--no-date", noDate, "leave out the dated footer");
@@ -100,6 +161,7 @@ int main(int argc, char** argv) {
                                   "write to FILE (created, or replaced when it exists); '-' or no "
                                   "-o: standard output")
                        ->option_text("FILE");
+    addListOptions(app, request, list);
     app.add_option("FOLDER", request.folder, "the folder to list")->required()->type_name("");
     app.set_version_flag("--version", std::string(kName) + " " + zentory::kVersion);
 
@@ -117,6 +179,7 @@ int main(int argc, char** argv) {
     request.options.showFullPath = fullPath;
     request.options.showExtensions = !noExtensions;
     request.options.showDateTime = !noDate;
+    resolveListOptions(request, list);
 
     zentory::platform::catchInterruptions();
     try {

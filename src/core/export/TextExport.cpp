@@ -1,204 +1,41 @@
 #include "export/TextExport.h"
 
+#include "export/FileName.h"
+#include "export/FileTimes.h"
+#include "export/Pieces.h"
 #include "listing/FolderPath.h"
 #include "platform/SafeFile.h"
 
-#include <condition_variable>
-#include <cstdint>
 #include <cstring>
-#include <deque>
-#include <exception>
-#include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace zentory {
 
 namespace {
 
-// Pieces handed to the writer: large enough that writing costs few system
-// calls, small enough that a long list is never held twice and that the few
-// buffers in circulation cost few fresh pages.
-constexpr size_t kChunk = size_t{64} << 10;
-
 // From this many entries on, the text is composed on a second thread while the
 // first one writes.
 constexpr size_t kPipedEntries = 50000;
 
-// Whether any of the eight bytes in `word` is a control byte (below 0x20, or 0x7F).
-inline bool hasControlByte(uint64_t word) {
-    constexpr uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr uint64_t kHighs = 0x8080808080808080ULL;
-    const uint64_t below = (word - kOnes * 0x20) & ~word & kHighs;
-    const uint64_t del = word ^ (kOnes * 0x7f);
-    const uint64_t isDel = (del - kOnes) & ~del & kHighs;
-    return (below | isDel) != 0;
-}
-
-inline bool isControlByte(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u < 0x20 || u == 0x7f;
-}
-
-// A piece of composed text in a buffer of its own.
-struct Piece {
-    std::unique_ptr<char[]> data;
-    size_t size = 0;
-    size_t capacity = 0;
-
-    std::string_view text() const { return std::string_view(data.get(), size); }
-};
-
-// Carries pieces from the thread that composes to the thread that writes, with
-// a few buffers in circulation, so that composing goes on while the system
-// takes the last piece.
-class PiecePipe {
-public:
-    struct Cancelled {};
-
-    // Composer: hands over a full piece and gets an empty buffer back. Throws
-    // Cancelled when the writer has given up.
-    Piece exchange(Piece full) {
-        std::unique_lock lock(m_mutex);
-        m_full.push_back(std::move(full));
-        m_changed.notify_all();
-        m_changed.wait(lock,
-                       [this] { return m_cancelled || !m_free.empty() || m_buffers < kBuffers; });
-        if (m_cancelled) {
-            throw Cancelled{};
-        }
-        if (m_free.empty()) {
-            ++m_buffers;
-            return Piece{std::unique_ptr<char[]>(new char[kChunk]), 0, kChunk};
-        }
-        Piece p = std::move(m_free.back());
-        m_free.pop_back();
-        p.size = 0;
-        return p;
-    }
-    // Composer: nothing more comes, because the text is complete or `error` stopped it.
-    void finish(std::exception_ptr error) {
-        std::lock_guard lock(m_mutex);
-        m_finished = true;
-        m_error = error;
-        m_changed.notify_all();
-    }
-
-    // Writer: the next full piece; false once all have been taken.
-    bool take(Piece& out) {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_finished || !m_full.empty(); });
-        if (m_full.empty()) {
-            return false;
-        }
-        out = std::move(m_full.front());
-        m_full.pop_front();
-        return true;
-    }
-    void giveBack(Piece used) {
-        std::lock_guard lock(m_mutex);
-        m_free.push_back(std::move(used));
-        m_changed.notify_all();
-    }
-    void cancel() {
-        std::lock_guard lock(m_mutex);
-        m_cancelled = true;
-        m_changed.notify_all();
-    }
-    std::exception_ptr error() {
-        std::lock_guard lock(m_mutex);
-        return m_error;
-    }
-
-private:
-    static constexpr size_t kBuffers = 3;
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Piece> m_full;
-    std::vector<Piece> m_free;
-    size_t m_buffers = 1; // the composer starts with one of its own
-    bool m_finished = false;
-    bool m_cancelled = false;
-    std::exception_ptr m_error;
-};
-
-// The composed text, gathered in one buffer, CR LF put in as the lines go, and
-// handed on in pieces of about kChunk bytes.
-class TextSink {
-public:
-    // `deliver` takes the full piece away and leaves an empty one in its place.
-    explicit TextSink(std::function<void(Piece&)> deliver)
-        : m_deliver(std::move(deliver)), m_piece{std::unique_ptr<char[]>(new char[kChunk]), 0,
-                                                 kChunk} {}
-
-    void text(std::string_view bytes) {
-        std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
-    }
-
-    // The bytes as held, with every control byte written as "?", so that one
-    // file stays one line.
-    void cleanText(std::string_view bytes) {
-        char* out = room(bytes.size());
-        std::memcpy(out, bytes.data(), bytes.size());
-        size_t i = 0;
-        for (; i + 8 <= bytes.size(); i += 8) {
-            uint64_t word;
-            std::memcpy(&word, out + i, 8);
-            if (hasControlByte(word)) {
-                break;
-            }
-        }
-        for (; i < bytes.size(); ++i) {
-            if (isControlByte(out[i])) {
-                out[i] = '?';
-            }
-        }
-    }
-
-    void lineEnd() {
-        char* out = room(2);
-        out[0] = '\r';
-        out[1] = '\n';
-    }
-
-    void flush() {
-        if (m_piece.size > 0) {
-            m_deliver(m_piece);
-        }
-    }
-
-private:
-    // Space for `bytes` more bytes, counted as written.
-    char* room(size_t bytes) {
-        if (m_piece.capacity - m_piece.size < bytes) {
-            flush();
-            if (bytes > m_piece.capacity) {
-                m_piece.data.reset(new char[bytes]);
-                m_piece.capacity = bytes;
-            }
-        }
-        char* out = m_piece.data.get() + m_piece.size;
-        m_piece.size += bytes;
-        return out;
-    }
-
-    std::function<void(Piece&)> m_deliver;
-    Piece m_piece;
-};
+using pieces::TextSink;
 
 class Composer {
 public:
     Composer(TextSink& out, const ExportRequest& request)
-        : m_out(out), m_files(request.files), m_options(request.options), m_request(request) {}
+        : m_out(out), m_files(request.files), m_options(request.options), m_request(request),
+          m_columns(request.columns),
+          m_stats(request.stats != nullptr && request.stats->size() == request.files.size()
+                      ? request.stats->data()
+                      : nullptr) {}
 
     void compose() {
         const std::string_view chosen = m_request.folder;
         m_out.cleanText(m_request.labels.title);
         m_out.text(" ");
         m_out.cleanText(FolderLabel(m_request.folder));
+        if (m_columns.totals) {
+            totals(0, m_files.size(), [](size_t) { return true; });
+        }
         m_out.lineEnd();
         m_out.lineEnd();
 
@@ -231,7 +68,7 @@ public:
                 if (entryFolder != current) {
                     current = entryFolder;
                     if (current.size() > chosen.size()) {
-                        heading(current.substr(chosen.size()));
+                        heading(current.substr(chosen.size()), i);
                     }
                 }
                 currentNumber = number;
@@ -254,23 +91,48 @@ public:
 private:
     void line(size_t i, uint32_t folderNumber) {
         std::string_view name = m_files.name(i);
-        if (!m_options.showExtensions && name.size() > 1) {
-            // A leading dot names a hidden file; it does not start an extension.
-            const void* dot = ::memrchr(name.data() + 1, '.', name.size() - 1);
-            if (dot != nullptr) {
-                name = name.substr(
-                    0, static_cast<size_t>(static_cast<const char*>(dot) - name.data()));
-            }
+        if (!m_options.showExtensions) {
+            name = name.substr(0, ExtensionDot(name));
         }
         if (m_options.showFullPath && folderNumber != FileList::kNoFolder) {
             m_out.cleanText(m_files.folderPath(folderNumber));
             m_out.text(std::string_view(&kPathSeparator, 1));
         }
         m_out.cleanText(name);
+        if (m_columns.size || m_columns.modified) {
+            columns(i);
+        }
         m_out.lineEnd();
     }
 
-    void heading(std::string_view relativeFolder) {
+    void columns(size_t i) {
+        const FileStat stat = m_stats != nullptr ? m_stats[i] : FileStat{};
+        if (m_columns.size) {
+            m_out.text("\t");
+            m_out.text(stat.known() ? std::to_string(stat.size) : std::string("-"));
+        }
+        if (m_columns.modified) {
+            m_out.text("\t");
+            m_out.text(stat.known() ? m_times.listTime(stat.modified) : std::string_view("-"));
+        }
+    }
+
+    // " (N files, B bytes)" of the entries from `begin` on, up to `end` or the
+    // first one that `takes` refuses.
+    template <typename Takes> void totals(size_t begin, size_t end, Takes takes) {
+        uint64_t files = 0;
+        uint64_t bytes = 0;
+        for (size_t i = begin; i < end && takes(i); ++i) {
+            ++files;
+            if (m_stats != nullptr && m_stats[i].known()) {
+                bytes += static_cast<uint64_t>(m_stats[i].size);
+            }
+        }
+        m_out.text(" (" + std::to_string(files) + " files, " + std::to_string(bytes) + " bytes)");
+    }
+
+    // The heading of the folder whose run of entries begins with entry `first`.
+    void heading(std::string_view relativeFolder, size_t first) {
         m_out.lineEnd();
         m_out.text("---");
         m_out.lineEnd();
@@ -279,6 +141,14 @@ private:
         m_out.text(" ...");
         m_out.cleanText(relativeFolder);
         m_out.text(":");
+        if (m_columns.totals) {
+            const uint32_t number = m_files.folderIndex(first);
+            const std::string_view folder = m_files.folderPath(number);
+            totals(first, m_files.size(), [&](size_t i) {
+                const uint32_t n = m_files.folderIndex(i);
+                return n == number || m_files.folderPath(n) == folder;
+            });
+        }
         m_out.lineEnd();
         m_out.lineEnd();
     }
@@ -287,6 +157,9 @@ private:
     const FileList& m_files;
     const ExportOptions& m_options;
     const ExportRequest& m_request;
+    const ListColumns m_columns;
+    const FileStat* m_stats; // one per entry; none when the request has none to match
+    FileTimes m_times;
 };
 
 } // namespace
@@ -309,52 +182,9 @@ std::string ComposeExport(const ExportRequest& request) {
 
 void StreamExport(const std::function<void(std::string_view)>& write,
                   const ExportRequest& request) {
-    auto compose = [&](TextSink& sink) { Composer(sink, request).compose(); };
-    auto composeHere = [&] {
-        TextSink sink([&write](Piece& p) {
-            write(p.text());
-            p.size = 0;
-        });
-        compose(sink);
-    };
-    if (request.files.size() < kPipedEntries) {
-        composeHere();
-        return;
-    }
-    // A long list: composed on a second thread while this one writes.
-    PiecePipe pipe;
-    std::thread composer;
-    try {
-        composer = std::thread([&] {
-            try {
-                TextSink sink([&pipe](Piece& p) { p = pipe.exchange(std::move(p)); });
-                compose(sink);
-                pipe.finish(nullptr);
-            } catch (const PiecePipe::Cancelled&) {
-                pipe.finish(nullptr);
-            } catch (...) {
-                pipe.finish(std::current_exception());
-            }
-        });
-    } catch (const std::system_error&) {
-        composeHere(); // no thread to be had: compose and write in turn
-        return;
-    }
-    try {
-        Piece piece;
-        while (pipe.take(piece)) {
-            write(piece.text());
-            pipe.giveBack(std::move(piece));
-        }
-    } catch (...) {
-        pipe.cancel();
-        composer.join();
-        throw;
-    }
-    composer.join();
-    if (auto error = pipe.error()) {
-        std::rethrow_exception(error);
-    }
+    pieces::StreamPieces(
+        write, [&](TextSink& sink) { Composer(sink, request).compose(); },
+        request.files.size() >= kPipedEntries);
 }
 
 void WriteExport(const std::string& outputPath, const ExportRequest& request) {

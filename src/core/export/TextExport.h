@@ -13,12 +13,18 @@
 // is cut before its last "." unless that is its first character. A control
 // byte (0x01 to 0x1F, 0x7F) is written as "?", so one file stays one line;
 // every other byte is written as it is held.
+// The command line's columns add to each file's line a tab and the size in
+// bytes, and a tab and the time of last change ("YYYY/MM/DD hh:mm", local
+// time), each "-" for a file that leads nowhere; its totals end the title line
+// and each heading with " (N files, B bytes)" of the files listed under it.
 
 #include "listing/FileList.h"
+#include "listing/FileStat.h"
 
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zentory {
 
@@ -39,15 +45,28 @@ struct ExportLabels {
     std::string heading;
 };
 
+// What the command line adds to the text list.
+struct ListColumns {
+    bool size = false;
+    bool modified = false;
+    bool totals = false;
+
+    bool any() const { return size || modified || totals; }
+};
+
 // What one export is made of. `folder` is the chosen folder's path (every entry
 // of `files` begins with it and a "/"); `timeStamp`, a twelve-digit stamp of
 // CSettingsStore::GetTimeStamp, is used only when options.showDateTime is set.
+// `stats`, one for each entry of `files`, gives the sizes and times of the
+// columns; without it every file counts as leading nowhere.
 struct ExportRequest {
     const FileList& files;
     std::string folder;
     ExportOptions options;
     ExportLabels labels;
     std::string timeStamp;
+    ListColumns columns{};
+    const std::vector<FileStat>* stats = nullptr;
 };
 
 // The exported file's bytes, CR LF line ends included.

@@ -1,0 +1,34 @@
+#pragma once
+// The parts of a listed file's name and path that every list writes alike.
+
+#include <cstring>
+#include <string_view>
+
+namespace zentory {
+
+// Where the extension of `name` begins: the position of its last ".", unless
+// that is its first character (a leading dot names a hidden file, it starts
+// no extension); npos when the name has none.
+inline size_t ExtensionDot(std::string_view name) {
+    if (name.size() <= 1) {
+        return std::string_view::npos;
+    }
+    const void* dot = ::memrchr(name.data() + 1, '.', name.size() - 1);
+    return dot == nullptr ? std::string_view::npos
+                          : static_cast<size_t>(static_cast<const char*>(dot) - name.data());
+}
+
+// The folder of an entry relative to the chosen folder `chosen`: "" for the
+// chosen folder itself, "img/old" for one below it.
+inline std::string_view RelativeFolder(std::string_view folder, std::string_view chosen) {
+    if (folder.size() <= chosen.size()) {
+        return {};
+    }
+    folder.remove_prefix(chosen.size());
+    if (folder.front() == '/') {
+        folder.remove_prefix(1);
+    }
+    return folder;
+}
+
+} // namespace zentory

@@ -1,0 +1,113 @@
+#pragma once
+// The composed text of a list on its way to the writer: gathered in pieces of
+// 64 KiB, each handed on when full, and for a long list composed on a second
+// thread while the first one writes.
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+namespace zentory::pieces {
+
+// Pieces handed to the writer: large enough that writing costs few system
+// calls, small enough that a long list is never held twice and that the few
+// buffers in circulation cost few fresh pages.
+constexpr size_t kChunk = size_t{64} << 10;
+
+// Whether any of the eight bytes in `word` is a control byte (below 0x20, or 0x7F).
+inline bool hasControlByte(uint64_t word) {
+    constexpr uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr uint64_t kHighs = 0x8080808080808080ULL;
+    const uint64_t below = (word - kOnes * 0x20) & ~word & kHighs;
+    const uint64_t del = word ^ (kOnes * 0x7f);
+    const uint64_t isDel = (del - kOnes) & ~del & kHighs;
+    return (below | isDel) != 0;
+}
+
+inline bool isControlByte(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x20 || u == 0x7f;
+}
+
+// A piece of composed text in a buffer of its own.
+struct Piece {
+    std::unique_ptr<char[]> data;
+    size_t size = 0;
+    size_t capacity = 0;
+
+    std::string_view text() const { return std::string_view(data.get(), size); }
+};
+
+// The composed text, gathered in one buffer, CR LF put in as the lines go, and
+// handed on in pieces of about kChunk bytes.
+class TextSink {
+public:
+    // `deliver` takes the full piece away and leaves an empty one in its place.
+    explicit TextSink(std::function<void(Piece&)> deliver)
+        : m_deliver(std::move(deliver)), m_piece{std::unique_ptr<char[]>(new char[kChunk]), 0,
+                                                 kChunk} {}
+
+    void text(std::string_view bytes) {
+        std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
+    }
+
+    // The bytes as held, with every control byte written as "?", so that one
+    // file stays one line.
+    void cleanText(std::string_view bytes) {
+        char* out = room(bytes.size());
+        std::memcpy(out, bytes.data(), bytes.size());
+        size_t i = 0;
+        for (; i + 8 <= bytes.size(); i += 8) {
+            uint64_t word;
+            std::memcpy(&word, out + i, 8);
+            if (hasControlByte(word)) {
+                break;
+            }
+        }
+        for (; i < bytes.size(); ++i) {
+            if (isControlByte(out[i])) {
+                out[i] = '?';
+            }
+        }
+    }
+
+    void lineEnd() {
+        char* out = room(2);
+        out[0] = '\r';
+        out[1] = '\n';
+    }
+
+    void flush() {
+        if (m_piece.size > 0) {
+            m_deliver(m_piece);
+        }
+    }
+
+    // Space for `bytes` more bytes, counted as written.
+    char* room(size_t bytes) {
+        if (m_piece.capacity - m_piece.size < bytes) {
+            flush();
+            if (bytes > m_piece.capacity) {
+                m_piece.data.reset(new char[bytes]);
+                m_piece.capacity = bytes;
+            }
+        }
+        char* out = m_piece.data.get() + m_piece.size;
+        m_piece.size += bytes;
+        return out;
+    }
+
+private:
+    std::function<void(Piece&)> m_deliver;
+    Piece m_piece;
+};
+
+// Runs `compose` and hands what it puts into its sink to `write`, in pieces of
+// about kChunk bytes. With `piped` (for a long list), `compose` runs on a
+// second thread while this one writes. Exceptions of either pass through.
+void StreamPieces(const std::function<void(std::string_view)>& write,
+                  const std::function<void(TextSink&)>& compose, bool piped);
+
+} // namespace zentory::pieces

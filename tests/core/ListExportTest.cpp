@@ -1,0 +1,161 @@
+// The command line's lists: the text list's columns and totals, the CSV and
+// JSON tables, and the times they write, composed from lists built in memory.
+
+#include "export/ListExport.h"
+#include "export/FileTimes.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+using zentory::ExportRequest;
+using zentory::FileList;
+using zentory::FileStat;
+using zentory::FileTimes;
+using zentory::ListFormat;
+
+namespace {
+
+// Local time of Central Europe, with its summer time, for the length of a test.
+class CentralEuropeanTime : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* old = std::getenv("TZ");
+        m_saved = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
+        ::setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+        ::tzset();
+    }
+    void TearDown() override {
+        if (m_saved) {
+            ::setenv("TZ", m_saved->c_str(), 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+    }
+
+private:
+    std::optional<std::string> m_saved;
+};
+
+constexpr int64_t kWinter = 1796734985; // 2026-12-08 13:03:05 UTC
+constexpr int64_t kSummer = 1783515600; // 2026-07-08 13:00:00 UTC
+
+struct Listed {
+    FileList files;
+    std::vector<FileStat> stats;
+
+    void add(const std::string& path, int64_t size, int64_t modified = kWinter) {
+        files.append(path);
+        stats.push_back(size < 0 ? FileStat{} : FileStat{size, modified});
+    }
+    ExportRequest request(zentory::ListColumns columns = {}) const {
+        zentory::ExportOptions options;
+        options.showDateTime = false;
+        return ExportRequest{files, "/w", options, {"Contents of", "Folder"}, "", columns, &stats};
+    }
+};
+
+Listed sample() {
+    Listed l;
+    l.add("/w/a.txt", 5);
+    l.add("/w/dangling", -1);
+    l.add("/w/img/.logo", 1000, kSummer);
+    l.add("/w/img/old/x.tar.gz", 7);
+    l.add("/w/z", 0);
+    return l;
+}
+
+} // namespace
+
+TEST_F(CentralEuropeanTime, TimesCarryTheOffsetOfTheirOwnInstant) {
+    FileTimes times;
+    EXPECT_EQ(times.isoTime(kWinter), "2026-12-08T14:03:05+01:00");
+    EXPECT_EQ(times.listTime(kWinter), "2026/12/08 14:03");
+    EXPECT_EQ(times.isoTime(kSummer), "2026-07-08T15:00:00+02:00");
+    EXPECT_EQ(times.isoTime(kWinter), "2026-12-08T14:03:05+01:00"); // from the cache
+    // The change to summer time: 01:59:59 +01:00 is followed by 03:00:00 +02:00.
+    EXPECT_EQ(times.isoTime(1774745999), "2026-03-29T01:59:59+01:00");
+    EXPECT_EQ(times.isoTime(1774746000), "2026-03-29T03:00:00+02:00");
+    EXPECT_EQ(times.isoTime(-1), "1970-01-01T00:59:59+01:00");
+    EXPECT_EQ(times.isoTime(951778800), "2000-02-29T00:00:00+01:00");
+    EXPECT_EQ(times.listTime(253402300800 - 3600), "10000/01/01 00:00");
+}
+
+TEST_F(CentralEuropeanTime, TextColumnsAndTotalsFollowEachLineAndHeading) {
+    const Listed l = sample();
+    const std::string text = zentory::ComposeList(l.request({true, true, true}), ListFormat::Text);
+    EXPECT_EQ(text, "Contents of /w/... (5 files, 1012 bytes)\r\n\r\n"
+                    "a.txt\t5\t2026/12/08 14:03\r\n"
+                    "dangling\t-\t-\r\n"
+                    "z\t0\t2026/12/08 14:03\r\n"
+                    "\r\n---\r\n\r\nFolder .../img: (1 files, 1000 bytes)\r\n\r\n"
+                    ".logo\t1000\t2026/07/08 15:00\r\n"
+                    "\r\n---\r\n\r\nFolder .../img/old: (1 files, 7 bytes)\r\n\r\n"
+                    "x.tar.gz\t7\t2026/12/08 14:03\r\n");
+    const std::string sizeOnly = zentory::ComposeList(l.request({true}), ListFormat::Text);
+    EXPECT_NE(sizeOnly.find("\r\ndangling\t-\r\nz\t0\r\n"), std::string::npos) << sizeOnly;
+    // Without columns the list is the window's, with or without sizes at hand.
+    ExportRequest plain = l.request();
+    const std::string withStats = zentory::ComposeList(plain, ListFormat::Text);
+    plain.stats = nullptr;
+    EXPECT_EQ(withStats, zentory::ComposeExport(plain));
+}
+
+TEST_F(CentralEuropeanTime, CsvQuotesOnlyWhatMustBeAndKeepsEveryByte) {
+    Listed l;
+    l.add("/w/a.txt", 5);
+    l.add("/w/dangling", -1);
+    l.add("/w/img/.logo", 1000, kSummer);
+    l.add("/w/img/old/x.tar.gz", 7);
+    l.add("/w/q/we,ird \"n\xFF\"\r\n.c", 3);
+    l.add("/w/z", 0);
+    const std::string csv = zentory::ComposeList(l.request(), ListFormat::Csv);
+    EXPECT_EQ(csv, "path,folder,name,extension,size,modified\r\n"
+                   "/w/a.txt,,a.txt,txt,5,2026-12-08T14:03:05+01:00\r\n"
+                   "/w/dangling,,dangling,,,\r\n"
+                   "/w/img/.logo,img,.logo,,1000,2026-07-08T15:00:00+02:00\r\n"
+                   "/w/img/old/x.tar.gz,img/old,x.tar.gz,gz,7,2026-12-08T14:03:05+01:00\r\n"
+                   "\"/w/q/we,ird \"\"n\xFF\"\"\r\n.c\",q,\"we,ird \"\"n\xFF\"\"\r\n.c\",c,3,"
+                   "2026-12-08T14:03:05+01:00\r\n"
+                   "/w/z,,z,,0,2026-12-08T14:03:05+01:00\r\n");
+}
+
+TEST_F(CentralEuropeanTime, JsonEscapesControlBytesAndReplacesBytesOutsideUtf8) {
+    Listed l;
+    l.add("/w/a\"b\\c\td\x01.txt", 1);
+    l.add("/w/bad\xE2\x82\xFF\xC3(.x", 2);          // cut and stray sequences
+    l.add("/w/\xED\xA0\x80\xF4\x90\x80\x80.y", 4);  // a surrogate and beyond U+10FFFF
+    l.add("/w/\xC3\xA9t\xC3\xA9/\xE2\x82\xAC", -1); // été/€: valid
+    zentory::ListColumns totals;
+    totals.totals = true;
+    const std::string json = zentory::ComposeList(l.request(totals), ListFormat::Json);
+    EXPECT_EQ(json,
+              "{\"folder\":\"/w\",\"totals\":{\"files\":4,\"bytes\":7},\"files\":[\n"
+              "{\"path\":\"/w/a\\\"b\\\\c\\u0009d\\u0001.txt\",\"folder\":\"\",\"name\":"
+              "\"a\\\"b\\\\c\\u0009d\\u0001.txt\",\"extension\":\"txt\",\"size\":1,"
+              "\"modified\":\"2026-12-08T14:03:05+01:00\"},\n"
+              "{\"path\":\"/w/bad\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD(.x\",\"path_base64\":"
+              "\"L3cvYmFk4oL/wygueA==\",\"folder\":\"\",\"name\":\"bad\xEF\xBF\xBD\xEF\xBF\xBD"
+              "\xEF\xBF\xBD(.x\",\"extension\":\"x\",\"size\":2,\"modified\":"
+              "\"2026-12-08T14:03:05+01:00\"},\n"
+              "{\"path\":\"/w/\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+              "\xEF\xBF\xBD\xEF\xBF\xBD.y\",\"path_base64\":\"L3cv7aCA9JCAgC55\",\"folder\":\"\","
+              "\"name\":\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+              "\xEF\xBF\xBD.y\",\"extension\":\"y\",\"size\":4,\"modified\":"
+              "\"2026-12-08T14:03:05+01:00\"},\n"
+              "{\"path\":\"/w/\xC3\xA9t\xC3\xA9/\xE2\x82\xAC\",\"folder\":\"\xC3\xA9t\xC3\xA9\","
+              "\"name\":\"\xE2\x82\xAC\",\"extension\":\"\",\"size\":null,\"modified\":null}\n"
+              "]}\n");
+}
+
+TEST(ListExport, EmptyListsAreCompleteDocuments) {
+    const FileList none;
+    const std::vector<FileStat> stats;
+    const ExportRequest request{none, "/\xFF", {}, {}, "", {}, &stats};
+    EXPECT_EQ(zentory::ComposeList(request, ListFormat::Csv),
+              "path,folder,name,extension,size,modified\r\n");
+    EXPECT_EQ(zentory::ComposeList(request, ListFormat::Json),
+              "{\"folder\":\"/\xEF\xBF\xBD\",\"folder_base64\":\"L/8=\",\"files\":[\n]}\n");
+}
