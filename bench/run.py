@@ -40,6 +40,9 @@ FIND = "find | LC_ALL=C sort"
 FD = "fdfind -u -t f"
 LS = "ls -R"
 CLI_FULL = "zentory-cli -r -f"
+CLI_COLUMNS = "zentory-cli -r --size --modified"
+FIND_PRINTF = "find -printf size, time | LC_ALL=C sort"
+CLI_JSON = "zentory-cli -r --format json"
 BASE = "baseline zentory-cli -r"
 WINDOW_READ = "window read"
 WINDOW_QUIET = "window read, no progress window"
@@ -110,6 +113,10 @@ def measure(args, n, path, out):
         FD: ("fdfind -u -t f . %s > %s" % (q, o), True),
         LS: ("ls -R %s > %s" % (q, o), True),
         CLI_FULL: ([cli, "-r", "-f", "-o", out, path], False),
+        CLI_COLUMNS: ([cli, "-r", "--size", "--modified", "-o", out, path], False),
+        FIND_PRINTF: ("find %s -type f -printf '%%p\\t%%s\\t%%T@\\n' | LC_ALL=C sort > %s"
+                      % (q, o), True),
+        CLI_JSON: ([cli, "-r", "--format", "json", "-o", out, path], False),
     }
     if args.baseline:
         commands[BASE] = ([os.path.join(args.baseline, "zentory-cli"), "-r", "-o", out, path],
@@ -230,6 +237,12 @@ def report(args, rows):
                      judged(n, find_ratio, 0.5)))
         bars.append((n, "cli -r vs fdfind -u -t f", "%.2fx" % fd_ratio, "<= 1.0x",
                      judged(n, fd_ratio, 1.0)))
+        columns = ratio(med(row, CLI_COLUMNS), med(row, FIND_PRINTF))
+        bars.append((n, "cli -r --size --modified vs find -printf '%p\\t%s\\t%T@\\n' | "
+                     "LC_ALL=C sort", "%.2fx" % columns, "<= 0.5x", judged(n, columns, 0.5)))
+        json_ratio = ratio(med(row, CLI_JSON), cli)
+        bars.append((n, "cli -r --format json vs cli -r", "%.2fx" % json_ratio, "<= 1.5x",
+                     judged(n, json_ratio, 1.5)))
         if row["cold"]:
             c_cli = statistics.median(row["cold"][CLI])
             c_fd = statistics.median(row["cold"][FD])

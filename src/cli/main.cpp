@@ -119,14 +119,15 @@ void addListOptions(CLI::App& app, Request& request, ListOptions& list) {
         ->check(CLI::NonNegativeNumber);
     app.add_flag("--no-hidden", filter.noHidden,
                  "leave out files and folders whose name begins with '.'");
-    app.add_flag("--size", request.columns.size, "add each file's size in bytes (text)");
+    app.add_flag("--size", request.columns.size,
+                 "add a tab and each file's size in bytes to its line");
     app.add_flag("--modified", request.columns.modified,
-                 "add each file's time of last change, YYYY/MM/DD hh:mm (text)");
+                 "add a tab and each file's time of last change (YYYY/MM/DD hh:mm)");
     app.add_flag("--totals", request.columns.totals,
-                 "end the title and each heading with (N files, B bytes)");
+                 "end the title and each heading with ' (N files, B bytes)'");
     app.add_option("--format", list.format,
-                   "text (the list above), csv or json: one row per file with path, folder, "
-                   "name, extension, size, modified")
+                   "text (the list), csv or json: one row per file with its path, folder, "
+                   "name, extension, size and time (-f, -x, -d shape the text list only)")
         ->option_text("FORMAT")
         ->check(CLI::IsMember({"text", "csv", "json"}));
 }

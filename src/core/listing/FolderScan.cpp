@@ -3,6 +3,7 @@
 #include "listing/FolderOrder.h"
 #include "listing/IdentitySet.h"
 #include "listing/ScanWatch.h"
+#include "listing/WalkCollector.h"
 #include "listing/WalkOpen.h"
 #include "listing/WalkRecords.h"
 #include "platform/Directory.h"
@@ -26,6 +27,7 @@ namespace zentory {
 namespace {
 
 using platform::Directory;
+using walk::Collector;
 using walk::Folder;
 using walk::JoinRecords;
 using walk::putRecord;
@@ -57,37 +59,6 @@ Crew defaultCrew() {
     const unsigned most = std::clamp(4 * cores, 4u, 16u);
     return Crew{std::min(cores, most), most};
 }
-
-// Takes the accepted entries of one folder into an order.
-class Collector : public Directory::Visitor {
-public:
-    // `subFolders`: whether sub-folders of this folder, `depth` levels below the
-    // chosen one, are read at all.
-    Collector(FolderOrder& order, bool subFolders, const FileFilter& filter, int depth)
-        : m_order(order), m_filter(filter), m_subFolders(subFolders), m_depth(depth) {}
-
-    void entry(std::string_view name, bool isFolder) override {
-        if (isFolder) {
-            if (!m_subFolders || name == "." || name == ".." ||
-                !m_filter.takesFolder(name, m_depth + 1)) {
-                return;
-            }
-        } else if (name.empty() || name.back() == '.' || !m_filter.takesFile(name)) {
-            return;
-        }
-        if (!m_order.add(name, isFolder)) {
-            m_overflow = true;
-        }
-    }
-    bool overflow() const { return m_overflow; }
-
-private:
-    FolderOrder& m_order;
-    const FileFilter& m_filter;
-    const bool m_subFolders;
-    const int m_depth;
-    bool m_overflow = false;
-};
 
 // What one thread owns while the walk runs.
 struct Worker {
