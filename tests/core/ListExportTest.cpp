@@ -159,3 +159,17 @@ TEST(ListExport, EmptyListsAreCompleteDocuments) {
     EXPECT_EQ(zentory::ComposeList(request, ListFormat::Json),
               "{\"folder\":\"/\xEF\xBF\xBD\",\"folder_base64\":\"L/8=\",\"files\":[\n]}\n");
 }
+
+TEST(ListExport, TablesOfTheRootWriteEachPathWithOneLeadingSeparator) {
+    FileList files;
+    files.append("//a.txt");
+    files.append("//etc/\xFF");
+    const std::vector<FileStat> stats(2);
+    const ExportRequest request{files, "/", {}, {}, "", {}, &stats};
+    EXPECT_EQ(zentory::ComposeList(request, ListFormat::Csv),
+              "path,folder,name,extension,size,modified\r\n/a.txt,,a.txt,txt,,\r\n"
+              "/etc/\xFF,etc,\xFF,,,\r\n");
+    const std::string json = zentory::ComposeList(request, ListFormat::Json);
+    EXPECT_NE(json.find("{\"path\":\"/a.txt\",\"folder\":\"\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"path_base64\":\"L2V0Yy//\""), std::string::npos) << json; // "/etc/\xFF"
+}

@@ -66,7 +66,7 @@ void ComposeCsv(TextSink& out, const ExportRequest& request) {
         if (number == FileList::kNoFolder) {
             field(out, {name});
         } else {
-            field(out, {folder, separator, name});
+            field(out, {TableFolder(folder), separator, name});
         }
         out.text(",");
         field(out, {RelativeFolder(folder, request.folder)});

@@ -31,4 +31,14 @@ inline std::string_view RelativeFolder(std::string_view folder, std::string_view
     return folder;
 }
 
+// The folder part of a file's path in the tables: the list's own, except that
+// the list of the root "/" holds its entries as "//name" and "//etc/name"
+// (the root's label is "//..."); a table writes them "/name" and "/etc/name".
+inline std::string_view TableFolder(std::string_view folder) {
+    if (folder == "/" || (folder.size() > 1 && folder[0] == '/' && folder[1] == '/')) {
+        folder.remove_prefix(1);
+    }
+    return folder;
+}
+
 } // namespace zentory

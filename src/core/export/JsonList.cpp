@@ -128,15 +128,16 @@ void ComposeJson(TextSink& out, const ExportRequest& request) {
         const std::string_view name = files.name(i);
         out.text(i == 0 ? "\n{\"path\":\"" : ",\n{\"path\":\"");
         bool valid = true;
+        const std::string_view pathFolder = TableFolder(folder);
         if (number != FileList::kNoFolder) {
-            valid = escaped(out, folder);
+            valid = escaped(out, pathFolder);
             out.text(separator);
         }
         valid = escaped(out, name) && valid;
         if (!valid) {
             out.text("\",\"path_base64\":\"");
             number == FileList::kNoFolder ? base64(out, name)
-                                          : base64(out, folder, separator, name);
+                                          : base64(out, pathFolder, separator, name);
         }
         out.text("\",\"folder\":\"");
         escaped(out, RelativeFolder(folder, request.folder));
