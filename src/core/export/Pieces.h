@@ -50,12 +50,17 @@ public:
                                                  kChunk} {}
 
     void text(std::string_view bytes) {
-        std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
+        if (!bytes.empty()) { // an empty view may hold no pointer, which memcpy refuses
+            std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
+        }
     }
 
     // The bytes as held, with every control byte written as "?", so that one
     // file stays one line.
     void cleanText(std::string_view bytes) {
+        if (bytes.empty()) {
+            return;
+        }
         char* out = room(bytes.size());
         std::memcpy(out, bytes.data(), bytes.size());
         size_t i = 0;
