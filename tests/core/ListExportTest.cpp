@@ -2,6 +2,8 @@
 // JSON tables, and the times they write, composed from lists built in memory.
 
 #include "export/ListExport.h"
+
+#include "EnvironmentVariable.h"
 #include "export/FileTimes.h"
 
 #include <gtest/gtest.h>
@@ -21,22 +23,16 @@ namespace {
 class CentralEuropeanTime : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* old = std::getenv("TZ");
-        m_saved = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-        ::setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
-        ::tzset();
-    }
-    void TearDown() override {
-        if (m_saved) {
-            ::setenv("TZ", m_saved->c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
+        m_zone.set("CET-1CEST,M3.5.0,M10.5.0/3");
         ::tzset();
     }
 
 private:
-    std::optional<std::string> m_saved;
+    // Destroyed after m_zone has put TZ back, so the old zone is read again.
+    struct ReadZone {
+        ~ReadZone() { ::tzset(); }
+    } m_readZone;
+    zentory::test::EnvironmentVariable m_zone{"TZ"};
 };
 
 constexpr int64_t kWinter = 1796734985; // 2026-12-08 13:03:05 UTC

@@ -5,12 +5,14 @@
 #include "listing/FolderScan.h"
 #include "listing/Glob.h"
 
-#include "TestSupport.h"
+#include "Files.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fcntl.h>
+#include <filesystem>
 #include <fnmatch.h>
 #include <random>
 #include <sys/stat.h>
