@@ -1,8 +1,8 @@
 # bash completion for zentory-cli.
 # The options are read from `zentory-cli --help`, so an option added to the
 # program completes without a change here. The value of an option shown with
-# FILE completes file names, FOLDER or DIR folder names, any other value
-# nothing; the positional FOLDER completes folder names.
+# FILE completes file names, FOLDER or DIR folder names, FORMAT the list's
+# formats, any other value nothing; the positional FOLDER completes folder names.
 _zentory_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local name value names=()
@@ -12,6 +12,7 @@ _zentory_cli() {
         case $value in
         FILE) mapfile -t COMPREPLY < <(compgen -f -- "$cur") ;;
         FOLDER | DIR) mapfile -t COMPREPLY < <(compgen -d -- "$cur") ;;
+        FORMAT) mapfile -t COMPREPLY < <(compgen -W "text csv json" -- "$cur") ;;
         -) continue ;;
         *) COMPREPLY=() ;;
         esac
