@@ -147,7 +147,8 @@ int main(int argc, char** argv) {
     CLI::App app{"Writes the files of FOLDER as a plain text list, the way the Orvane Zentory "
                  "window exports it.",
                  kName};
-    app.footer("The list has CR LF line ends, as the window writes it.");
+    app.footer("The text list and the CSV list have CR LF line ends, as the window writes "
+               "the list; the JSON list has LF.");
     Request request;
     request.output = "-";
     bool fullPath = false;
