@@ -96,6 +96,47 @@ void writeNumber(TextSink& out, uint64_t value) {
     out.text(std::string_view(digits, static_cast<size_t>(end - digits)));
 }
 
+// One file's object, from "{" to "}".
+void writeEntry(TextSink& out, const ExportRequest& request, size_t i, const FileStat& stat,
+                FileTimes& times) {
+    const FileList& files = request.files;
+    const std::string_view separator(&kPathSeparator, 1);
+    const uint32_t number = files.folderIndex(i);
+    const std::string_view folder = files.folderPath(number);
+    const std::string_view name = files.name(i);
+    out.text("{\"path\":\"");
+    bool valid = true;
+    const std::string_view pathFolder = TableFolder(folder);
+    if (number != FileList::kNoFolder) {
+        valid = escaped(out, pathFolder);
+        out.text(separator);
+    }
+    valid = escaped(out, name) && valid;
+    if (!valid) {
+        out.text("\",\"path_base64\":\"");
+        number == FileList::kNoFolder ? base64(out, name)
+                                      : base64(out, pathFolder, separator, name);
+    }
+    out.text("\",\"folder\":\"");
+    escaped(out, RelativeFolder(folder, request.folder));
+    out.text("\",\"name\":\"");
+    escaped(out, name);
+    out.text("\",\"extension\":\"");
+    const size_t dot = ExtensionDot(name);
+    if (dot != std::string_view::npos) {
+        escaped(out, name.substr(dot + 1));
+    }
+    if (stat.known()) {
+        out.text("\",\"size\":");
+        writeNumber(out, static_cast<uint64_t>(stat.size));
+        out.text(",\"modified\":\"");
+        out.text(times.isoTime(stat.modified));
+        out.text("\"}");
+    } else {
+        out.text("\",\"size\":null,\"modified\":null}");
+    }
+}
+
 } // namespace
 
 void ComposeJson(TextSink& out, const ExportRequest& request) {
@@ -121,43 +162,9 @@ void ComposeJson(TextSink& out, const ExportRequest& request) {
     }
     out.text("\"files\":[");
     FileTimes times;
-    const std::string_view separator(&kPathSeparator, 1);
     for (size_t i = 0; i < files.size(); ++i) {
-        const uint32_t number = files.folderIndex(i);
-        const std::string_view folder = files.folderPath(number);
-        const std::string_view name = files.name(i);
-        out.text(i == 0 ? "\n{\"path\":\"" : ",\n{\"path\":\"");
-        bool valid = true;
-        const std::string_view pathFolder = TableFolder(folder);
-        if (number != FileList::kNoFolder) {
-            valid = escaped(out, pathFolder);
-            out.text(separator);
-        }
-        valid = escaped(out, name) && valid;
-        if (!valid) {
-            out.text("\",\"path_base64\":\"");
-            number == FileList::kNoFolder ? base64(out, name)
-                                          : base64(out, pathFolder, separator, name);
-        }
-        out.text("\",\"folder\":\"");
-        escaped(out, RelativeFolder(folder, request.folder));
-        out.text("\",\"name\":\"");
-        escaped(out, name);
-        out.text("\",\"extension\":\"");
-        const size_t dot = ExtensionDot(name);
-        if (dot != std::string_view::npos) {
-            escaped(out, name.substr(dot + 1));
-        }
-        const FileStat stat = statOf(i);
-        if (stat.known()) {
-            out.text("\",\"size\":");
-            writeNumber(out, static_cast<uint64_t>(stat.size));
-            out.text(",\"modified\":\"");
-            out.text(times.isoTime(stat.modified));
-            out.text("\"}");
-        } else {
-            out.text("\",\"size\":null,\"modified\":null}");
-        }
+        out.text(i == 0 ? "\n" : ",\n");
+        writeEntry(out, request, i, statOf(i), times);
     }
     out.text("\n]}\n");
 }

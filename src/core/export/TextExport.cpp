@@ -30,14 +30,7 @@ public:
 
     void compose() {
         const std::string_view chosen = m_request.folder;
-        m_out.cleanText(m_request.labels.title);
-        m_out.text(" ");
-        m_out.cleanText(FolderLabel(m_request.folder));
-        if (m_columns.totals) {
-            totals(0, m_files.size(), [](size_t) { return true; });
-        }
-        m_out.lineEnd();
-        m_out.lineEnd();
+        title();
 
         // Which folder numbers spell the chosen folder; a path without any
         // separator lies in the folder "".
@@ -79,16 +72,31 @@ public:
             }
         }
         if (m_options.showDateTime) {
-            m_out.lineEnd();
-            m_out.lineEnd();
-            m_out.text("Folder exported on ");
-            m_out.text(FormatExportDate(m_request.timeStamp));
-            m_out.text(" with Orvane Zentory");
+            footer();
         }
         m_out.flush();
     }
 
 private:
+    void title() {
+        m_out.cleanText(m_request.labels.title);
+        m_out.text(" ");
+        m_out.cleanText(FolderLabel(m_request.folder));
+        if (m_columns.totals) {
+            totals(0, m_files.size(), [](size_t) { return true; });
+        }
+        m_out.lineEnd();
+        m_out.lineEnd();
+    }
+
+    void footer() {
+        m_out.lineEnd();
+        m_out.lineEnd();
+        m_out.text("Folder exported on ");
+        m_out.text(FormatExportDate(m_request.timeStamp));
+        m_out.text(" with Orvane Zentory");
+    }
+
     void line(size_t i, uint32_t folderNumber) {
         std::string_view name = m_files.name(i);
         if (!m_options.showExtensions) {

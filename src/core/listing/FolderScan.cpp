@@ -4,6 +4,7 @@
 #include "listing/IdentitySet.h"
 #include "listing/ScanWatch.h"
 #include "listing/WalkCollector.h"
+#include "listing/WalkCrew.h"
 #include "listing/WalkOpen.h"
 #include "listing/WalkRecords.h"
 #include "platform/Directory.h"
@@ -27,11 +28,14 @@ namespace zentory {
 namespace {
 
 using platform::Directory;
+using walk::Clock;
 using walk::Collector;
+using walk::Crew;
 using walk::Folder;
 using walk::JoinRecords;
 using walk::putRecord;
 using walk::recordSize;
+using walk::Worker;
 
 // How the folders are read: each thread takes a folder, reads and orders its
 // entries, and publishes its sub-folders for any thread to take. A folder's
@@ -39,38 +43,6 @@ using walk::recordSize;
 // from the chosen folder down joins them, in order, into the file list. The
 // list therefore depends only on the folders' contents, never on which thread
 // read what, or when.
-
-using Clock = std::chrono::steady_clock;
-
-// Threads for a walk. It starts with one per core, which is all a walk of
-// cached folders can use. One that is still going after kPatience is large or
-// waits for the disk; it gets more threads than there are cores, because a
-// folder that is not cached keeps its thread waiting, and the disk serves
-// several reads at once far faster than one after the other. A small cached
-// walk does not pay for starting threads it has no use for.
-struct Crew {
-    unsigned first;
-    unsigned most;
-};
-constexpr auto kPatience = std::chrono::milliseconds(20);
-
-Crew defaultCrew() {
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const unsigned most = std::clamp(4 * cores, 4u, 16u);
-    return Crew{std::min(cores, most), most};
-}
-
-// What one thread owns while the walk runs.
-struct Worker {
-    std::deque<Folder> folders; // the folders it made; a deque never moves them
-    FolderOrder order;
-    std::vector<Folder*> children; // of the folder just read, in order
-    std::string name;              // a file name to look up, NUL-terminated
-    size_t files = 0;              // entries its folders contribute
-    uint64_t nameBytes = 0;        // and the bytes of their names
-
-    Folder* newFolder() { return &folders.emplace_back(); }
-};
 
 class Walk {
 public:
@@ -84,50 +56,15 @@ public:
         if (m_watch != nullptr) {
             m_watch->noteFolder(folder);
         }
-        m_workers.push_back(std::make_unique<Worker>());
-        Worker& main = *m_workers.front();
+        Worker& main = *m_workers.emplace_back(std::make_unique<Worker>());
         Folder& root = *main.newFolder();
-        Directory dir;
-        int err = dir.open(folder);
-        if (err == 0) {
-            err = dir.identity(root.id);
-        }
-        if (err != 0) {
-            result.folderError.emplace(folder, "open folder", err);
+        if (!readRoot(main, root, result)) {
             return;
         }
-        enterOnce(root);
-        read(main, root, dir);
-        if (root.error != 0) {
-            result.folderError.emplace(folder, "read folder", root.error);
-            return;
-        }
-        m_opener.keepRoot(root, dir, main.children.size());
-        publish(main.children, 0);
-
         if (!main.children.empty()) {
-            for (unsigned i = 1; i < m_most; ++i) {
-                m_workers.push_back(std::make_unique<Worker>());
-            }
-            m_growAt = Clock::now() + kPatience;
-            try {
-                std::lock_guard lock(m_helpersMutex);
-                addHelpers(m_first);
-                m_grown.store(m_first == m_most, std::memory_order_relaxed);
-            } catch (...) {
-                fail(std::current_exception()); // the helpers already started stop
-            }
-            work(main);
+            walkBelow(main);
         }
-        std::vector<std::thread> helpers;
-        {
-            std::lock_guard lock(m_helpersMutex);
-            m_grown.store(true, std::memory_order_relaxed);
-            helpers.swap(m_helpers);
-        }
-        for (auto& t : helpers) {
-            t.join();
-        }
+        joinHelpers();
         if (m_failure) {
             std::rethrow_exception(m_failure);
         }
@@ -145,6 +82,58 @@ public:
     }
 
 private:
+    // Opens and reads the chosen folder and offers its sub-folders; false,
+    // with the error in `result`, when it cannot be opened or read.
+    bool readRoot(Worker& main, Folder& root, ScanResult& result) {
+        const std::string& folder = *m_folder;
+        Directory dir;
+        int err = dir.open(folder);
+        if (err == 0) {
+            err = dir.identity(root.id);
+        }
+        if (err != 0) {
+            result.folderError.emplace(folder, "open folder", err);
+            return false;
+        }
+        enterOnce(root);
+        read(main, root, dir);
+        if (root.error != 0) {
+            result.folderError.emplace(folder, "read folder", root.error);
+            return false;
+        }
+        m_opener.keepRoot(root, dir, main.children.size());
+        publish(main.children, 0);
+        return true;
+    }
+
+    // Reads every folder below the chosen one, on this thread and the helpers.
+    void walkBelow(Worker& main) {
+        for (unsigned i = 1; i < m_most; ++i) {
+            m_workers.push_back(std::make_unique<Worker>());
+        }
+        m_growAt = Clock::now() + walk::kPatience;
+        try {
+            std::lock_guard lock(m_helpersMutex);
+            addHelpers(m_first);
+            m_grown.store(m_first == m_most, std::memory_order_relaxed);
+        } catch (...) {
+            fail(std::current_exception()); // the helpers already started stop
+        }
+        work(main);
+    }
+
+    void joinHelpers() {
+        std::vector<std::thread> helpers;
+        {
+            std::lock_guard lock(m_helpersMutex);
+            m_grown.store(true, std::memory_order_relaxed);
+            helpers.swap(m_helpers);
+        }
+        for (auto& t : helpers) {
+            t.join();
+        }
+    }
+
     void work(Worker& w) {
         bool holding = false;
         Folder* next = nullptr;
@@ -376,7 +365,8 @@ private:
 
 ScanResult ScanFolder(const std::string& folder, const ScanOptions& options) {
     ScanResult result;
-    const Crew crew = options.threads > 0 ? Crew{options.threads, options.threads} : defaultCrew();
+    const Crew crew =
+        options.threads > 0 ? Crew{options.threads, options.threads} : walk::defaultCrew();
     Walk(options, crew).run(folder, result);
     return result;
 }
@@ -393,7 +383,7 @@ ScanResult ScanFolder(const std::string& folder, bool subFolders, ScanWatch& wat
     ScanOptions options;
     options.subFolders = subFolders;
     if (!watch.cancelled()) {
-        Walk(options, defaultCrew(), &watch).run(folder, result);
+        Walk(options, walk::defaultCrew(), &watch).run(folder, result);
     }
     // A cancel that comes after the last folder still leaves nothing read.
     if (watch.cancelled()) {
