@@ -3,6 +3,7 @@
 
 #include "app/StartOptions.h"
 
+#include "Process.h"
 #include "WindowTest.h"
 
 #include <QCheckBox>
@@ -14,6 +15,8 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using zentory::displayProblem;
 using zentory::parseStartOptions;
@@ -57,6 +60,17 @@ TEST(StartOptions, ADisplayIsNeededUnlessQtDrawsWithoutOne) {
     const std::string line = displayProblem("", "", "");
     EXPECT_EQ(line.find('\n'), std::string::npos);
     EXPECT_NE(line.find("DISPLAY"), std::string::npos);
+}
+
+TEST(StartOptions, ADisplayThatDoesNotAnswerEndsInOneLine) {
+    // A display is named, but no X server answers there.
+    const Observed run = runProcess({"env", "-u", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM=xcb",
+                                     "DISPLAY=:93", "XAUTHORITY=/dev/null", ZENTORY_GUI_PATH},
+                                    "/");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.err.rfind("zentory: the window cannot open: ", 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(run.out, "");
 }
 
 class StartFolder : public WindowTest {
