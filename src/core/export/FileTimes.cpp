@@ -69,31 +69,31 @@ FileTimes::Local FileTimes::local(int64_t utcSeconds) {
     return l;
 }
 
-std::string_view FileTimes::listTime(int64_t utcSeconds) {
-    const Local l = local(utcSeconds);
-    char* out = year(m_text, l.year);
-    *out++ = '/';
+namespace {
+
+// "YYYY" dateMark "MM" dateMark "DD" between "hh" ":" "mm", from `out` on.
+char* dateAndMinute(char* out, const FileTimes::Local& l, char dateMark, char between) {
+    out = year(out, l.year);
+    *out++ = dateMark;
     out = two(out, l.month);
-    *out++ = '/';
+    *out++ = dateMark;
     out = two(out, l.day);
-    *out++ = ' ';
+    *out++ = between;
     out = two(out, l.hour);
     *out++ = ':';
-    out = two(out, l.minute);
-    return std::string_view(m_text, static_cast<size_t>(out - m_text));
+    return two(out, l.minute);
+}
+
+} // namespace
+
+std::string_view FileTimes::listTime(int64_t utcSeconds) {
+    const char* end = dateAndMinute(m_text, local(utcSeconds), '/', ' ');
+    return std::string_view(m_text, static_cast<size_t>(end - m_text));
 }
 
 std::string_view FileTimes::isoTime(int64_t utcSeconds) {
     const Local l = local(utcSeconds);
-    char* out = year(m_text, l.year);
-    *out++ = '-';
-    out = two(out, l.month);
-    *out++ = '-';
-    out = two(out, l.day);
-    *out++ = 'T';
-    out = two(out, l.hour);
-    *out++ = ':';
-    out = two(out, l.minute);
+    char* out = dateAndMinute(m_text, l, '-', 'T');
     *out++ = ':';
     out = two(out, l.second);
     const long offsetMinutes = (l.offset < 0 ? -l.offset : l.offset) / 60;

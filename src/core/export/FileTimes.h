@@ -15,12 +15,14 @@ public:
     // ISO 8601 with the offset: "2026-12-08T14:03:05+01:00".
     std::string_view isoTime(int64_t utcSeconds);
 
-private:
+    // An instant taken apart in local time.
     struct Local {
         int64_t year;
         int month, day, hour, minute, second;
         long offset; // seconds east of UTC
     };
+
+private:
     Local local(int64_t utcSeconds);
     long offsetAt(int64_t utcSeconds);
 
