@@ -4,9 +4,9 @@
 // among the files.
 
 #include "CliSupport.h"
+#include "NonRegularFiles.h"
 #include "RaceTree.h"
 #include "RamDir.h"
-#include "SpecialFiles.h"
 #include "SurvivalLog.h"
 #include "Trees.h"
 
@@ -134,7 +134,7 @@ TEST_F(HostileFolderThroughTheCli, NamesWithEveryByteAreListedExactlyAndExported
 }
 
 TEST_F(HostileFolderThroughTheCli, FifoSocketAndDeviceAreListedButNeverOpened) {
-    SpecialFiles specials(root);
+    NonRegularFiles specials(root);
     ASSERT_TRUE(specials.ok());
     const Observed cli = runProcess({kCliPath, "-r", "-d", root}, "/", 10);
     EXPECT_FALSE(cli.timedOut);

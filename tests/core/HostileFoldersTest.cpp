@@ -8,10 +8,10 @@
 
 #include "Files.h"
 #include "Nobody.h"
+#include "NonRegularFiles.h"
 #include "Process.h"
 #include "RaceTree.h"
 #include "RamDir.h"
-#include "SpecialFiles.h"
 #include "SurvivalLog.h"
 #include "Trees.h"
 
@@ -164,7 +164,7 @@ TEST_F(HostileFolder, NamesWithEveryByteAreListedExactly) {
 }
 
 TEST_F(HostileFolder, FifoSocketAndDeviceAreListedButNeverOpened) {
-    SpecialFiles specials(root);
+    NonRegularFiles specials(root);
     ASSERT_TRUE(specials.ok());
     const Observed walk = runInChild(
         [&] {

@@ -22,8 +22,7 @@ using zentory::Glob;
 using zentory::ListFilter;
 using zentory::ScanFolder;
 using zentory::ScanOptions;
-using zentory::test::TempDir;
-using zentory::test::writeBytes;
+using namespace zentory::test;
 
 namespace {
 

@@ -18,9 +18,7 @@
 using zentory::ScanFolder;
 using zentory::ScanResult;
 using zentory::ScanWatch;
-using zentory::test::SlowWatch;
-using zentory::test::TempDir;
-using zentory::test::writeBytes;
+using namespace zentory::test;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 

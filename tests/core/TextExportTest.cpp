@@ -21,9 +21,7 @@ using zentory::CSettingsStore;
 using zentory::ExportOptions;
 using zentory::FileList;
 using zentory::FormatExportDate;
-using zentory::test::goldenFile;
-using zentory::test::readBytes;
-using zentory::test::TempDir;
+using namespace zentory::test;
 
 namespace {
 

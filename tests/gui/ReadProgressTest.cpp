@@ -23,11 +23,7 @@
 using zentory::CExportDlg;
 using zentory::CProgressDlg;
 using zentory::ScanWatch;
-using zentory::test::ProgramFolder;
-using zentory::test::RecordingShell;
-using zentory::test::runModal;
-using zentory::test::SlowWatch;
-using zentory::test::TreeDir;
+using namespace zentory::test;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 

@@ -1,4 +1,4 @@
-#include "SpecialFiles.h"
+#include "NonRegularFiles.h"
 
 #include "Nobody.h"
 
@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 namespace zentory::test {
 
-SpecialFiles::SpecialFiles(const std::string& root) {
+NonRegularFiles::NonRegularFiles(const std::string& root) {
     fs::create_directory(root + "/sub");
     for (const auto& fifo : {root + "/fifo", root + "/sub/fifo"}) {
         if (::mkfifo(fifo.c_str(), 0644) != 0) {
@@ -53,7 +53,7 @@ SpecialFiles::SpecialFiles(const std::string& root) {
     m_ok = true;
 }
 
-SpecialFiles::~SpecialFiles() {
+NonRegularFiles::~NonRegularFiles() {
     if (m_watch >= 0) {
         ::close(m_watch);
     }
@@ -62,11 +62,11 @@ SpecialFiles::~SpecialFiles() {
     }
 }
 
-std::string SpecialFiles::listing() const {
+std::string NonRegularFiles::listing() const {
     return std::string(m_device ? "dev\n" : "") + "fifo\nfifolink\nsock\nsub/fifo\n";
 }
 
-long SpecialFiles::opens() {
+long NonRegularFiles::opens() {
     char buf[4096];
     ssize_t total = 0;
     for (ssize_t n; (n = ::read(m_watch, buf, sizeof buf)) > 0;) {
@@ -75,7 +75,7 @@ long SpecialFiles::opens() {
     return static_cast<long>(total / static_cast<ssize_t>(sizeof(inotify_event)));
 }
 
-std::string SpecialFiles::caseText() const {
+std::string NonRegularFiles::caseText() const {
     return std::string("a FIFO (also in a sub-folder and through a link), a socket") +
            (m_device ? " and a device node" : "");
 }

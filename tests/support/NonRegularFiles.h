@@ -8,13 +8,13 @@
 
 namespace zentory::test {
 
-class SpecialFiles {
+class NonRegularFiles {
 public:
     // Makes them below `root`; `ok()` tells whether every step worked.
-    explicit SpecialFiles(const std::string& root);
-    ~SpecialFiles();
-    SpecialFiles(const SpecialFiles&) = delete;
-    SpecialFiles& operator=(const SpecialFiles&) = delete;
+    explicit NonRegularFiles(const std::string& root);
+    ~NonRegularFiles();
+    NonRegularFiles(const NonRegularFiles&) = delete;
+    NonRegularFiles& operator=(const NonRegularFiles&) = delete;
 
     bool ok() const { return m_ok; }
     bool hasDevice() const { return m_device; }
