@@ -1,5 +1,7 @@
 #include "platform/KeptBytes.h"
 
+#include "platform/Environment.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -63,10 +65,9 @@ KeptBytes::~KeptBytes() {
 }
 
 bool KeptBytes::spill() noexcept {
-    const char* tmp = std::getenv("TMPDIR");
+    const std::string tmp = environmentValue("TMPDIR");
     for (const std::string& folder :
-         {m_folder, std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp"),
-          std::string("/var/tmp")}) {
+         {m_folder, tmp.empty() ? std::string("/tmp") : tmp, std::string("/var/tmp")}) {
         m_spill = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
         if (m_spill >= 0) {
             break;

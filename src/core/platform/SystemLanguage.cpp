@@ -1,5 +1,7 @@
 #include "platform/SystemLanguage.h"
 
+#include "platform/Environment.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <unicode/uloc.h>
@@ -8,8 +10,7 @@ namespace zentory::platform {
 
 std::string environmentLocale() {
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') {
+        if (std::string value = environmentValue(name); !value.empty()) {
             return value;
         }
     }
