@@ -36,14 +36,8 @@ struct Request {
 
 // One message, one line: control bytes (a line feed in a file name) are
 // written as "?", as the export writes them.
-void report(std::string what) {
-    for (char& c : what) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            c = '?';
-        }
-    }
-    std::cerr << kName << ": " << what << '\n';
+void report(const std::string& what) {
+    std::cerr << kName << ": " << zentory::OneLine(what) << '\n';
 }
 
 int usageError(const std::string& what) {

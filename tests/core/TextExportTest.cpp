@@ -335,3 +335,7 @@ TEST(TextExportStream, WriterFailureStopsTheLongExportAndPassesThrough) {
         zentory::platform::FileError);
     EXPECT_EQ(pieces, 3u);
 }
+
+TEST(OneLine, WritesControlBytesAsQuestionMarksAndKeepsTheRest) {
+    EXPECT_EQ(zentory::OneLine("a\tb\nc\r\x7f\x01 caf\xc3\xa9 \xff"), "a?b?c??? caf\xc3\xa9 \xff");
+}

@@ -3,8 +3,10 @@
 #include "export/FileName.h"
 #include "export/FileTimes.h"
 #include "export/Pieces.h"
+
 #include "listing/FolderPath.h"
 #include "platform/SafeFile.h"
+#include <algorithm>
 
 #include <cstring>
 #include <vector>
@@ -179,6 +181,11 @@ std::string FormatExportDate(const std::string& timeStamp) {
     const size_t minute = timeStamp.size() >= 2 ? timeStamp.size() - 2 : 0;
     return field(0, 4) + "/" + field(4, 2) + "/" + field(6, 2) + " " + field(8, 2) + ":" +
            field(minute, 2);
+}
+
+std::string OneLine(std::string text) {
+    std::replace_if(text.begin(), text.end(), pieces::isControlByte, '?');
+    return text;
 }
 
 std::string ComposeExport(const ExportRequest& request) {

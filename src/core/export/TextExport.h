@@ -69,6 +69,10 @@ struct ExportRequest {
     const std::vector<FileStat>* stats = nullptr;
 };
 
+// `text` with every control byte written as "?", as an exported line holds it,
+// so that it stays one line wherever it is written.
+std::string OneLine(std::string text);
+
 // The exported file's bytes, CR LF line ends included.
 std::string ComposeExport(const ExportRequest& request);
 
