@@ -1,8 +1,11 @@
 #include "platform/Interruption.h"
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace zentory::platform {
@@ -11,10 +14,13 @@ namespace {
 
 volatile std::sig_atomic_t g_caught = 0;
 std::atomic<int> g_guards{0};
+std::atomic<bool> g_eventLoop{false};
+int g_wake[2] = {-1, -1}; // a pipe: the handler writes, the event loop reads
 static_assert(std::atomic<int>::is_always_lock_free, "used in a signal handler");
+static_assert(sizeof(sigset_t) <= 128, "SignalsHeld keeps a sigset_t");
 
 void onSignal(int signal) {
-    if (g_guards.load() == 0) {
+    if (!g_eventLoop.load() && g_guards.load() == 0) {
         // Nothing to take back: end as the signal's default action ends the
         // program. The signal is blocked in here and comes again on return.
         struct sigaction action {};
@@ -26,21 +32,30 @@ void onSignal(int signal) {
     if (g_caught == 0) {
         g_caught = signal;
     }
+    if (g_wake[1] >= 0) {
+        const int saved = errno;
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t n = ::write(g_wake[1], &byte, 1);
+        errno = saved;
+    }
 }
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// A size limit makes the write fail with EFBIG, which the writer rolls back.
+void onFileSizeLimit(int) {}
 
-} // namespace
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 
-InterruptionGuard::InterruptionGuard() noexcept {
-    ++g_guards;
+sigset_t caughtSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : kSignals) {
+        sigaddset(&set, signal);
+    }
+    sigaddset(&set, SIGXFSZ);
+    return set;
 }
 
-InterruptionGuard::~InterruptionGuard() {
-    --g_guards;
-}
-
-void catchInterruptions() {
+void install() {
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
@@ -52,6 +67,51 @@ void catchInterruptions() {
             ::sigaction(signal, &action, nullptr);
         }
     }
+    // A handler rather than SIG_IGN: programs started from here get the default back.
+    struct sigaction limit {};
+    limit.sa_handler = onFileSizeLimit;
+    sigemptyset(&limit.sa_mask);
+    limit.sa_flags = SA_RESTART;
+    ::sigaction(SIGXFSZ, &limit, nullptr);
+}
+
+} // namespace
+
+InterruptionGuard::InterruptionGuard() noexcept {
+    ++g_guards;
+}
+
+InterruptionGuard::~InterruptionGuard() {
+    --g_guards;
+}
+
+SignalsHeld::SignalsHeld() noexcept {
+    const sigset_t set = caughtSet();
+    sigset_t old;
+    ::pthread_sigmask(SIG_BLOCK, &set, &old);
+    std::memcpy(m_old, &old, sizeof old);
+}
+
+SignalsHeld::~SignalsHeld() {
+    sigset_t old;
+    std::memcpy(&old, m_old, sizeof old);
+    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+}
+
+void catchInterruptions() {
+    install();
+}
+
+void catchInterruptionsForEventLoop() {
+    if (g_wake[0] < 0 && ::pipe2(g_wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+        g_wake[0] = g_wake[1] = -1; // the flag still works; nothing wakes the loop
+    }
+    g_eventLoop = true;
+    install();
+}
+
+int interruptionDescriptor() noexcept {
+    return g_wake[0];
 }
 
 int caughtInterruption() noexcept {
