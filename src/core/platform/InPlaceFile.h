@@ -1,12 +1,20 @@
 #pragma once
 // Rewrites an existing regular file through its own inode, for targets that a
 // rename would change (other links, another owner, a folder the writer may
-// not change). The old text survives a failure: the room for the new text is
-// reserved before a byte is overwritten where the file system can reserve
-// it, and the old bytes are kept and put back if any later step fails or the
-// write is abandoned.
+// not change). All or nothing, short of SIGKILL and power loss:
+//  - one writer at a time: the file is locked from the open to the last step,
+//    and a second writer waits a while, then gives up naming the file;
+//  - the whole new text is held aside before the first old byte is
+//    overwritten, so a failed or abandoned export changes nothing;
+//  - the room for it is reserved and the old bytes it overwrites are kept
+//    first; then, with the program's signals held off, it is written, cut to
+//    its length and flushed to the disk, and on any failure the old bytes and
+//    length are put back.
+// A file that may be written but not read cannot have its old bytes kept: it
+// is rewritten only once its new length is reserved and within the size limit,
+// so that nothing short of a failing disk stops the rewrite halfway.
 
-#include "platform/KeptBytes.h"
+#include "platform/Spool.h"
 
 #include <string>
 #include <string_view>
@@ -17,36 +25,37 @@ namespace zentory::platform {
 class InPlaceFile {
 public:
     // Takes `fd`, open for writing at `target` in `folder` (and for reading
-    // when `readable`; without it the old bytes cannot be kept).
+    // when `readable`), and locks it. Throws FileError naming the target when
+    // another writer holds the file longer than the wait allows.
     InPlaceFile(int fd, std::string target, std::string folder, bool readable);
-    // Puts the old text back unless commit() succeeded.
+    // Leaves the file as it was unless commit() succeeded.
     ~InPlaceFile();
     InPlaceFile(const InPlaceFile&) = delete;
     InPlaceFile& operator=(const InPlaceFile&) = delete;
 
-    // Throws FileError naming the target; the old text is then back in place.
+    // Holds `bytes` aside. Throws FileError naming the target.
     void write(std::string_view bytes);
-    // Writes what is held, cuts the file to the new length and waits for the
-    // data to reach the disk. Throws FileError as write() does.
+    // Puts the new text in place as described above. Throws FileError naming
+    // the target; the old text is then back in place.
     void commit();
 
+    // How long a second writer waits for the lock.
+    static constexpr int kLockWaitSeconds = 10;
+
 private:
-    void flush();
+    void lock();
+    void checkSizeLimit(off_t end) const;
     void reserve(off_t end);
-    void keepOldBytes(off_t end);
-    void writeAt(std::string_view bytes, off_t offset);
-    void restore() noexcept;
-    void abandon() noexcept;
+    void overwrite();
+    void restore(int err);
+    void close() noexcept;
 
     int m_fd;
     std::string m_target;
     bool m_readable;
-    bool m_canReserve = true;
-    bool m_changed = false; // the file's bytes or length may differ from the old ones
     off_t m_oldSize = 0;
-    off_t m_written = 0;
-    std::string m_pending; // new bytes not yet written
-    KeptBytes m_oldBytes;  // the old file from its start, as far as it was read
+    Spool m_text;     // the new text
+    Spool m_oldBytes; // the old bytes that the new text overwrites
 };
 
 } // namespace zentory::platform

@@ -1,116 +1,27 @@
 #include "platform/SafeFile.h"
 
 #include "platform/FileError.h"
+#include "platform/FileTarget.h"
 #include "platform/InPlaceFile.h"
 #include "platform/Interruption.h"
 
 #include <cerrno>
 #include <fcntl.h>
-#include <linux/magic.h>
-#include <random>
 #include <sys/stat.h>
-#include <sys/statfs.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace zentory::platform {
 
 namespace {
 
-std::string folderOf(const std::string& path) {
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-std::string nameOf(const std::string& path) {
-    auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool onProcFileSystem(const std::string& folder) {
-    struct statfs fs;
-    return ::statfs(folder.c_str(), &fs) == 0 && fs.f_type == PROC_SUPER_MAGIC;
-}
-
-struct Resolved {
-    std::string path;
-    bool descriptorName = false; // a name on the proc file system: an open descriptor
-};
-
-// Follows symbolic links to the path that a write would land on. A dangling
-// link resolves to the missing file it names. A name on the proc file system
-// (where /dev/stdout and /dev/fd/N lead) stands for an open descriptor: its
-// link is never followed by hand, as it leads to no name on disk.
-Resolved followLinks(const std::string& target) {
-    std::string path = target;
-    for (int hops = 0; hops < 40; ++hops) {
-        if (onProcFileSystem(folderOf(path))) {
-            return {path, true};
-        }
-        struct stat st;
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-            return {path, false};
-        }
-        std::string buf(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
-        ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
-        if (n < 0) {
-            return {path, false};
-        }
-        buf.resize(static_cast<size_t>(n));
-        path = (!buf.empty() && buf[0] == '/') ? buf : folderOf(path) + "/" + buf;
-    }
-    throw FileError(target, "open", ELOOP);
-}
-
-// This process's descriptor N when `path` (a name such as /dev/fd/N) leads to
-// the same file as it, else -1.
-int ownDescriptor(const std::string& path) {
-    const std::string name = nameOf(path);
-    if (name.empty() || name.size() > 9 || name.find_first_not_of("0123456789") != name.npos) {
-        return -1;
-    }
-    const int fd = std::stoi(name);
-    struct stat named, own;
-    if (::stat(path.c_str(), &named) != 0 || ::fstat(fd, &own) != 0 || named.st_dev != own.st_dev ||
-        named.st_ino != own.st_ino) {
-        return -1;
-    }
-    return fd;
-}
-
-// Whether a file renamed over the regular file `path` could look the same to
-// everyone: one name, nothing a new file would lose, and a folder that lets
-// this process rename over it. Owner, group and mode are checked on the new file.
-bool replaceable(const std::string& path, const struct stat& st) {
-    if (st.st_nlink != 1) {
-        return false;
-    }
-    // Access lists and other extended attributes would not pass to a new file.
-    if (::listxattr(path.c_str(), nullptr, 0) > 0) {
-        return false;
-    }
-    struct stat folder;
-    if (::stat(folderOf(path).c_str(), &folder) != 0) {
-        return false;
-    }
-    // In a sticky folder such as /tmp only the owner of the file or of the
-    // folder may rename over the file.
-    const uid_t me = ::geteuid();
-    return (folder.st_mode & S_ISVTX) == 0 || me == 0 || me == st.st_uid || me == folder.st_uid;
-}
-
-// A short name of fixed length: it fits wherever the target's name fits.
-std::string temporaryName() {
-    static thread_local std::mt19937_64 rng{std::random_device{}()};
-    static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string name = ".zentory-xxxxxxxx.tmp";
-    for (size_t i = 9; i < 17; ++i) {
-        name[i] = digits[rng() % (sizeof digits - 1)];
-    }
-    return name;
+// Opens the target as a shell's `>` would, without cutting it: the kernel
+// follows its links, and refuses what its protections of shared folders refuse.
+int openAsTheShellWould(const std::string& target, int access) {
+    return ::open(target.c_str(), access | O_CREAT | O_NOCTTY | O_CLOEXEC | O_NONBLOCK, 0666);
 }
 
 } // namespace
@@ -121,121 +32,171 @@ SafeFile::SafeFile(std::string target, bool durable)
     if (m_target.empty()) {
         throw FileError(m_target, "open", ENOENT);
     }
-    const Resolved resolved = followLinks(m_target);
-    m_finalPath = resolved.path;
-    if (resolved.descriptorName) {
-        openWrittenThrough(m_finalPath, true);
-        return;
-    }
-    const std::string folder = folderOf(m_finalPath);
-    struct stat st;
-    if (::stat(m_finalPath.c_str(), &st) != 0) {
-        if (errno != ENOENT) {
-            throw FileError(m_target, "open", errno);
-        }
-        openReplacement(folder, 0666, nullptr);
-        return;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        throw FileError(m_target, "open", EISDIR);
-    }
-    if (!S_ISREG(st.st_mode)) {
-        openWrittenThrough(m_finalPath, false);
-        return;
-    }
-    if (::faccessat(AT_FDCWD, m_finalPath.c_str(), W_OK, AT_EACCESS) != 0) {
-        throw FileError(m_target, "open", errno);
-    }
-    if (replaceable(m_finalPath, st) && openReplacement(folder, st.st_mode & 07777, &st)) {
-        return;
-    }
-    openInPlace(folder);
-}
-
-void SafeFile::openInPlace(const std::string& folder) {
-    bool readable = true;
-    int fd = ::open(m_finalPath.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0 && errno == EACCES) {
-        readable = false; // written, but its old bytes cannot be kept
-        fd = ::open(m_finalPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    }
-    if (fd < 0) {
-        throw FileError(m_target, "open", errno);
-    }
-    m_inPlace = std::make_unique<InPlaceFile>(fd, m_target, folder, readable);
-}
-
-void SafeFile::openWrittenThrough(const std::string& path, bool descriptorName) {
-    if (descriptorName) {
-        if (const int own = ownDescriptor(path); own >= 0) {
-            m_fd = ::fcntl(own, F_DUPFD_CLOEXEC, 0);
+    try {
+        switch (const DescriptorName named = descriptorName(m_target); named.kind) {
+        case DescriptorName::Own:
+            m_fd = ::fcntl(named.descriptor, F_DUPFD_CLOEXEC, 0);
             if (m_fd < 0) {
                 throw FileError(m_target, "open", errno);
             }
             return;
+        case DescriptorName::Other: {
+            // Another process's open file is added to, never cut.
+            const int fd =
+                ::open(m_target.c_str(), O_WRONLY | O_APPEND | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+            if (fd < 0) {
+                throw FileError(m_target, "open", errno);
+            }
+            openWrittenThrough(fd);
+            return;
         }
-    }
-    // O_NONBLOCK: a FIFO without a reader fails at once instead of hanging.
-    // No O_TRUNC; another process's open file is added to, never cut.
-    int flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    m_fd = ::open(path.c_str(), descriptorName ? flags | O_APPEND : flags);
-    if (m_fd < 0) {
-        throw FileError(m_target, "open", errno);
-    }
-    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
-}
-
-// Creates the temporary file in `folder`. With `old`, the file it is to
-// replace, gives it that file's owner, group and exact mode and returns false
-// (leaving nothing behind) where that cannot be done; without, throws.
-bool SafeFile::openReplacement(const std::string& folder, mode_t mode, const struct stat* old) {
-    int err = EEXIST;
-    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        m_tempPath = folder + "/" + temporaryName();
-        m_fd = ::open(m_tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        err = m_fd < 0 ? errno : 0;
-        if (m_fd < 0 && err != EEXIST) {
+        case DescriptorName::None:
             break;
         }
-    }
-    if (m_fd < 0) {
-        m_tempPath.clear();
-        if (old != nullptr) {
-            return false;
+        struct stat st;
+        if (::lstat(m_target.c_str(), &st) != 0) {
+            if (errno != ENOENT) {
+                throw FileError(m_target, "open", errno);
+            }
+            openMissing();
+            return;
         }
-        throw FileError(folder, "create a file in", err);
+        openExisting();
+    } catch (...) {
+        discard();
+        throw;
     }
-    if (old == nullptr) {
-        return true;
-    }
-    // The umask applied at creation; the owner and group may not be ours to give.
-    struct stat made;
-    if (::fstat(m_fd, &made) == 0 && (made.st_uid != old->st_uid || made.st_gid != old->st_gid)) {
-        (void)::fchown(m_fd, old->st_uid, old->st_gid);
-    }
-    (void)::fchmod(m_fd, mode);
-    if (::fstat(m_fd, &made) == 0 && made.st_uid == old->st_uid && made.st_gid == old->st_gid &&
-        (made.st_mode & 07777) == mode) {
-        return true;
-    }
-    discard();
-    return false;
 }
 
 SafeFile::~SafeFile() {
     discard();
 }
 
+void SafeFile::openMissing() {
+    const std::string folder = folderOf(m_target);
+    m_name = nameOf(m_target);
+    if (m_name.empty() || m_name == "." || m_name == "..") {
+        throw FileError(m_target, "open", EISDIR);
+    }
+    m_folder = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (m_folder < 0) {
+        throw FileError(folder, "create a file in", errno);
+    }
+    openReplacement(m_folder, nullptr);
+}
+
+void SafeFile::openExisting() {
+    int fd = openAsTheShellWould(m_target, O_WRONLY);
+    if (fd < 0) {
+        throw FileError(m_target, "open", errno);
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        throw FileError(m_target, "open", err);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        openWrittenThrough(fd);
+        return;
+    }
+    if (replaceWhereItIs(fd, st)) {
+        ::close(fd);
+        return;
+    }
+    // Rewritten where it is: its old bytes are kept when it can be read.
+    const int readable = reopenForReading(fd);
+    bool canRead = readable >= 0;
+    if (canRead) {
+        ::close(fd);
+        fd = readable;
+    }
+    m_inPlace = std::make_unique<InPlaceFile>(fd, m_target, folderOf(m_target), canRead);
+}
+
+void SafeFile::openWrittenThrough(int fd) {
+    m_fd = fd;
+    // O_NONBLOCK only kept a FIFO without a reader from hanging the open.
+    const int flags = ::fcntl(m_fd, F_GETFL);
+    if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        throw FileError(m_target, "open", errno);
+    }
+}
+
+// Whether the regular file open at `fd` can be replaced by a new one that
+// looks the same to everyone; if so, opens that replacement.
+bool SafeFile::replaceWhereItIs(int fd, const struct stat& st) {
+    if (st.st_nlink != 1 || hasExtendedAttributes(fd)) {
+        return false;
+    }
+    const FileFolder home = folderHolding(m_target, fd);
+    if (home.folder < 0) {
+        return false;
+    }
+    struct stat named, folder;
+    const uid_t me = ::geteuid();
+    // In a sticky folder such as /tmp only the owner of the file or of the
+    // folder may rename over the file.
+    const bool ok =
+        ::fstatat(home.folder, home.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        sameFile(named, st) && ::fstat(home.folder, &folder) == 0 &&
+        ((folder.st_mode & S_ISVTX) == 0 || me == 0 || me == st.st_uid || me == folder.st_uid);
+    m_folder = home.folder;
+    if (!ok || !openReplacement(m_folder, &st) || fileFlags(m_fd) != fileFlags(fd)) {
+        discard();
+        return false;
+    }
+    m_name = home.name;
+    m_replaces = true;
+    return true;
+}
+
+// Creates the replacement in `folder`: unnamed where the file system allows.
+// With `old`, the file it is to replace, gives it that file's owner, group
+// and exact mode and returns false (leaving nothing behind) where that cannot
+// be done or where it would differ otherwise; without, throws.
+bool SafeFile::openReplacement(int folder, const struct stat* old) {
+    const mode_t mode = old != nullptr ? old->st_mode & 07777 : 0666;
+    const NewFile made = createIn(folder, mode);
+    if (made.fd < 0) {
+        if (old != nullptr) {
+            return false;
+        }
+        throw FileError(folderOf(m_target), "create a file in", made.error);
+    }
+    m_fd = made.fd;
+    m_tempName = made.name;
+    if (old == nullptr) {
+        return true;
+    }
+    // The umask applied at creation, and a folder's default access list
+    // would give the new file access the old one did not have.
+    struct stat st;
+    bool same = ::fstat(m_fd, &st) == 0;
+    if (same && (st.st_uid != old->st_uid || st.st_gid != old->st_gid)) {
+        same = ::fchown(m_fd, old->st_uid, old->st_gid) == 0;
+    }
+    same = same && ::fchmod(m_fd, mode) == 0 && ::fstat(m_fd, &st) == 0 &&
+           st.st_uid == old->st_uid && st.st_gid == old->st_gid && (st.st_mode & 07777) == mode &&
+           !hasExtendedAttributes(m_fd);
+    return same;
+}
+
 void SafeFile::discard() noexcept {
-    m_inPlace.reset(); // puts the old bytes back
+    m_inPlace.reset(); // leaves the file as it was
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
     }
-    if (!m_tempPath.empty()) {
-        ::unlink(m_tempPath.c_str());
-        m_tempPath.clear();
+    if (!m_tempName.empty() && m_folder >= 0) {
+        ::unlinkat(m_folder, m_tempName.c_str(), 0);
     }
+    m_tempName.clear();
+    if (m_folder >= 0) {
+        ::close(m_folder);
+        m_folder = -1;
+    }
+    m_replaces = false;
 }
 
 void SafeFile::write(std::string_view bytes) {
@@ -243,70 +204,102 @@ void SafeFile::write(std::string_view bytes) {
         discard();
         throwIfInterrupted();
     }
-    if (m_inPlace) {
-        m_inPlace->write(bytes);
-        return;
+    try {
+        if (m_inPlace) {
+            m_inPlace->write(bytes);
+        } else {
+            writeAll(bytes);
+        }
+    } catch (...) {
+        discard();
+        throw;
     }
+}
+
+void SafeFile::writeAll(std::string_view bytes) {
     if (m_fd < 0) {
         throw FileError(m_target, "write to", EBADF);
     }
     while (!bytes.empty()) {
-        ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
+        const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
         if (n < 0) {
-            if (errno == EINTR && caughtInterruption() == 0) {
+            if (errno == EINTR) {
+                throwIfInterrupted();
                 continue;
             }
-            if (errno == EINTR) {
-                discard();
-                throwIfInterrupted();
-            }
-            int err = errno;
-            discard();
-            throw FileError(m_target, "write to", err);
+            throw FileError(m_target, "write to", errno);
         }
         bytes.remove_prefix(static_cast<size_t>(n));
     }
 }
 
 void SafeFile::commit() {
-    if (m_inPlace) {
-        m_inPlace->commit();
-        m_inPlace.reset();
-        return;
-    }
-    if (m_fd < 0) {
-        throw FileError(m_target, "write to", EBADF);
-    }
-    if (m_durable && !m_tempPath.empty() && ::fdatasync(m_fd) != 0) {
-        int err = errno;
-        discard();
-        throw FileError(m_target, "write to", err);
-    }
-    int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0) {
-        int err = errno;
-        discard();
-        throw FileError(m_target, "close", err);
-    }
-    if (m_tempPath.empty()) {
-        return;
-    }
-    if (caughtInterruption() != 0) {
-        discard();
+    try {
+        if (m_inPlace) {
+            m_inPlace->commit();
+            m_inPlace.reset();
+            return;
+        }
+        if (m_fd < 0) {
+            throw FileError(m_target, "write to", EBADF);
+        }
+        if (m_folder < 0) { // written through
+            const int fd = m_fd;
+            m_fd = -1;
+            if (::close(fd) != 0) {
+                throw FileError(m_target, "close", errno);
+            }
+            return;
+        }
+        if (m_durable && ::fdatasync(m_fd) != 0) {
+            throw FileError(m_target, "write to", errno);
+        }
         throwIfInterrupted();
-    }
-    if (::rename(m_tempPath.c_str(), m_finalPath.c_str()) != 0) {
-        int err = errno;
+        putInPlace();
+    } catch (...) {
         discard();
-        throw FileError(m_target, "replace", err);
+        throw;
     }
-    m_tempPath.clear();
+    discard();
+}
+
+// Gives the written replacement the target's name.
+void SafeFile::putInPlace() {
+    if (!m_tempName.empty()) {
+        // A named temporary file: closed first, as some file systems report
+        // a failed write only then.
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0) {
+            throw FileError(m_target, "close", errno);
+        }
+    } else if (!m_replaces) {
+        // Nothing was there: the name is made, never taken from another file.
+        if (const int err = linkUnnamed(m_fd, m_folder, m_name); err != 0) {
+            throw FileError(m_target, "create", err);
+        }
+    } else {
+        m_tempName = linkUnnamedAside(m_fd, m_folder);
+        if (m_tempName.empty()) {
+            throw FileError(m_target, "replace", errno);
+        }
+    }
+    if (!m_tempName.empty()) {
+        if (::renameat(m_folder, m_tempName.c_str(), m_folder, m_name.c_str()) != 0) {
+            throw FileError(m_target, "replace", errno);
+        }
+        m_tempName.clear();
+    }
+    if (m_fd >= 0) {
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0) {
+            throw FileError(m_target, "close", errno);
+        }
+    }
     if (m_durable) {
-        int dir = ::open(folderOf(m_finalPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            (void)::fsync(dir);
-            ::close(dir);
+        if (const int err = syncFolder(m_folder); err != 0) {
+            throw FileError(m_target, "write to", err);
         }
     }
 }

@@ -1,20 +1,25 @@
 #pragma once
 // The one way the program rewrites a file (the exported list, config.ini): the
-// old text never gives way to a failed or abandoned write, and the file a
-// person chose stays that file.
-//  - A missing target, or a regular file with one link whose owner, group and
-//    mode a new file can take exactly, in a folder that lets the writer
-//    create and rename: the bytes go to a temporary file beside it (a short
-//    name of fixed length), renamed over the target once all is written.
-//  - Any other regular file (more links, another owner, a sticky or read-only
-//    folder, extended attributes): rewritten through its own inode, the new
-//    length reserved first and the old bytes put back if a step fails.
-//  - A name of an open descriptor (/dev/stdout, /dev/fd/N, /proc/PID/fd/N:
-//    a link on the proc file system) or a special file (FIFO, socket,
-//    terminal, device): written through as it is, never truncated or
-//    replaced; the program's own descriptor is used where it is one, so its
-//    offset and append mode hold.
-// A symbolic link keeps pointing at the file it names, which is the one written.
+// old text never gives way to a failed or abandoned write, the file a person
+// chose stays that file, and no other user can turn the write elsewhere.
+//
+// The name is always resolved by the kernel, opened as a shell's `>` opens it
+// (but never truncated), so that the kernel's protections of shared folders
+// (fs.protected_symlinks, protected_regular, protected_fifos) apply; what the
+// name leads to is then learnt from the open descriptor.
+//  - Nothing at the name: the text goes to an unnamed file in its folder,
+//    given the name once all is written (a short temporary name where the file
+//    system has no unnamed files).
+//  - A regular file with one link, no extended attributes and no file flags a
+//    new file would lack, in a folder that lets the writer rename, and whose
+//    owner, group and mode a new file can take exactly: the same, renamed over
+//    it. Through a symbolic link only when the link and the file's folder are
+//    the writer's own.
+//  - Any other regular file: rewritten through its own inode (InPlaceFile).
+//  - A name of an open descriptor (/dev/stdout, /dev/fd/N) or a special file
+//    (FIFO, socket, terminal, device): written through as it is, never
+//    truncated or replaced; the program's own descriptor is used where it is
+//    one, so its offset and append mode hold.
 // A caught interruption (platform/Interruption.h) ends a write as a failure does.
 
 #include "platform/Interruption.h"
@@ -46,17 +51,23 @@ public:
     const std::string& target() const { return m_target; }
 
 private:
-    void openWrittenThrough(const std::string& path, bool descriptorName);
-    void openInPlace(const std::string& folder);
-    bool openReplacement(const std::string& folder, mode_t mode, const struct stat* old);
+    void openMissing();
+    void openExisting();
+    void openWrittenThrough(int fd);
+    bool openReplacement(int folder, const struct stat* old);
+    bool replaceWhereItIs(int fd, const struct stat& st);
+    void writeAll(std::string_view bytes);
+    void putInPlace();
     void discard() noexcept;
 
     InterruptionGuard m_guard; // first made, last gone: holds a signal off while it lives
     std::string m_target;      // as the caller named it, for messages
-    std::string m_finalPath;   // the target with symbolic links followed
-    std::string m_tempPath;    // set while a replacement is being written
     std::unique_ptr<InPlaceFile> m_inPlace;
-    int m_fd = -1; // the temporary file or the file written through
+    int m_fd = -1;           // the replacement, or the file written through
+    int m_folder = -1;       // the folder of a replacement
+    std::string m_name;      // its name there
+    std::string m_tempName;  // the replacement's short name, where it has one
+    bool m_replaces = false; // a file is at m_name, to be renamed over
     bool m_durable = false;
 };
 

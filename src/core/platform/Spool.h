@@ -1,0 +1,43 @@
+#pragma once
+// Bytes held aside while a file is rewritten where it is: the new text until
+// all of it is there, and the old bytes it overwrites until it is in place. In
+// memory while they are few, else in an unnamed temporary file, so that a long
+// list costs no memory and a killed program leaves nothing behind.
+
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+namespace zentory::platform {
+
+class Spool {
+public:
+    // Where the bytes go once they are many: beside the rewritten file, or
+    // in the temporary folder (TMPDIR when set, else /tmp, then /var/tmp).
+    // Each place is tried, the preferred one first.
+    enum class Prefer { Beside, Temporary };
+    // `folder` is where the rewritten file lies.
+    Spool(std::string folder, Prefer prefer) : m_folder(std::move(folder)), m_prefer(prefer) {}
+    ~Spool();
+    Spool(const Spool&) = delete;
+    Spool& operator=(const Spool&) = delete;
+
+    off_t size() const { return m_size; }
+    // Each returns 0, or the errno of the failure (then nothing was added).
+    int append(std::string_view bytes);
+    // Adds `count` bytes of `fd` from `from` on.
+    int appendFrom(int fd, off_t from, off_t count);
+    // Writes every byte held into `fd` from `offset` on.
+    int copyTo(int fd, off_t offset) const noexcept;
+
+private:
+    int spill() noexcept;
+
+    std::string m_folder;
+    Prefer m_prefer;
+    std::string m_memory; // the bytes while there is no spill file
+    int m_spill = -1;     // the unnamed file that holds them once they are many
+    off_t m_size = 0;
+};
+
+} // namespace zentory::platform
