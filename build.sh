@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 # What building and running need; the tests need the rest as well.
 packages=(cmake ninja-build g++ pkg-config libicu-dev libcli11-dev libgtest-dev
           qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl1-mesa-dev librsvg2-bin)
-test_packages=(libbenchmark-dev clang-14 libclang-rt-14-dev
+test_packages=(libbenchmark-dev clang-14 libclang-rt-14-dev acl
                desktop-file-utils appstream man-db dpkg-dev xvfb xauth python3)
 setup() {
     local missing=()

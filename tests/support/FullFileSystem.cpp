@@ -8,9 +8,10 @@
 
 namespace zentory::test {
 
-FullFileSystem::FullFileSystem(const std::string& where) : m_path(where) {
+FullFileSystem::FullFileSystem(const std::string& where, const std::string& size) : m_path(where) {
     std::filesystem::create_directory(m_path);
-    m_mounted = ::mount("tmpfs", m_path.c_str(), "tmpfs", 0, "size=64k,mode=0777") == 0;
+    const std::string options = "size=" + size + ",mode=0777";
+    m_mounted = ::mount("tmpfs", m_path.c_str(), "tmpfs", 0, options.c_str()) == 0;
 }
 
 FullFileSystem::~FullFileSystem() {

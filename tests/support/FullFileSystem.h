@@ -1,5 +1,5 @@
 #pragma once
-// A file system of 64 KiB of its own at a path, where the tests may mount one
+// A small file system of its own (64 KiB unless told) at a path, where the tests may mount one
 // (root with the right to mount), to be filled to the last page.
 
 #include <string>
@@ -8,7 +8,7 @@ namespace zentory::test {
 
 class FullFileSystem {
 public:
-    explicit FullFileSystem(const std::string& where);
+    explicit FullFileSystem(const std::string& where, const std::string& size = "64k");
     ~FullFileSystem();
     FullFileSystem(const FullFileSystem&) = delete;
     FullFileSystem& operator=(const FullFileSystem&) = delete;
