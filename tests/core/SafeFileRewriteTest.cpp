@@ -1,17 +1,12 @@
 // A file rewritten through its own inode (it has two names here) keeps its old
-// text when a write fails or is abandoned, when another writer holds it and
-// when its old bytes find no room; a name of one of this process's descriptors is written
+// text when a write fails or is abandoned; a name of one of this process's descriptors is written
 // through that descriptor, at its offset and in its append mode.
 
 #include "platform/FileError.h"
-#include "platform/InPlaceFile.h"
 #include "platform/SafeFile.h"
-#include "platform/TextFile.h"
 
 #include "Files.h"
-#include "FullFileSystem.h"
 #include "Process.h"
-#include "SurvivalLog.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -25,9 +20,7 @@
 
 namespace fs = std::filesystem;
 using zentory::platform::FileError;
-using zentory::platform::InPlaceFile;
 using zentory::platform::SafeFile;
-using zentory::platform::writeText;
 using namespace zentory::test;
 
 namespace {
@@ -140,78 +133,4 @@ TEST(SafeFileDescriptorName, OwnDescriptorIsWrittenAtItsOffsetAndInItsMode) {
     ::close(atOffset);
     EXPECT_EQ(readBytes(dir / "log.txt"), "earlier\nNEW.\n");
     EXPECT_EQ(readBytes(dir / "fresh.txt"), "abNEW overwritten from the start, not cut\n");
-}
-
-// A second writer waits for the first; one that holds on too long makes it
-// give up with the file named, its text untouched.
-TEST_F(SafeFileRewrite, SecondWriterGivesUpAfterTheWaitNamingTheFile) {
-    const int held = ::open(path.c_str(), O_RDWR);
-    struct flock whole {};
-    whole.l_type = F_WRLCK;
-    ASSERT_EQ(::fcntl(held, F_OFD_SETLK, &whole), 0);
-    const Observed o = runInChild([&] {
-        writeText(path, "new");
-        return std::string("written");
-    });
-    ::close(held);
-    EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.err, "cannot lock '" + path + "': another program is still writing it");
-    EXPECT_GE(o.seconds, InPlaceFile::kLockWaitSeconds - 0.5);
-    expectOldTextUnderBothNames();
-    recordSurvival("export target", "a file with two names that another program keeps locked",
-                   "waits " + secondsText(o.seconds) +
-                       ", then \"cannot lock '...': another program is still writing it\"; the "
-                       "old text");
-}
-
-// Of the old file only the bytes the new text overwrites are kept; when even
-// those find no room, nothing is changed and the message says so.
-TEST(SafeFileNoRoom, OldTextThatCannotBeKeptLeavesTheFileAndSaysSo) {
-    const TempDir dir;
-    const FullFileSystem small(dir / "small", "24m");
-    if (!small.mounted()) {
-        GTEST_SKIP() << "mounting a small file system is not allowed here";
-    }
-    const std::string path = dir / "small/list.txt";
-    const std::string old = pattern(size_t{12} << 20, 'a');
-    writeBytes(path, old);
-    fs::create_hard_link(path, dir / "small/copy.txt");
-    const Observed o = runInChild([&] {
-        ::setenv("TMPDIR", (dir / "small").c_str(), 1);
-        writeText(path, pattern(size_t{10} << 20, 'A'));
-        return std::string("written");
-    });
-    EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.err, "cannot find room to keep the old text of '" + path +
-                         "': " + zentory::platform::errorText(ENOSPC));
-    EXPECT_TRUE(readBytes(dir / "small/copy.txt") == old);
-    EXPECT_EQ(namesIn(dir / "small"), (std::vector<std::string>{"copy.txt", "list.txt"}));
-    recordSurvival("export target",
-                   "a 10 MB list over a 12 MB file with two names, where only the new text finds "
-                   "room aside",
-                   "exit 1, \"cannot find room to keep the old text of '...'\"; the old text (was: "
-                   "a copy of the whole old file needed, and \"cannot read\")");
-}
-
-// The file's bytes change only at the end of commit; the whole commit of a
-// 20 MB list (holding its old bytes aside included) bounds that window.
-TEST(SafeFileKillWindow, RewriteInPlaceOfA20MBListIsShort) {
-    const TempDir dir;
-    const std::string path = dir / "list.txt";
-    writeBytes(path, pattern(size_t{20} << 20, 'a'));
-    fs::create_hard_link(path, dir / "copy.txt");
-    const std::string text = pattern(size_t{20} << 20, 'A');
-    SafeFile file(path);
-    file.write(text);
-    const auto start = std::chrono::steady_clock::now();
-    file.commit();
-    const double seconds = secondsSince(start);
-    EXPECT_TRUE(readBytes(dir / "copy.txt") == text);
-    EXPECT_LT(seconds, kGenerousSeconds);
-    recordSurvival("export target",
-                   "SIGKILL or power loss while a 20 MB list rewrites a file "
-                   "with two names",
-                   "the only moment a mix can be left: the file's bytes change in the last " +
-                       std::to_string(static_cast<int>(seconds * 1000)) +
-                       " ms of the export (its whole commit: old bytes kept, written, flushed)");
 }

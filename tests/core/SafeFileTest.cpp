@@ -4,19 +4,11 @@
 
 #include "Files.h"
 #include "Nobody.h"
-#include "Process.h"
-#include "SurvivalLog.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/xattr.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using zentory::platform::FileError;
@@ -123,47 +115,4 @@ TEST_F(SafeFileTest, ReadOnlyFolderTakesNoNewFileAndReadOnlyFileIsKept) {
     EXPECT_EQ(readBytes(locked + "/list.txt"), "new\r\n");
     EXPECT_EQ(namesIn(locked), std::vector<std::string>{"list.txt"});
     EXPECT_EQ(readBytes(dir / "readonly.txt"), "kept");
-}
-
-// A replacement would take what a new file takes from its folder (a default
-// access list) and lose what only the old file has (file flags): such a file
-// is rewritten where it is instead, and nobody gains access to it.
-TEST_F(SafeFileTest, FolderDefaultsAndFileFlagsNeverReachTheRewrittenFile) {
-    openUpForEveryone(dir.path());
-    const std::string privateList = dir / "private.txt";
-    writeBytes(privateList, "old");
-    fs::permissions(privateList, fs::perms(0640), fs::perm_options::replace);
-    const std::string flagged = dir / "flagged.txt";
-    writeBytes(flagged, "old");
-    const int fd = ::open(flagged.c_str(), O_RDONLY);
-    int flags = 0;
-    const bool hasFlags = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
-                          (flags |= FS_NODUMP_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
-    const bool hasAcl =
-        runProcess({"setfacl", "-d", "-m", "u:daemon:rw", dir.path()}, "/").status == 0;
-    if (!hasAcl && !hasFlags) {
-        ::close(fd);
-        GTEST_SKIP() << "neither access lists nor file flags on this file system";
-    }
-    const FileIdentity privateBefore = identityOf(privateList);
-    const FileIdentity flaggedBefore = identityOf(flagged);
-    writeText(privateList, "new");
-    writeText(flagged, "new");
-    EXPECT_EQ(readBytes(privateList), "new");
-    EXPECT_EQ(identityOf(privateList), privateBefore);
-    EXPECT_EQ(::getxattr(privateList.c_str(), "system.posix_acl_access", nullptr, 0), -1);
-    const Observed asDaemon = runProcess(
-        {"setpriv", "--reuid=1", "--regid=1", "--clear-groups", "cat", privateList}, "/");
-    EXPECT_NE(asDaemon.status, 0) << "daemon read the list";
-    int after = 0;
-    EXPECT_EQ(::ioctl(fd, FS_IOC_GETFLAGS, &after), hasFlags ? 0 : -1);
-    EXPECT_EQ(after & FS_NODUMP_FL, hasFlags ? FS_NODUMP_FL : 0);
-    EXPECT_EQ(identityOf(flagged), flaggedBefore);
-    ::close(fd);
-    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"flagged.txt", "private.txt"}));
-    recordSurvival("export target",
-                   "a private 0640 list in a folder whose default access list lets daemon read "
-                   "and write; a list with the nodump flag (chattr +d)",
-                   "rewritten where it is: daemon still cannot read it, the flag stays (was: the "
-                   "replacement took the folder's access list)");
 }

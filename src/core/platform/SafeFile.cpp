@@ -212,6 +212,9 @@ void SafeFile::write(std::string_view bytes) {
         }
     } catch (...) {
         discard();
+        // A write that failed because of a signal (a reader gone: SIGPIPE
+        // and EPIPE) ends as the signal does.
+        throwIfInterrupted();
         throw;
     }
 }
