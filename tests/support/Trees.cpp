@@ -3,6 +3,7 @@
 #include "Files.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -100,7 +101,10 @@ std::vector<std::string> makeLinkLoops(const std::string& root) {
 }
 
 DeepTreeDir::~DeepTreeDir() {
-    (void)std::system(("rm -rf '" + path() + "'").c_str());
+    // rm removes a tree deeper than a path can name, which remove_all cannot.
+    if (std::system(("rm -rf '" + path() + "'").c_str()) != 0) {
+        std::fprintf(stderr, "could not remove the test tree %s\n", path().c_str());
+    }
 }
 
 } // namespace zentory::test
