@@ -189,6 +189,7 @@ void SafeFile::discard() noexcept {
         m_fd = -1;
     }
     if (!m_tempName.empty() && m_folder >= 0) {
+        // A named replacement that cannot be removed stays; nothing more can be done here.
         ::unlinkat(m_folder, m_tempName.c_str(), 0);
     }
     m_tempName.clear();
