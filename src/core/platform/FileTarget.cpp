@@ -153,16 +153,31 @@ FileFolder folderHolding(const std::string& target, int fd) {
     return folder < 0 ? FileFolder{} : FileFolder{folder, nameOf(path)};
 }
 
-int reopenForReading(int fd) {
-    return ::open(descriptorPath(fd).c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+int reopenForReading(const std::string& target, int fd) {
+    const int again = ::open(descriptorPath(fd).c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (again >= 0 || errno != ENOENT) {
+        return again;
+    }
+    // No proc file system: the name once more, taken only if it is still the same file.
+    const int named = ::open(target.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    struct stat a, b;
+    if (named >= 0 && (::fstat(named, &a) != 0 || ::fstat(fd, &b) != 0 || a.st_dev != b.st_dev ||
+                       a.st_ino != b.st_ino)) {
+        ::close(named);
+        return -1;
+    }
+    return named;
 }
 
 NewFile createIn(int folder, mode_t mode) {
     NewFile made;
-    made.fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-    if (made.fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR)) {
-        made.error = made.fd < 0 ? errno : 0;
-        return made;
+    // An unnamed file is named through the proc file system, so it needs one.
+    if (::access("/proc/self/fd", X_OK) == 0) {
+        made.fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (made.fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR)) {
+            made.error = made.fd < 0 ? errno : 0;
+            return made;
+        }
     }
     // No unnamed files here: a short name that nobody else has.
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -181,15 +196,9 @@ NewFile createIn(int folder, mode_t mode) {
 }
 
 int linkUnnamed(int fd, int folder, const std::string& name) {
-    if (::linkat(AT_FDCWD, descriptorPath(fd).c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) ==
-        0) {
-        return 0;
-    }
-    if (errno != ENOENT) {
-        return errno;
-    }
-    // No proc file system: only a process that may look up any file can link by descriptor.
-    return ::linkat(fd, "", folder, name.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+    const std::string from = descriptorPath(fd);
+    return ::linkat(AT_FDCWD, from.c_str(), folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0
+                                                                                          : errno;
 }
 
 std::string linkUnnamedAside(int fd, int folder) {

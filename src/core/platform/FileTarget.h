@@ -40,12 +40,13 @@ struct FileFolder {
 };
 FileFolder folderHolding(const std::string& target, int fd);
 
-// A descriptor of the file open at `fd` for reading and writing, or -1 when
-// the writer may not read it.
-int reopenForReading(int fd);
+// A descriptor of the file open at `fd` (named `target`) for reading and
+// writing, or -1 when the writer may not read it.
+int reopenForReading(const std::string& target, int fd);
 
 // A new file in `folder` with `mode` (before the umask): unnamed where the
-// file system has unnamed files, else under a short temporary name.
+// file system has unnamed files (and /proc is there to name it by), else under
+// a short temporary name.
 struct NewFile {
     int fd = -1;
     std::string name; // the temporary name; "" for an unnamed file

@@ -105,7 +105,7 @@ void SafeFile::openExisting() {
         return;
     }
     // Rewritten where it is: its old bytes are kept when it can be read.
-    const int readable = reopenForReading(fd);
+    const int readable = reopenForReading(m_target, fd);
     bool canRead = readable >= 0;
     if (canRead) {
         ::close(fd);
