@@ -1,6 +1,7 @@
 // zentory-cli: the window's text export for scripts and headless machines. Same
 // walk, same texts (from the catalogue beside this executable), same bytes.
 
+#include "CliEntry.h"
 #include "Version.h"
 #include "export/ListExport.h"
 #include "export/TextExport.h"
@@ -11,11 +12,11 @@
 #include "platform/Directory.h"
 #include "platform/FileError.h"
 #include "platform/Interruption.h"
+#include "platform/Paths.h"
 #include "platform/StandardOutput.h"
 
 #include <CLI/CLI.hpp>
 #include <exception>
-#include <iostream>
 #include <string>
 
 namespace {
@@ -37,12 +38,13 @@ struct Request {
 // One message, one line: control bytes (a line feed in a file name) are
 // written as "?", as the export writes them.
 void report(const std::string& what) {
-    std::cerr << kName << ": " << zentory::OneLine(what) << '\n';
+    zentory::platform::writeStandardError(std::string(kName) + ": " + zentory::OneLine(what) +
+                                          '\n');
 }
 
 int usageError(const std::string& what) {
     report(what);
-    std::cerr << "Run with --help for more information.\n";
+    zentory::platform::writeStandardError("Run with --help for more information.\n");
     return kExitUsage;
 }
 
@@ -56,7 +58,7 @@ int run(const Request& request) {
                   translator.GetText(zentory::TextKey::ExportHeading)};
     }
 
-    const bool relative = request.folder.empty() || request.folder.front() != '/';
+    const bool relative = !zentory::platform::isAbsolutePath(request.folder);
     const std::string folder = zentory::AbsoluteFolder(
         request.folder, relative ? zentory::platform::workingDirectory() : std::string());
     const zentory::ScanResult scan = zentory::ScanFolder(folder, request.scan);
@@ -137,12 +139,13 @@ void resolveListOptions(Request& request, const ListOptions& list) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int zentory::RunCli(int argc, char** argv) {
     CLI::App app{"Writes the files of FOLDER as a plain text list, the way the Orvane Zentory "
                  "window exports it.",
                  kName};
-    app.footer("The text list and the CSV list have CR LF line ends, as the window writes "
-               "the list; the JSON list has LF.");
+    app.footer(std::string("The text list and the CSV list have CR LF line ends, as the window "
+                           "writes the list; the JSON list has LF. Paths are written with '") +
+               zentory::platform::kPathSeparator + "' between their parts.");
     Request request;
     request.output = "-";
     bool fullPath = false;

@@ -1,7 +1,8 @@
 #pragma once
 // The parts of a listed file's name and path that every list writes alike.
 
-#include <cstring>
+#include "listing/FileList.h"
+
 #include <string_view>
 
 namespace zentory {
@@ -13,9 +14,8 @@ inline size_t ExtensionDot(std::string_view name) {
     if (name.size() <= 1) {
         return std::string_view::npos;
     }
-    const void* dot = ::memrchr(name.data() + 1, '.', name.size() - 1);
-    return dot == nullptr ? std::string_view::npos
-                          : static_cast<size_t>(static_cast<const char*>(dot) - name.data());
+    const size_t dot = name.rfind('.');
+    return dot == 0 ? std::string_view::npos : dot;
 }
 
 // The folder of an entry relative to the chosen folder `chosen`: "" for the
@@ -25,7 +25,7 @@ inline std::string_view RelativeFolder(std::string_view folder, std::string_view
         return {};
     }
     folder.remove_prefix(chosen.size());
-    if (folder.front() == '/') {
+    if (folder.front() == kPathSeparator) {
         folder.remove_prefix(1);
     }
     return folder;

@@ -5,6 +5,8 @@
 // of its folder. So a million entries are neither a million strings nor a
 // million copies of their folders' paths, and every entry's bytes are still there.
 
+#include "platform/PathSeparator.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,8 +14,9 @@
 
 namespace zentory {
 
-// The separator between a folder and a name inside entries and labels.
-inline constexpr char kPathSeparator = '/';
+// The separator between a folder and a name inside entries and labels: "/",
+// and "\\" on Windows.
+inline constexpr char kPathSeparator = platform::kPathSeparator;
 
 class FileList {
 public:

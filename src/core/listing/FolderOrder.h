@@ -6,6 +6,8 @@
 // comparison sort: a sub-folder's entries all begin with "name/", a file's entry
 // is "name" + LF, and a name holds neither "/" nor NUL.
 
+#include "platform/PathSeparator.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,7 +40,7 @@ public:
     }
 
 private:
-    static constexpr char kFolderMark = '/';
+    static constexpr char kFolderMark = platform::kPathSeparator;
     static constexpr char kFileMark = '\n';
 
     struct Item {

@@ -1,6 +1,7 @@
 #include "listing/FolderPath.h"
 
 #include "listing/FileList.h"
+#include "platform/Paths.h"
 
 #include <vector>
 
@@ -18,14 +19,17 @@ std::string AbsoluteFolder(std::string_view path, std::string_view workingDirect
         return {};
     }
     std::string joined;
-    if (path.front() != kPathSeparator) {
+    if (!platform::isAbsolutePath(path)) {
         joined.assign(workingDirectory);
         joined += kPathSeparator;
     }
     joined.append(path);
+    joined = platform::nativeSeparators(joined);
+    // A drive or a share stays in front whatever ".." follow it.
+    const std::string root(platform::pathRoot(joined));
 
     std::vector<std::string_view> parts;
-    std::string_view rest = joined;
+    std::string_view rest = std::string_view(joined).substr(root.size());
     while (!rest.empty()) {
         const size_t end = rest.find(kPathSeparator);
         const std::string_view part = rest.substr(0, end);
@@ -41,12 +45,12 @@ std::string AbsoluteFolder(std::string_view path, std::string_view workingDirect
         }
         parts.push_back(part);
     }
-    std::string result;
+    std::string result = root;
     for (const auto& part : parts) {
         result += kPathSeparator;
         result.append(part);
     }
-    return result.empty() ? std::string(1, kPathSeparator) : result;
+    return result.size() == root.size() ? root + kPathSeparator : result;
 }
 
 } // namespace zentory

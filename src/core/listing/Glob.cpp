@@ -1,8 +1,7 @@
 #include "listing/Glob.h"
 
 #include "listing/Utf8.h"
-
-#include <unicode/uchar.h>
+#include "platform/CaseFolding.h"
 
 namespace zentory {
 
@@ -27,7 +26,7 @@ char32_t fold(char32_t c) {
     if (c >= kOwnByte) {
         return c;
     }
-    return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
+    return platform::foldCase(c);
 }
 
 // The character at `at` of a pattern, "\" taking the next one as it is.
@@ -114,9 +113,7 @@ bool Glob::matchesOne(const Token& t, char32_t c) const {
     case Kind::NotSet: {
         bool in = inSet(t, c);
         if (!in && m_ignoreCase && c < kOwnByte) {
-            const auto u = static_cast<UChar32>(c);
-            in = inSet(t, static_cast<char32_t>(u_tolower(u))) ||
-                 inSet(t, static_cast<char32_t>(u_toupper(u)));
+            in = inSet(t, platform::lowerCase(c)) || inSet(t, platform::upperCase(c));
         }
         return in == (t.kind == Kind::Set);
     }

@@ -67,6 +67,9 @@ private:
     int adopt(int fd);
 
     int m_fd = -1;
+    // The folder's path, for systems that read a folder by its path (Windows);
+    // the handle then only holds the folder and answers its identity.
+    std::string m_path;
 };
 
 // How many files this process may hold open at once.

@@ -1,7 +1,5 @@
 #include "platform/FileError.h"
 
-#include <cstring>
-
 namespace zentory::platform {
 
 namespace {
@@ -18,11 +16,5 @@ FileError::FileError(std::string path, std::string operation, int errnum)
 FileError::FileError(std::string path, std::string operation, std::string reason)
     : std::runtime_error(describe(path, operation, reason)), m_path(std::move(path)),
       m_operation(std::move(operation)), m_reason(std::move(reason)) {}
-
-std::string errorText(int errnum) {
-    char buf[256];
-    // GNU strerror_r returns the message, which may or may not live in buf.
-    return strerror_r(errnum, buf, sizeof buf);
-}
 
 } // namespace zentory::platform

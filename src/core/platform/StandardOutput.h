@@ -11,6 +11,10 @@ namespace zentory::platform {
 // output", or Interrupted when a caught signal stops a blocked write.
 void writeStandardOutput(std::string_view bytes);
 
+// Writes all of `bytes` (one message) to standard error. A message that cannot
+// be written is lost, as it is with a closed standard error.
+void writeStandardError(std::string_view bytes);
+
 // Whether `path` leads to the very file that standard output is open on (such
 // as /dev/stdout, or the file the shell redirected it to).
 bool isStandardOutput(const std::string& path);

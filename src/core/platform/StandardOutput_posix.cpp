@@ -23,6 +23,19 @@ void writeStandardOutput(std::string_view bytes) {
     }
 }
 
+void writeStandardError(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(STDERR_FILENO, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+}
+
 bool isStandardOutput(const std::string& path) {
     struct stat named, out;
     return !path.empty() && ::stat(path.c_str(), &named) == 0 &&

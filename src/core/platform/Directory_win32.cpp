@@ -1,0 +1,193 @@
+#include "platform/Directory.h"
+
+#include "platform/FileError.h"
+#include "platform/WideText_win32.h"
+
+#include <cerrno>
+#include <utility>
+
+namespace zentory::platform {
+
+namespace {
+
+// Kernel handles fit in 32 bits on 64-bit Windows (HandleToLong/LongToHandle),
+// so an open folder's handle lives in the descriptor's place.
+HANDLE handleOf(int fd) {
+    return LongToHandle(fd);
+}
+
+int64_t unixSeconds(FILETIME t) {
+    const auto ticks = (static_cast<int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    constexpr int64_t kTicksPerSecond = 10'000'000;
+    constexpr int64_t kFrom1601To1970 = 11'644'473'600;
+    const int64_t seconds = ticks / kTicksPerSecond;
+    return seconds - kFrom1601To1970;
+}
+
+} // namespace
+
+Directory::~Directory() {
+    close();
+}
+
+Directory::Directory(Directory&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)) {}
+
+Directory& Directory::operator=(Directory&& other) noexcept {
+    if (this != &other) {
+        close();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_path = std::move(other.m_path);
+    }
+    return *this;
+}
+
+void Directory::close() noexcept {
+    if (m_fd >= 0) {
+        CloseHandle(handleOf(m_fd));
+    }
+    m_fd = -1;
+    m_path.clear();
+}
+
+// Opens the folder at m_path: the handle keeps it from going away while it
+// is read and tells its identity. Only the attributes are asked for, so a
+// folder that may be listed but not changed opens.
+int Directory::adopt(int) {
+    HANDLE h = CreateFileW(longPath(m_path).c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const int err = errnoOf(GetLastError());
+        m_path.clear();
+        return err;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info)) {
+        const int err = errnoOf(GetLastError());
+        CloseHandle(h);
+        m_path.clear();
+        return err;
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        CloseHandle(h);
+        m_path.clear();
+        return ENOTDIR;
+    }
+    m_fd = HandleToLong(h);
+    return 0;
+}
+
+int Directory::open(const std::string& path) {
+    close();
+    m_path = path;
+    return adopt(-1);
+}
+
+int Directory::openIn(const Directory& parent, const char* relative) {
+    close();
+    if (!parent.isOpen()) {
+        return EBADF;
+    }
+    m_path = parent.m_path;
+    if (m_path.empty() || (m_path.back() != '\\' && m_path.back() != '/')) {
+        m_path += '\\';
+    }
+    m_path += relative;
+    return adopt(-1);
+}
+
+int Directory::identity(FolderIdentity& out) const {
+    if (!isOpen()) {
+        return EBADF;
+    }
+    // A junction or a directory link and the folder it leads to share these,
+    // so a loop of them is entered once.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handleOf(m_fd), &info)) {
+        return errnoOf(GetLastError());
+    }
+    out.device = info.dwVolumeSerialNumber;
+    out.inode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return 0;
+}
+
+int Directory::read(Visitor& visitor) {
+    if (!isOpen()) {
+        return EBADF;
+    }
+    std::wstring pattern = longPath(m_path);
+    if (!pattern.empty() && pattern.back() != L'\\') {
+        pattern += L'\\';
+    }
+    pattern += L'*';
+    // FindExInfoBasic leaves out the short names; the large fetch reads many
+    // entries per call. The entries' attributes come with them: nothing is
+    // opened, so a cloud placeholder is listed without being fetched.
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? 0 : errnoOf(error);
+    }
+    std::string name;
+    do {
+        name = narrow(data.cFileName);
+        visitor.entry(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (FindNextFileW(find, &data));
+    const DWORD error = GetLastError();
+    FindClose(find);
+    return error == ERROR_NO_MORE_FILES ? 0 : errnoOf(error);
+}
+
+int Directory::statEntry(const char* name, int64_t& size, int64_t& modified) const {
+    if (!isOpen()) {
+        return EBADF;
+    }
+    std::string path = m_path;
+    if (path.empty() || path.back() != '\\') {
+        path += '\\';
+    }
+    path += name;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(longPath(path).c_str(), GetFileExInfoStandard, &data)) {
+        return errnoOf(GetLastError());
+    }
+    size =
+        static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    modified = unixSeconds(data.ftLastWriteTime);
+    return 0;
+}
+
+size_t openFileLimit() {
+    // Handles have no per-process limit worth the name; this keeps the walk's
+    // open folders as on a generous POSIX system.
+    return 4096;
+}
+
+std::string workingDirectory() {
+    DWORD n = GetCurrentDirectoryW(0, nullptr);
+    while (n > 0) {
+        std::wstring buf(n, L'\0');
+        const DWORD got = GetCurrentDirectoryW(n, buf.data());
+        if (got == 0) {
+            break;
+        }
+        if (got < n) {
+            buf.resize(got);
+            std::string path = narrow(buf);
+            // The folder as a person writes it, not the prefixed form.
+            if (path.starts_with("\\\\?\\UNC\\")) {
+                path = "\\\\" + path.substr(8);
+            } else if (path.starts_with("\\\\?\\")) {
+                path = path.substr(4);
+            }
+            return path;
+        }
+        n = got;
+    }
+    throw FileError(".", "name the working folder", errnoOf(GetLastError()));
+}
+
+} // namespace zentory::platform

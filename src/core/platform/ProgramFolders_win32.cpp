@@ -1,0 +1,70 @@
+#include "platform/ProgramFolders.h"
+
+#include "platform/Environment.h"
+#include "platform/ExecutablePath.h"
+#include "platform/FileError.h"
+#include "platform/WideText_win32.h"
+
+namespace zentory::platform {
+
+namespace {
+
+constexpr const char* kProgramFolder = "\\Orvane\\Zentory";
+
+// Whether a new file may be made in `folder`: the one sure test on Windows,
+// where access lists, not attribute bits, decide. The probe goes when closed.
+bool isWritableFolder(const std::string& folder) {
+    std::wstring probe = longPath(folder);
+    probe += L"\\~zentory-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(h);
+    return true;
+}
+
+} // namespace
+
+ProgramFolders programFolders() {
+    // The shipped files always lie beside the executable. A folder the user
+    // may write to is a portable one and holds the settings too; under
+    // Program Files each user's settings are their own copy.
+    const std::string exe = executableFolder();
+    if (isWritableFolder(exe)) {
+        return {exe, {}, false};
+    }
+    return {exe, userSettingsFolder(), true};
+}
+
+std::string userSettingsFolder() {
+    const std::string appData = environmentValue("APPDATA");
+    return appData.empty() ? std::string() : appData + kProgramFolder;
+}
+
+bool pathExists(const std::string& path) {
+    if (GetFileAttributesW(longPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return true;
+    }
+    const DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
+void createFolders(const std::string& folder) {
+    const size_t root = folder.size() >= 2 && folder[1] == ':' ? 3 : 0;
+    for (size_t end = folder.find('\\', root);; end = folder.find('\\', end + 1)) {
+        const std::string step = folder.substr(0, end);
+        if (step.size() > root && !CreateDirectoryW(longPath(step).c_str(), nullptr)) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_ALREADY_EXISTS) {
+                throw FileError(step, "create folder", windowsErrorText(error));
+            }
+        }
+        if (end == std::string::npos) {
+            return;
+        }
+    }
+}
+
+} // namespace zentory::platform

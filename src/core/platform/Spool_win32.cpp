@@ -1,0 +1,169 @@
+#include "platform/Spool.h"
+
+#include "platform/WideText_win32.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace zentory::platform {
+
+namespace {
+
+// Bytes up to this many stay in memory.
+constexpr off_t kInMemory = off_t{8} << 20;
+
+OVERLAPPED at(off_t offset) {
+    OVERLAPPED o{};
+    o.Offset = static_cast<DWORD>(static_cast<uint64_t>(offset) & 0xffffffff);
+    o.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset) >> 32);
+    return o;
+}
+
+// Writes all of `bytes` into `h` at `offset`. Returns 0, or the errno.
+int writeAt(HANDLE h, std::string_view bytes, off_t offset) noexcept {
+    while (!bytes.empty()) {
+        OVERLAPPED o = at(offset);
+        DWORD n = 0;
+        const auto chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1 << 20));
+        if (!WriteFile(h, bytes.data(), chunk, &n, &o)) {
+            return errnoOf(GetLastError());
+        }
+        if (n == 0) {
+            return EIO;
+        }
+        bytes.remove_prefix(n);
+        offset += n;
+    }
+    return 0;
+}
+
+// Copies `count` bytes from `in` at `from` to `out` at `to`.
+int copyRange(HANDLE in, off_t from, HANDLE out, off_t to, off_t count) noexcept {
+    std::string buffer;
+    while (count > 0) {
+        buffer.resize(static_cast<size_t>(std::min<off_t>(count, off_t{1} << 20)));
+        OVERLAPPED o = at(from);
+        DWORD n = 0;
+        if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &n, &o)) {
+            return errnoOf(GetLastError());
+        }
+        if (n == 0) {
+            return EIO; // a file that ended early counts as a failed read
+        }
+        if (const int err = writeAt(out, {buffer.data(), n}, to)) {
+            return err;
+        }
+        from += n;
+        to += n;
+        count -= n;
+    }
+    return 0;
+}
+
+HANDLE handleOf(int fd) {
+    return LongToHandle(fd);
+}
+
+} // namespace
+
+Spool::~Spool() {
+    if (m_spill >= 0) {
+        CloseHandle(handleOf(m_spill));
+    }
+}
+
+// A file that the system deletes once it is closed, so that a killed program
+// leaves nothing behind: beside the rewritten file, or in the temporary folder.
+int Spool::spill() noexcept {
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD tempLength = GetTempPathW(MAX_PATH + 1, temp);
+    std::wstring places[2] = {longPath(m_folder), tempLength > 0 ? std::wstring(temp) : L""};
+    if (m_prefer == Prefer::Temporary) {
+        std::swap(places[0], places[1]);
+    }
+    int err = ENOENT;
+    static volatile LONG counter = 0;
+    for (const std::wstring& place : places) {
+        if (place.empty()) {
+            continue;
+        }
+        std::wstring name = place;
+        if (name.back() != L'\\') {
+            name += L'\\';
+        }
+        name += L"~zentory-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(InterlockedIncrement(&counter)) + L".tmp";
+        HANDLE h = CreateFileW(
+            name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            err = errnoOf(GetLastError());
+            continue;
+        }
+        if (const int werr = writeAt(h, m_memory, 0)) {
+            CloseHandle(h);
+            return werr;
+        }
+        m_spill = HandleToLong(h);
+        std::string().swap(m_memory);
+        return 0;
+    }
+    return err;
+}
+
+int Spool::append(std::string_view bytes) {
+    if (m_spill < 0 && m_size + static_cast<off_t>(bytes.size()) <= kInMemory) {
+        m_memory.append(bytes);
+        m_size += static_cast<off_t>(bytes.size());
+        return 0;
+    }
+    if (m_spill < 0) {
+        if (const int err = spill()) {
+            return err;
+        }
+    }
+    if (const int err = writeAt(handleOf(m_spill), bytes, m_size)) {
+        return err;
+    }
+    m_size += static_cast<off_t>(bytes.size());
+    return 0;
+}
+
+int Spool::appendFrom(int fd, off_t from, off_t count) {
+    if (m_spill < 0 && m_size + count <= kInMemory) {
+        const size_t before = m_memory.size();
+        m_memory.resize(before + static_cast<size_t>(count));
+        for (size_t done = 0; done < static_cast<size_t>(count);) {
+            OVERLAPPED o = at(from + static_cast<off_t>(done));
+            DWORD n = 0;
+            const auto want = static_cast<DWORD>(static_cast<size_t>(count) - done);
+            if (!ReadFile(handleOf(fd), m_memory.data() + before + done, want, &n, &o) || n == 0) {
+                const int err = n == 0 ? EIO : errnoOf(GetLastError());
+                m_memory.resize(before);
+                return err;
+            }
+            done += n;
+        }
+        m_size += count;
+        return 0;
+    }
+    if (m_spill < 0) {
+        if (const int err = spill()) {
+            return err;
+        }
+    }
+    if (const int err = copyRange(handleOf(fd), from, handleOf(m_spill), m_size, count)) {
+        return err;
+    }
+    m_size += count;
+    return 0;
+}
+
+int Spool::copyTo(int fd, off_t offset) const noexcept {
+    if (m_spill < 0) {
+        return writeAt(handleOf(fd), m_memory, offset);
+    }
+    return copyRange(handleOf(m_spill), 0, handleOf(fd), offset, m_size);
+}
+
+} // namespace zentory::platform
