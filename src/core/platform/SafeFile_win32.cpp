@@ -118,6 +118,11 @@ void SafeFile::openExisting() {
     if (!GetFileInformationByHandle(file.get(), &info)) {
         fail(m_target, "open", GetLastError());
     }
+    // The system refuses to write a read-only file; so does this, also where
+    // the open above let an administrator through.
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        fail(m_target, "open", ERROR_ACCESS_DENIED);
+    }
     if (info.nNumberOfLinks > 1) {
         // A replacement would part the file from its other names.
         m_inPlace = std::make_unique<InPlaceFile>(HandleToLong(file.release()), m_target,
