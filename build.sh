@@ -8,7 +8,8 @@ cd "$(dirname "$0")"
 packages=(cmake ninja-build g++ pkg-config libicu-dev libcli11-dev libgtest-dev
           qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl1-mesa-dev librsvg2-bin)
 test_packages=(libbenchmark-dev clang-14 libclang-rt-14-dev acl
-               desktop-file-utils appstream man-db dpkg-dev xvfb xauth python3)
+               desktop-file-utils appstream man-db dpkg-dev xvfb xauth python3
+               g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest)
 setup() {
     local missing=()
     for p in "$@"; do
@@ -64,6 +65,9 @@ test)
     ctest --preset dev
     build asan
     ctest --preset asan
+    # The Windows programs, cross-built and tested under Wine.
+    build windows
+    ctest --preset windows -j2
     build fuzz
     fuzz
     ;;

@@ -1,0 +1,155 @@
+// zentory-cli.exe run as a real process under Wine: the worked example byte
+// for byte with "\", names beyond the ANSI code page, a folder loop, files it
+// may not write, and the exit codes of the Linux CLI.
+
+#include "WinTest.h"
+
+#include <ctime>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+using namespace wintest;
+
+namespace {
+
+class WindowsCli : public testing::Test {
+protected:
+    Finished run(const std::vector<std::string>& args) { return runProgram(cliPath(), args); }
+
+    // The footer's time now, as the CLI writes it.
+    static std::string stampNow() {
+        const std::time_t now = std::time(nullptr);
+        char text[32];
+        std::strftime(text, sizeof text, "%Y/%m/%d %H:%M", std::localtime(&now));
+        return text;
+    }
+
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(WindowsCli, WorkedExampleGivesTheExampleTextWithBackslashes) {
+    const std::string work = dir / "Work";
+    makeWorkTree(work);
+    const std::string before = stampNow();
+    const Finished r = run({"-r", "-o", dir / "out.txt", work});
+    const std::string after = stampNow();
+    ASSERT_EQ(r.status, 0u) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+    const std::string written = readBytes(dir / "out.txt");
+    const std::string stamp = written.find(after) != std::string::npos ? after : before;
+    EXPECT_EQ(written, replaced(windowsGolden("work_export_startup_options.txt", work),
+                                "2007/05/17 14:30", stamp));
+}
+
+TEST_F(WindowsCli, OptionsShapeTheTextAndStandardOutputGetsTheSameBytes) {
+    const std::string work = dir / "Work";
+    makeWorkTree(work);
+    const std::string expected =
+        windowsGolden("work_export_full_path_no_extensions_no_date.txt", work);
+    const Finished toFile = run({"-r", "-f", "-x", "-d", "-o", dir / "out.txt", work + "\\"});
+    ASSERT_EQ(toFile.status, 0u) << toFile.err;
+    EXPECT_EQ(readBytes(dir / "out.txt"), expected);
+    const Finished toOutput = run({"-rfxd", work + "\\img\\.."});
+    ASSERT_EQ(toOutput.status, 0u) << toOutput.err;
+    EXPECT_EQ(toOutput.out, expected);
+    const Finished forward = run({"-rfxd", "-o", "-", work + "/img/old/../.."});
+    EXPECT_EQ(forward.out, expected);
+}
+
+TEST_F(WindowsCli, GreekAndJapaneseNamesReachFileAndOutputAsUtf8) {
+    const std::string folder = dir / "\xce\xa6\xcf\x89\xcf\x84\xce\xbf";        // Φωτο
+    writeBytes(folder + "\\\xce\x91\xce\xb8\xce\xae\xce\xbd\xce\xb1.jpg", "x"); // Αθήνα.jpg
+    writeBytes(folder + "\\\xe6\x9d\xb1\xe4\xba\xac.jpg", "x");                 // 東京.jpg
+    const std::string expected = "\xce\x91\xce\xb8\xce\xae\xce\xbd\xce\xb1.jpg\r\n"
+                                 "\xe6\x9d\xb1\xe4\xba\xac.jpg\r\n";
+    const std::string out = dir / "\xe3\x83\xaa\xe3\x82\xb9\xe3\x83\x88.txt"; // リスト.txt
+    const Finished toFile = run({"-d", "-o", out, folder});
+    ASSERT_EQ(toFile.status, 0u) << toFile.err;
+    const std::string written = readBytes(out);
+    EXPECT_EQ(written.substr(written.find("\r\n\r\n") + 4), expected);
+    EXPECT_NE(written.find(folder + "\\..."), std::string::npos) << written;
+    const Finished toOutput = run({"-d", folder});
+    EXPECT_EQ(toOutput.out, written);
+}
+
+TEST_F(WindowsCli, AFolderLoopIsListedOnce) {
+    const Finished r = run({"-r", "-f", "-d", "C:\\zentory-loop"});
+    ASSERT_EQ(r.status, 0u) << r.err;
+    EXPECT_NE(r.out.find("C:\\zentory-loop\\a\\inner.txt\r\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("up\\"), std::string::npos) << r.out;
+}
+
+TEST_F(WindowsCli, AFileAnotherProgramHoldsGivesOneLineAndStaysAsItWas) {
+    const std::string work = dir / "Work";
+    makeWorkTree(work);
+    const std::string out = dir / "held.txt";
+    writeBytes(out, "old");
+    HeldOpen held(out);
+    const Finished r = run({"-o", out, work});
+    EXPECT_EQ(r.status, 1u);
+    EXPECT_EQ(r.err, "zentory-cli: cannot open '" + out + "': another program has the file open\n");
+    EXPECT_EQ(readBytes(out), "old");
+}
+
+TEST_F(WindowsCli, AReadOnlyFileFailsAndStaysAsItWas) {
+    const std::string work = dir / "Work";
+    makeWorkTree(work);
+    const std::string out = dir / "read-only.txt";
+    writeBytes(out, "old");
+    ASSERT_TRUE(SetFileAttributesW(pathOf(out).c_str(), FILE_ATTRIBUTE_READONLY));
+    const Finished r = run({"-o", out, work});
+    EXPECT_EQ(r.status, 1u);
+    EXPECT_TRUE(r.err.starts_with("zentory-cli: cannot open '" + out + "': ")) << r.err;
+    EXPECT_EQ(readBytes(out), "old");
+}
+
+struct ExitCase {
+    const char* name;
+    std::vector<std::string> args;
+    unsigned long status;
+    const char* errStart;
+};
+
+void PrintTo(const ExitCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class WindowsCliExit : public testing::TestWithParam<ExitCase> {};
+
+TEST_P(WindowsCliExit, IsTheLinuxOne) {
+    TempDir dir;
+    makeWorkTree(dir / "Work");
+    std::vector<std::string> args;
+    for (const auto& a : GetParam().args) {
+        args.push_back(replaced(a, "WORK", dir / "Work"));
+    }
+    const Finished r = runProgram(cliPath(), args);
+    EXPECT_EQ(r.status, GetParam().status) << r.err;
+    EXPECT_TRUE(r.err.starts_with(GetParam().errStart)) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WindowsCliExit,
+    testing::Values(
+        ExitCase{"NullDevice", {"-o", "NUL", "WORK"}, 0, ""},
+        ExitCase{"MissingFolder", {"WORK\\missing"}, 1, "zentory-cli: cannot "},
+        ExitCase{"MissingOutputFolder",
+                 {"-o", "WORK\\no folder\\x.txt", "WORK"},
+                 1,
+                 "zentory-cli: cannot "},
+        ExitCase{"NoFolder", {}, 2, "zentory-cli: FOLDER is required"},
+        ExitCase{"EmptyOutput", {"-o", "", "WORK"}, 2, "zentory-cli: --output: an empty FILE"},
+        ExitCase{"UnknownFormat", {"--format", "xml", "WORK"}, 2, "zentory-cli: --format"}),
+    [](const testing::TestParamInfo<ExitCase>& info) { return std::string(info.param.name); });
+
+TEST_F(WindowsCli, HelpNamesTheLineEndsAndTheSeparator) {
+    const Finished help = run({"--help"});
+    EXPECT_EQ(help.status, 0u);
+    EXPECT_NE(help.out.find("CR LF line ends"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("written with '\\'"), std::string::npos) << help.out;
+}

@@ -1,0 +1,237 @@
+// The Windows half of the platform layer under Wine: paths, the walk, the
+// writes, texts in the ANSI code page, the registry's language.
+
+#include "WinTest.h"
+
+#include "listing/FolderPath.h"
+#include "listing/FolderScan.h"
+#include "listing/Glob.h"
+#include "platform/FileError.h"
+#include "platform/Paths.h"
+#include "platform/SafeFile.h"
+#include "platform/SystemLanguage.h"
+#include "platform/TextFile.h"
+#include "platform/WideText_win32.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace wintest;
+namespace platform = zentory::platform;
+
+namespace {
+
+std::vector<std::string> listed(const std::string& folder, bool subFolders = true) {
+    const zentory::ScanResult scan = zentory::ScanFolder(folder, subFolders);
+    EXPECT_FALSE(scan.folderError.has_value()) << scan.folderError->what();
+    std::vector<std::string> paths;
+    for (size_t i = 0; i < scan.files.size(); ++i) {
+        paths.push_back(scan.files.path(i));
+    }
+    return paths;
+}
+
+} // namespace
+
+struct AbsoluteCase {
+    const char* name;
+    const char* path;
+    const char* workingFolder;
+    const char* expected;
+};
+
+void PrintTo(const AbsoluteCase& c, std::ostream* out) {
+    *out << c.path;
+}
+
+class WindowsPaths : public testing::TestWithParam<AbsoluteCase> {};
+
+TEST_P(WindowsPaths, AreMadeAbsoluteKeepingTheDriveOrShare) {
+    const AbsoluteCase& c = GetParam();
+    EXPECT_EQ(zentory::AbsoluteFolder(c.path, c.workingFolder), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WindowsPaths,
+    testing::Values(
+        AbsoluteCase{"Drive", "C:\\Work", "D:\\x", "C:\\Work"},
+        AbsoluteCase{"TrailingSeparator", "C:\\Work\\", "D:\\x", "C:\\Work"},
+        AbsoluteCase{"ForwardSlashesAndDotDot", "C:/Work/img/..", "D:\\x", "C:\\Work"},
+        AbsoluteCase{"Relative", "Work\\.\\img", "C:\\Users\\me", "C:\\Users\\me\\Work\\img"},
+        AbsoluteCase{"AboveTheRoot", "..\\..\\..", "C:\\Users\\me", "C:\\"},
+        AbsoluteCase{"DriveRoot", "C:\\", "D:\\x", "C:\\"},
+        AbsoluteCase{"ShareRoot", "\\\\server\\share\\a\\..\\..", "C:\\", "\\\\server\\share\\"},
+        AbsoluteCase{"Share", "\\\\server\\share\\Photos", "C:\\", "\\\\server\\share\\Photos"}),
+    [](const testing::TestParamInfo<AbsoluteCase>& info) { return std::string(info.param.name); });
+
+TEST(WindowsPathSpelling, RootsAndPrefixesAreTheSystemsOwn) {
+    EXPECT_TRUE(platform::isAbsolutePath("C:\\x"));
+    EXPECT_TRUE(platform::isAbsolutePath("c:/x"));
+    EXPECT_TRUE(platform::isAbsolutePath("\\\\server\\share"));
+    EXPECT_FALSE(platform::isAbsolutePath("C:x")); // the drive's own working folder
+    EXPECT_FALSE(platform::isAbsolutePath("\\x"));
+    EXPECT_FALSE(platform::isAbsolutePath("x\\y"));
+    EXPECT_EQ(platform::prefixedPath(L"C:\\a"), L"\\\\?\\C:\\a");
+    EXPECT_EQ(platform::prefixedPath(L"\\\\srv\\sh\\a"), L"\\\\?\\UNC\\srv\\sh\\a");
+    EXPECT_EQ(platform::prefixedPath(L"\\\\.\\NUL"), L"\\\\.\\NUL");
+    EXPECT_EQ(platform::prefixedPath(L"\\\\?\\C:\\a"), L"\\\\?\\C:\\a");
+    EXPECT_EQ(platform::longPath("NUL"), L"\\\\.\\NUL");
+    EXPECT_EQ(platform::longPath("C:\\a\\b\\..\\c/d"), L"\\\\?\\C:\\a\\c\\d");
+}
+
+TEST(WindowsWalk, ListsGreekAndJapaneseNamesInByteOrderWithBackslashes) {
+    TempDir dir;
+    const std::string root = dir / "Photos";
+    const std::vector<std::string> files = {
+        "\xce\x91\xce\xb8\xce\xae\xce\xbd\xce\xb1.txt", // Αθήνα
+        "\xe6\x9d\xb1\xe4\xba\xac\\\xe5\xaf\x8c\xe5\xa3\xab.jpg", "a.txt", "img\\b.png"};
+    for (const auto& f : files) {
+        writeBytes(root + "\\" + f, "x");
+    }
+    EXPECT_EQ(listed(root),
+              (std::vector<std::string>{root + "\\a.txt", root + "\\img\\b.png",
+                                        root + "\\" + files[0], root + "\\" + files[1]}));
+}
+
+TEST(WindowsWalk, ReadsFoldersBeyondTwoHundredSixtyCharacters) {
+    TempDir dir;
+    std::string deep = dir.path();
+    while (deep.size() < 400) {
+        deep += "\\a-folder-name-of-forty-characters-long-x";
+    }
+    ASSERT_TRUE(platform::isAbsolutePath(deep));
+    for (size_t end = dir.path().size() + 1; end != std::string::npos;) {
+        end = deep.find('\\', end + 1);
+        const std::string step = deep.substr(0, end);
+        ASSERT_TRUE(CreateDirectoryW(platform::longPath(step).c_str(), nullptr) ||
+                    GetLastError() == ERROR_ALREADY_EXISTS)
+            << step;
+    }
+    HANDLE h = CreateFileW(platform::longPath(deep + "\\deep.txt").c_str(), GENERIC_WRITE, 0,
+                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    EXPECT_EQ(listed(dir.path()), std::vector<std::string>{deep + "\\deep.txt"});
+    EXPECT_EQ(listed(deep, false), std::vector<std::string>{deep + "\\deep.txt"});
+}
+
+// The loop is a link "up" -> ".." made from the Linux side of the prefix
+// (Wine makes no links itself), which Windows shows as a folder reparse point.
+TEST(WindowsWalk, EntersAFolderLoopOnce) {
+    const std::string loop = "C:\\zentory-loop";
+    ASSERT_NE(GetFileAttributesW(platform::longPath(loop + "\\a\\up").c_str()),
+              INVALID_FILE_ATTRIBUTES)
+        << "the test's set-up makes " << loop;
+    EXPECT_EQ(listed(loop),
+              (std::vector<std::string>{loop + "\\a\\inner.txt", loop + "\\top.txt"}));
+}
+
+TEST(WindowsGlob, IgnoresTheCaseOfGreekLetters) {
+    const zentory::Glob glob("*.\xce\xa4\xce\xa7\xce\xa4", true);   // *.ΤΧΤ
+    EXPECT_TRUE(glob.matches("\xce\xb1.\xcf\x84\xcf\x87\xcf\x84")); // α.τχτ
+    EXPECT_FALSE(zentory::Glob("*.\xce\xa4\xce\xa7\xce\xa4", false)
+                     .matches("\xce\xb1.\xcf\x84\xcf\x87\xcf\x84"));
+    EXPECT_TRUE(
+        zentory::Glob("[\xce\xb1-\xce\xb3]*", true).matches("\xce\x92.txt")); // [α-γ]* and Β
+}
+
+class WindowsWrites : public testing::Test {
+protected:
+    void write(const std::string& path, const std::string& bytes) {
+        platform::SafeFile file(path);
+        file.write(bytes);
+        file.commit();
+    }
+
+    TempDir dir;
+};
+
+TEST_F(WindowsWrites, MakeAndReplaceFilesLeavingNothingBeside) {
+    const std::string path = dir / "\xe3\x83\xaa\xe3\x82\xb9\xe3\x83\x88.txt"; // リスト.txt
+    write(path, "first\r\n");
+    EXPECT_EQ(readBytes(path), "first\r\n");
+    write(path, "second, longer\r\n");
+    EXPECT_EQ(readBytes(path), "second, longer\r\n");
+    EXPECT_EQ(namesIn(dir.path()),
+              std::vector<std::string>{"\xe3\x83\xaa\xe3\x82\xb9\xe3\x83\x88.txt"});
+}
+
+TEST_F(WindowsWrites, AnAbandonedWriteLeavesTheOldText) {
+    const std::string path = dir / "list.txt";
+    writeBytes(path, "old");
+    {
+        platform::SafeFile file(path);
+        file.write("new text that is never committed");
+    }
+    EXPECT_EQ(readBytes(path), "old");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"list.txt"});
+}
+
+TEST_F(WindowsWrites, AReadOnlyFileIsRefusedAndKept) {
+    const std::string path = dir / "list.txt";
+    writeBytes(path, "old");
+    ASSERT_TRUE(SetFileAttributesW(pathOf(path).c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_THROW(write(path, "new"), platform::FileError);
+    EXPECT_EQ(readBytes(path), "old");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"list.txt"});
+}
+
+TEST_F(WindowsWrites, AFileAnotherProgramHoldsIsNamedInOneLineAndKept) {
+    const std::string path = dir / "list.txt";
+    writeBytes(path, "old");
+    HeldOpen held(path);
+    try {
+        write(path, "new");
+        ADD_FAILURE() << "the write went through";
+    } catch (const platform::FileError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "cannot open '" + path + "': another program has the file open");
+    }
+    EXPECT_EQ(readBytes(path), "old");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"list.txt"});
+}
+
+TEST_F(WindowsWrites, AFileWithTwoNamesIsRewrittenWhereItIs) {
+    const std::string path = dir / "list.txt";
+    const std::string other = dir / "other name.txt";
+    writeBytes(path, "an old text, longer than the new");
+    ASSERT_TRUE(CreateHardLinkW(pathOf(other).c_str(), pathOf(path).c_str(), nullptr));
+    write(path, "new");
+    EXPECT_EQ(readBytes(path), "new");
+    EXPECT_EQ(readBytes(other), "new");
+}
+
+TEST_F(WindowsWrites, TheNullDeviceIsWrittenThrough) {
+    EXPECT_NO_THROW(write("NUL", "anything"));
+}
+
+TEST(WindowsTexts, UtF8FilesReadAsTheyAreAndOthersInTheAnsiCodePage) {
+    TempDir dir;
+    writeBytes(dir / "utf8.ini", "Caf\xc3\xa9\r\n");
+    EXPECT_EQ(platform::readLines(dir / "utf8.ini"), std::vector<std::string>{"Caf\xc3\xa9"});
+    writeBytes(dir / "ansi.ini", "Caf\xe9\r\n");
+    if (GetACP() != 1252) {
+        GTEST_SKIP() << "the prefix's ANSI code page is " << GetACP();
+    }
+    EXPECT_EQ(platform::readLines(dir / "ansi.ini"), std::vector<std::string>{"Caf\xc3\xa9"});
+}
+
+TEST(WindowsLanguage, ComesFromTheRegistryValue) {
+    const std::wstring key = L"SYSTEM\\CurrentControlSet\\Control\\Nls\\Language";
+    const std::string old = platform::readRegistryString(platform::kLanguageRegistryKey, "Default");
+    for (const wchar_t* id : {L"0407", L"040c"}) {
+        ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"Default", REG_SZ, id,
+                                  static_cast<DWORD>((wcslen(id) + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(platform::widen(
+                      platform::readRegistryString(platform::kLanguageRegistryKey, "Default")),
+                  id);
+    }
+    const std::wstring back = platform::widen(old);
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"Default", REG_SZ, back.c_str(),
+                    static_cast<DWORD>((back.size() + 1) * sizeof(wchar_t)));
+    EXPECT_EQ(platform::readRegistryString(platform::kLanguageRegistryKey, "Other"), "");
+    EXPECT_EQ(platform::localeForLanguageId(0x0407), "de_DE");
+    EXPECT_EQ(platform::languageIdForLocale("fr_FR.UTF-8"), "040c");
+}
