@@ -6,8 +6,11 @@
 #include "listing/FolderPath.h"
 #include "listing/FolderScan.h"
 #include "listing/Glob.h"
+#include "platform/Environment.h"
+#include "platform/ExecutablePath.h"
 #include "platform/FileError.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolders.h"
 #include "platform/SafeFile.h"
 #include "platform/SystemLanguage.h"
 #include "platform/TextFile.h"
@@ -15,6 +18,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace wintest;
@@ -235,3 +239,89 @@ TEST(WindowsLanguage, ComesFromTheRegistryValue) {
     EXPECT_EQ(platform::localeForLanguageId(0x0407), "de_DE");
     EXPECT_EQ(platform::languageIdForLocale("fr_FR.UTF-8"), "040c");
 }
+
+TEST_F(WindowsWrites, ASecondWriterWaitsForTheFirstOnAFileWithTwoNames) {
+    const std::string path = dir / "list.txt";
+    writeBytes(path, "old");
+    ASSERT_TRUE(CreateHardLinkW(pathOf(dir / "link.txt").c_str(), pathOf(path).c_str(), nullptr));
+    HANDLE first =
+        CreateFileW(pathOf(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(first, INVALID_HANDLE_VALUE);
+    OVERLAPPED whole{};
+    ASSERT_TRUE(LockFileEx(first, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole));
+    std::thread letGo([&] {
+        Sleep(300);
+        OVERLAPPED all{};
+        UnlockFileEx(first, 0, MAXDWORD, MAXDWORD, &all);
+    });
+    const ULONGLONG start = GetTickCount64();
+    write(path, "new");
+    const ULONGLONG waited = GetTickCount64() - start;
+    letGo.join();
+    CloseHandle(first);
+    EXPECT_GE(waited, 250u);
+    EXPECT_EQ(readBytes(dir / "link.txt"), "new");
+}
+
+TEST_F(WindowsWrites, ALongListRewrittenInPlaceIsWhole) {
+    // Beyond what the rewrite holds in memory: the new and old bytes wait in
+    // files that go when they are closed.
+    const std::string path = dir / "list.txt";
+    writeBytes(path, std::string(9 << 20, 'o'));
+    ASSERT_TRUE(CreateHardLinkW(pathOf(dir / "link.txt").c_str(), pathOf(path).c_str(), nullptr));
+    std::string text;
+    for (int i = 0; text.size() < (10u << 20); ++i) {
+        text += "line " + std::to_string(i) + "\r\n";
+    }
+    write(path, text);
+    EXPECT_EQ(readBytes(dir / "link.txt"), text);
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"link.txt", "list.txt"}));
+}
+
+TEST(WindowsSettingsFolder, IsBesideTheProgramWhenWritableElseInAppData) {
+    TempDir dir;
+    platform::setExecutableFolderForTesting(dir.path());
+    const platform::ProgramFolders portable = platform::programFolders();
+    platform::setExecutableFolderForTesting(dir / "no such folder");
+    const platform::ProgramFolders installed = platform::programFolders();
+    platform::setExecutableFolderForTesting(std::nullopt);
+    EXPECT_EQ(portable.data, dir.path());
+    EXPECT_FALSE(portable.installed);
+    EXPECT_EQ(portable.userSettings, "");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{}); // the probe is gone
+    EXPECT_TRUE(installed.installed);
+    EXPECT_EQ(installed.data, dir / "no such folder");
+    EXPECT_EQ(installed.userSettings, platform::environmentValue("APPDATA") + "\\Orvane\\Zentory");
+}
+
+struct Utf8Case {
+    const char* name;
+    std::string bytes;
+    bool valid;
+};
+
+void PrintTo(const Utf8Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class WindowsUtf8 : public testing::TestWithParam<Utf8Case> {};
+
+TEST_P(WindowsUtf8, IsToldFromOtherBytesAndRoundTrips) {
+    const Utf8Case& c = GetParam();
+    EXPECT_EQ(platform::isUtf8(c.bytes), c.valid);
+    if (c.valid) {
+        EXPECT_EQ(platform::narrow(platform::widen(c.bytes)), c.bytes);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WindowsUtf8,
+    testing::Values(Utf8Case{"Empty", "", true}, Utf8Case{"Ascii", "plain.txt", true},
+                    Utf8Case{"Greek", "\xce\x91\xce\xb8\xce\xae\xce\xbd\xce\xb1", true},
+                    Utf8Case{"Japanese", "\xe6\x9d\xb1\xe4\xba\xac", true},
+                    Utf8Case{"BeyondTheBasicPlane", "\xf0\x9f\x93\x81", true},
+                    Utf8Case{"Latin1", "Caf\xe9", false},
+                    Utf8Case{"CutCharacter", "\xe6\x9d", false},
+                    Utf8Case{"Surrogate", "\xed\xa0\x80", false}),
+    [](const testing::TestParamInfo<Utf8Case>& info) { return std::string(info.param.name); });

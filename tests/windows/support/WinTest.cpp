@@ -73,26 +73,66 @@ std::vector<std::string> namesIn(const std::string& utf8) {
     return names;
 }
 
+namespace {
+
+// Removes `folder` (prefixed) and all in it, read-only files included,
+// however long the paths below it.
+void removeTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            const std::wstring path = folder + L"\\" + name;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            const bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !link) {
+                removeTree(path);
+            } else if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                RemoveDirectoryW(path.c_str());
+            } else {
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+} // namespace
+
 TempDir::TempDir() {
+    // A name nobody has: process ids come back, so the clock and a count too.
     static int counter = 0;
-    const fs::path p =
-        fs::temp_directory_path() /
-        ("zentory-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter));
-    fs::remove_all(p);
-    fs::create_directories(p);
-    m_path = utf8Of(fs::canonical(p));
+    const std::wstring base = fs::temp_directory_path().wstring();
+    for (;;) {
+        const fs::path p =
+            fs::path(base) / ("zentory-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                              std::to_string(GetTickCount64()) + "-" + std::to_string(++counter));
+        if (CreateDirectoryW(p.c_str(), nullptr)) {
+            m_path = utf8Of(fs::canonical(p));
+            return;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            throw std::runtime_error("cannot make a folder below " + utf8Of(base));
+        }
+    }
 }
 
 TempDir::~TempDir() {
-    // Prefixed, so that paths beyond 260 characters go too; a folder left
-    // behind fails no test.
-    const fs::path root(L"\\\\?\\" + pathOf(m_path).wstring());
-    std::error_code ignored;
-    for (fs::recursive_directory_iterator it(root, ignored), end; !ignored && it != end;
-         it.increment(ignored)) {
-        SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    // A folder left behind fails no test.
+    // A program that just ended may hold its output files a moment longer.
+    const std::wstring root = L"\\\\?\\" + pathOf(m_path).wstring();
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        removeTree(root);
+        if (GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            return;
+        }
+        Sleep(20);
     }
-    fs::remove_all(root, ignored);
 }
 
 Finished runProgram(const std::string& program, const std::vector<std::string>& args) {
@@ -101,8 +141,8 @@ Finished runProgram(const std::string& program, const std::vector<std::string>& 
     const fs::path errPath = pathOf(outputs / "err");
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     auto create = [&](const fs::path& p) {
-        HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                               &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             throw std::runtime_error("cannot create " + utf8Of(p));
         }
