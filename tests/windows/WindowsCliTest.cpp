@@ -153,3 +153,72 @@ TEST_F(WindowsCli, HelpNamesTheLineEndsAndTheSeparator) {
     EXPECT_NE(help.out.find("CR LF line ends"), std::string::npos) << help.out;
     EXPECT_NE(help.out.find("written with '\\'"), std::string::npos) << help.out;
 }
+
+namespace {
+
+// Sets the time of last change of every file of the worked example's tree.
+void setTimes(const std::string& work, const std::vector<std::string>& files, int64_t unixSeconds) {
+    const int64_t ticks = (unixSeconds + 11'644'473'600) * 10'000'000;
+    const FILETIME t{static_cast<DWORD>(ticks & 0xffffffff), static_cast<DWORD>(ticks >> 32)};
+    for (const auto& f : files) {
+        HANDLE h = CreateFileW(pathOf(work + "\\" + f).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE) << f;
+        EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &t));
+        CloseHandle(h);
+    }
+}
+
+// The instant a table's "2026-12-08T13:00:00+01:00" names, in seconds since 1970.
+int64_t instantOf(const std::string& stamp) {
+    std::tm tm{};
+    tm.tm_year = std::stoi(stamp.substr(0, 4)) - 1900;
+    tm.tm_mon = std::stoi(stamp.substr(5, 2)) - 1;
+    tm.tm_mday = std::stoi(stamp.substr(8, 2));
+    tm.tm_hour = std::stoi(stamp.substr(11, 2));
+    tm.tm_min = std::stoi(stamp.substr(14, 2));
+    tm.tm_sec = std::stoi(stamp.substr(17, 2));
+    const int sign = stamp[19] == '-' ? -1 : 1;
+    const int offset =
+        sign * (std::stoi(stamp.substr(20, 2)) * 3600 + std::stoi(stamp.substr(23, 2)) * 60);
+    return static_cast<int64_t>(_mkgmtime(&tm)) - offset;
+}
+
+} // namespace
+
+TEST_F(WindowsCli, TablesCarryBackslashesSizesAndLocalTimesWithTheirOffset) {
+    const std::string work = dir / "Work";
+    makeWorkTree(work);
+    const std::vector<std::string> files = {
+        "Budget.xls",     "img\\logo.png", "img\\old\\logo.bak.png",
+        "img\\thumbs.db", "notes.txt",     "zeta.doc"};
+    constexpr int64_t kNoon = 1'796'731'200; // 2026-12-08 12:00:00 UTC
+    setTimes(work, files, kNoon);
+    const Finished csv = run({"-r", "--format", "csv", work});
+    ASSERT_EQ(csv.status, 0u) << csv.err;
+    std::vector<std::string> rows;
+    for (size_t at = 0, end; (end = csv.out.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        rows.push_back(csv.out.substr(at, end - at));
+    }
+    ASSERT_EQ(rows.size(), 7u) << csv.out;
+    EXPECT_EQ(rows[0], "path,folder,name,extension,size,modified");
+    const std::string old = work + "\\img\\old\\logo.bak.png,img\\old,logo.bak.png,png,1,";
+    EXPECT_EQ(rows[3].substr(0, old.size()), old) << rows[3];
+    for (size_t i = 1; i < rows.size(); ++i) {
+        const std::string stamp = rows[i].substr(rows[i].rfind(',') + 1);
+        ASSERT_EQ(stamp.size(), 25u) << rows[i];
+        EXPECT_EQ(instantOf(stamp), kNoon) << rows[i];
+    }
+
+    const Finished json = run({"-r", "--format", "json", "--totals", work});
+    ASSERT_EQ(json.status, 0u) << json.err;
+    const std::string escapedWork = replaced(work, "\\", "\\\\");
+    EXPECT_TRUE(json.out.starts_with("{\"folder\":\"" + escapedWork +
+                                     "\",\"totals\":{\"files\":6,\"bytes\":6},\"files\":[\n"))
+        << json.out;
+    EXPECT_NE(json.out.find("{\"path\":\"" + escapedWork +
+                            "\\\\img\\\\old\\\\logo.bak.png\",\"folder\":\"img\\\\old\",\"name\":"
+                            "\"logo.bak.png\",\"extension\":\"png\",\"size\":1,\"modified\":\""),
+              std::string::npos)
+        << json.out;
+}

@@ -109,7 +109,7 @@ void writeEntry(TextSink& out, const ExportRequest& request, size_t i, const Fil
     const std::string_view pathFolder = TableFolder(folder);
     if (number != FileList::kNoFolder) {
         valid = escaped(out, pathFolder);
-        out.text(separator);
+        escaped(out, separator); // "\\" on Windows
     }
     valid = escaped(out, name) && valid;
     if (!valid) {

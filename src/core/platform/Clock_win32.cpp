@@ -39,9 +39,16 @@ long localOffset(int64_t utcSeconds) {
     }
     FILETIME utc{static_cast<DWORD>(ticks & 0xffffffff), static_cast<DWORD>(ticks >> 32)};
     SYSTEMTIME utcTime, localTime;
-    // The zone's rules for that year, daylight saving time included.
-    if (!FileTimeToSystemTime(&utc, &utcTime) ||
-        !SystemTimeToTzSpecificLocalTimeEx(nullptr, &utcTime, &localTime)) {
+    if (!FileTimeToSystemTime(&utc, &utcTime)) {
+        return 0;
+    }
+    // The zone's rules for that year, daylight saving time included; the
+    // current rules where the system keeps none for it.
+    DYNAMIC_TIME_ZONE_INFORMATION zone;
+    TIME_ZONE_INFORMATION rules;
+    const bool ofTheYear = GetDynamicTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID &&
+                           GetTimeZoneInformationForYear(utcTime.wYear, &zone, &rules);
+    if (!SystemTimeToTzSpecificLocalTime(ofTheYear ? &rules : nullptr, &utcTime, &localTime)) {
         return 0;
     }
     bool ok = false;
