@@ -222,3 +222,13 @@ TEST_F(WindowsCli, TablesCarryBackslashesSizesAndLocalTimesWithTheirOffset) {
               std::string::npos)
         << json.out;
 }
+
+TEST_F(WindowsCli, ADriveRootDoublesTheSeparatorAsTheRootDoesOnLinux) {
+    const std::string file = "C:\\zentory-root-test.txt";
+    writeBytes(file, "x");
+    const Finished r = run({"-f", "-d", "C:\\"});
+    DeleteFileW(pathOf(file).c_str());
+    ASSERT_EQ(r.status, 0u) << r.err;
+    EXPECT_TRUE(r.out.starts_with("Contents of C:\\\\...\r\n\r\n")) << r.out;
+    EXPECT_NE(r.out.find("\r\nC:\\\\zentory-root-test.txt\r\n"), std::string::npos) << r.out;
+}
