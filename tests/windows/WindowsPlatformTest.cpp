@@ -3,6 +3,7 @@
 
 #include "WinTest.h"
 
+#include "i18n/SettingsStore.h"
 #include "listing/FolderPath.h"
 #include "listing/FolderScan.h"
 #include "listing/Glob.h"
@@ -210,7 +211,7 @@ TEST_F(WindowsWrites, TheNullDeviceIsWrittenThrough) {
     EXPECT_NO_THROW(write("NUL", "anything"));
 }
 
-TEST(WindowsTexts, UtF8FilesReadAsTheyAreAndOthersInTheAnsiCodePage) {
+TEST(WindowsTexts, Utf8FilesReadAsTheyAreAndOthersInTheAnsiCodePage) {
     TempDir dir;
     writeBytes(dir / "utf8.ini", "Caf\xc3\xa9\r\n");
     EXPECT_EQ(platform::readLines(dir / "utf8.ini"), std::vector<std::string>{"Caf\xc3\xa9"});
@@ -325,3 +326,62 @@ INSTANTIATE_TEST_SUITE_P(
                     Utf8Case{"CutCharacter", "\xe6\x9d", false},
                     Utf8Case{"Surrogate", "\xed\xa0\x80", false}),
     [](const testing::TestParamInfo<Utf8Case>& info) { return std::string(info.param.name); });
+
+class WindowsSettings : public testing::Test {
+protected:
+    void TearDown() override {
+        platform::setExecutableFolderForTesting(std::nullopt);
+        SetEnvironmentVariableW(L"APPDATA", m_appData.empty() ? nullptr : m_appData.c_str());
+    }
+
+    const std::string m_shipped = "Product ID\r\nzentory\r\nLanguage\r\n[----]\r\n";
+    std::wstring m_appData = platform::widen(platform::environmentValue("APPDATA"));
+    TempDir dir;
+};
+
+TEST_F(WindowsSettings, APortableFolderRewritesItsOwnConfig) {
+    const std::string program = dir / "Zentory";
+    writeBytes(program + "\\config.ini", m_shipped);
+    platform::setExecutableFolderForTesting(program);
+    zentory::CSettingsStore settings;
+    settings.WriteSetting("Language", "[1031]");
+    EXPECT_EQ(readBytes(program + "\\config.ini"),
+              "Product ID\r\nzentory\r\nLanguage\r\n[1031]\r\n");
+    EXPECT_EQ(settings.ReadSetting("Language"), "[1031]");
+    EXPECT_EQ(namesIn(program), std::vector<std::string>{"config.ini"});
+}
+
+TEST_F(WindowsSettings, AnInstalledProgramUsesTheUsersOwnCopyInAppData) {
+    // A folder the program cannot write to stands for Program Files: here
+    // one that is not there, as Wine denies its user nothing.
+    const std::string program = dir / "Program Files\\Zentory";
+    platform::setExecutableFolderForTesting(program);
+    const std::string appData = dir / "Roaming";
+    ASSERT_TRUE(SetEnvironmentVariableW(L"APPDATA", pathOf(appData).c_str()));
+    zentory::CSettingsStore settings;
+    EXPECT_EQ(settings.SettingsPath(), program + "\\config.ini");
+    EXPECT_THROW(settings.WriteSetting("Language", "[1036]"), platform::FileError);
+    EXPECT_FALSE(std::filesystem::exists(pathOf(appData + "\\Orvane")));
+
+    const std::string own = appData + "\\Orvane\\Zentory\\config.ini";
+    writeBytes(own, m_shipped);
+    EXPECT_EQ(settings.SettingsPath(), own);
+    settings.WriteSetting("Language", "[1036]");
+    EXPECT_EQ(settings.ReadSetting("Language"), "[1036]");
+    EXPECT_EQ(readBytes(own), "Product ID\r\nzentory\r\nLanguage\r\n[1036]\r\n");
+}
+
+TEST_F(WindowsSettings, AnOldAnsiConfigIsReadAndComesBackAsUtf8) {
+    if (GetACP() != 1252) {
+        GTEST_SKIP() << "the prefix's ANSI code page is " << GetACP();
+    }
+    const std::string program = dir / "Zentory";
+    writeBytes(program + "\\config.ini", m_shipped + "Homepage\r\nwww.caf\xe9.example\r\n");
+    platform::setExecutableFolderForTesting(program);
+    zentory::CSettingsStore settings;
+    EXPECT_EQ(settings.ReadSetting("Homepage"), "www.caf\xc3\xa9.example");
+    settings.WriteSetting("Language", "[1031]");
+    EXPECT_EQ(
+        readBytes(program + "\\config.ini"),
+        "Product ID\r\nzentory\r\nLanguage\r\n[1031]\r\nHomepage\r\nwww.caf\xc3\xa9.example\r\n");
+}

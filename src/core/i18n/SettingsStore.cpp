@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/ExecutablePath.h"
 #include "platform/FileError.h"
+#include "platform/PathSeparator.h"
 #include "platform/ProgramFolders.h"
 #include "platform/SystemLanguage.h"
 #include "platform/TextFile.h"
@@ -15,7 +16,7 @@ namespace zentory {
 
 namespace {
 
-constexpr const char* kSettingsFile = "/config.ini";
+const std::string kSettingsFile = std::string(1, platform::kPathSeparator) + "config.ini";
 
 // Unsigned arithmetic: values beyond an int wrap instead of overflowing.
 int parseDigits(const std::string& text, std::string_view table) {
@@ -55,7 +56,7 @@ std::string CSettingsStore::SettingsPath() const {
 }
 
 std::string CSettingsStore::TranslationFilePath() const {
-    return GetDataFolder() + "/" + ReadSetting("Product ID") + "trl.ini";
+    return GetDataFolder() + platform::kPathSeparator + ReadSetting("Product ID") + "trl.ini";
 }
 
 std::string readSettingFromLines(const std::vector<std::string>& lines, const std::string& key) {
