@@ -29,7 +29,8 @@ void walk(benchmark::State& state) {
     const auto threads = static_cast<unsigned>(state.range(0));
     size_t files = 0;
     for (auto _ : state) {
-        const zentory::ScanResult result = zentory::ScanFolder(g_tree, true, threads);
+        const zentory::ScanResult result =
+            zentory::ScanFolder(g_tree, zentory::ScanOptions::All(true, threads));
         files = result.files.size();
         benchmark::DoNotOptimize(files);
     }
@@ -132,7 +133,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     g_tree = treeFolder();
-    g_list = zentory::ScanFolder(g_tree, true).files;
+    g_list = zentory::ScanFolder(g_tree, zentory::ScanOptions::All(true)).files;
     benchmark::AddCustomContext("tree", g_tree);
     benchmark::AddCustomContext("files", std::to_string(g_list.size()));
     benchmark::RunSpecifiedBenchmarks();

@@ -14,7 +14,8 @@
 class FolderScan : public ::testing::Test {
 protected:
     zentory::ScanResult scan(bool subFolders) {
-        zentory::ScanResult result = zentory::ScanFolder(root, subFolders);
+        zentory::ScanResult result =
+            zentory::ScanFolder(root, zentory::ScanOptions::All(subFolders));
         EXPECT_FALSE(result.folderError.has_value());
         return result;
     }

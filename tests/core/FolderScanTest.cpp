@@ -123,7 +123,7 @@ TEST_F(FolderScan, UnreadableFolderContributesNothingAndIsNamed) {
     fs::permissions(root + "/locked", fs::perms::none);
 
     const int status = runAsNobody([&] {
-        ScanResult result = ScanFolder(root, true);
+        ScanResult result = ScanFolder(root, zentory::ScanOptions::All(true));
         const bool listed =
             entriesOf(result.files) == entries(root, {"later/after.txt", "open.txt"});
         const bool named = result.unreadableFolders.size() == 1 &&
@@ -137,13 +137,13 @@ TEST_F(FolderScan, UnreadableFolderContributesNothingAndIsNamed) {
 
 TEST_F(FolderScan, ChosenFolderThatCannotBeOpenedIsAnError) {
     touch(root + "/file.txt");
-    ScanResult missing = ScanFolder(root + "/missing", true);
+    ScanResult missing = ScanFolder(root + "/missing", zentory::ScanOptions::All(true));
     ASSERT_TRUE(missing.folderError.has_value());
     EXPECT_STREQ(missing.folderError->what(),
                  ("cannot open folder '" + root + "/missing': No such file or directory").c_str());
     EXPECT_TRUE(missing.files.empty());
 
-    ScanResult file = ScanFolder(root + "/file.txt", false);
+    ScanResult file = ScanFolder(root + "/file.txt", zentory::ScanOptions::All(false));
     ASSERT_TRUE(file.folderError.has_value());
     EXPECT_EQ(file.folderError->reason(), "Not a directory");
 }

@@ -67,7 +67,7 @@ protected:
 
 TEST_F(WindowUnderLoad, ReadsExportsAndChangesLanguageTwiceOnATreeOf200000Files) {
     makeTree(treePath());
-    const auto files = zentory::ScanFolder(treePath(), true).files;
+    const auto files = zentory::ScanFolder(treePath(), zentory::ScanOptions::All(true)).files;
     ASSERT_EQ(files.size(), size_t{kFolders} * kFilesPerFolder);
 
     runModal(dlg, [&] {

@@ -28,7 +28,8 @@ namespace platform = zentory::platform;
 namespace {
 
 std::vector<std::string> listed(const std::string& folder, bool subFolders = true) {
-    const zentory::ScanResult scan = zentory::ScanFolder(folder, subFolders);
+    const zentory::ScanResult scan =
+        zentory::ScanFolder(folder, zentory::ScanOptions::All(subFolders));
     EXPECT_FALSE(scan.folderError.has_value()) << scan.folderError->what();
     std::vector<std::string> paths;
     for (size_t i = 0; i < scan.files.size(); ++i) {

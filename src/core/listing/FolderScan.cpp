@@ -363,40 +363,19 @@ private:
 
 } // namespace
 
-ScanResult ScanFolder(const std::string& folder, const ScanOptions& options) {
+ScanResult ScanFolder(const std::string& folder, const ScanOptions& options, ScanWatch* watch) {
     ScanResult result;
     const Crew crew =
         options.threads > 0 ? Crew{options.threads, options.threads} : walk::defaultCrew();
-    Walk(options, crew).run(folder, result);
-    return result;
-}
-
-ScanResult ScanFolder(const std::string& folder, bool subFolders, unsigned threads) {
-    ScanOptions options;
-    options.subFolders = subFolders;
-    options.threads = std::max(1u, threads);
-    return ScanFolder(folder, options);
-}
-
-ScanResult ScanFolder(const std::string& folder, bool subFolders, ScanWatch& watch) {
-    ScanResult result;
-    ScanOptions options;
-    options.subFolders = subFolders;
-    if (!watch.cancelled()) {
-        Walk(options, walk::defaultCrew(), &watch).run(folder, result);
+    if (watch == nullptr || !watch->cancelled()) {
+        Walk(options, crew, watch).run(folder, result);
     }
     // A cancel that comes after the last folder still leaves nothing read.
-    if (watch.cancelled()) {
+    if (watch != nullptr && watch->cancelled()) {
         result = ScanResult();
         result.cancelled = true;
     }
     return result;
-}
-
-ScanResult ScanFolder(const std::string& folder, bool subFolders) {
-    ScanOptions options;
-    options.subFolders = subFolders;
-    return ScanFolder(folder, options);
 }
 
 } // namespace zentory

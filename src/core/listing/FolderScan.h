@@ -37,6 +37,14 @@ struct ScanOptions {
     bool fileStats = false;
     // Threads that read from the start; 0: as many as suit the machine.
     unsigned threads = 0;
+
+    // Every file of the folder, and of all folders below it with `subFolders`.
+    static ScanOptions All(bool subFolders, unsigned threads = 0) {
+        ScanOptions options;
+        options.subFolders = subFolders;
+        options.threads = threads;
+        return options;
+    }
 };
 
 class ScanWatch;
@@ -49,18 +57,12 @@ class ScanWatch;
 // `folder`, which is not entered again; without it, sub-folders are skipped.
 // The depth is not bounded by the call stack, and paths may be longer than the
 // system's path limit. Sub-folders are read on one thread per core, and on
-// more once the walk proves long or waits for the disk; the result does not
-// depend on how many threads read, nor on their timing.
-ScanResult ScanFolder(const std::string& folder, bool subFolders);
-
-// The same walk on `threads` threads from the start (at least one).
-ScanResult ScanFolder(const std::string& folder, bool subFolders, unsigned threads);
-
-// The same walk, followed and perhaps cancelled through `watch` from another thread.
-ScanResult ScanFolder(const std::string& folder, bool subFolders, ScanWatch& watch);
-
-// The same walk, shaped by `options`: with a filter, only the files it takes
-// are listed, and a sub-folder it does not take is not entered.
-ScanResult ScanFolder(const std::string& folder, const ScanOptions& options);
+// more once the walk proves long or waits for the disk (or on `options.threads`
+// from the start); the result does not depend on how many threads read, nor
+// on their timing. With a filter in `options`, only the files it takes are
+// listed, and a sub-folder it does not take is not entered. A `watch` follows
+// the walk from another thread and may cancel it.
+ScanResult ScanFolder(const std::string& folder, const ScanOptions& options,
+                      ScanWatch* watch = nullptr);
 
 } // namespace zentory

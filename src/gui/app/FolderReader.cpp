@@ -77,7 +77,7 @@ ScanResult WalkBesideEventLoop(QWidget& window, const std::string& folder, bool 
     std::exception_ptr failure;
     std::thread walker([&] {
         try {
-            result = ScanFolder(folder, subFolders, watch);
+            result = ScanFolder(folder, ScanOptions::All(subFolders), &watch);
         } catch (...) {
             failure = std::current_exception();
         }
