@@ -81,7 +81,7 @@ void compose(benchmark::State& state) {
     for (auto _ : state) {
         bytes = 0;
         zentory::StreamExport([&bytes](std::string_view piece) { bytes += piece.size(); },
-                              {g_list, g_tree, options, {"Contents of", "Folder"}, ""});
+                              {g_list, g_tree, options, {"Contents of", "Folder"}, {}});
         benchmark::DoNotOptimize(bytes);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
@@ -99,7 +99,7 @@ void write(benchmark::State& state) {
     const zentory::ExportOptions options = optionsFor(state.range(0));
     const std::string out = g_tree + ".bench-out.txt";
     for (auto _ : state) {
-        zentory::WriteExport(out, {g_list, g_tree, options, {"Contents of", "Folder"}, ""});
+        zentory::WriteExport(out, {g_list, g_tree, options, {"Contents of", "Folder"}, {}});
     }
     state.SetBytesProcessed(
         static_cast<int64_t>(state.iterations() * std::filesystem::file_size(out)));

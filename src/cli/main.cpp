@@ -75,8 +75,8 @@ int run(const Request& request) {
                                      folder,
                                      request.options,
                                      std::move(labels),
-                                     dated ? zentory::CSettingsStore::GetTimeStamp()
-                                           : std::string(),
+                                     dated ? zentory::platform::localNow()
+                                           : zentory::platform::LocalTime{},
                                      request.columns,
                                      &scan.stats};
     // A name of the file that standard output is open on (/dev/stdout, or

@@ -49,7 +49,7 @@ struct Listed {
     ExportRequest request(zentory::ListColumns columns = {}) const {
         zentory::ExportOptions options;
         options.showDateTime = false;
-        return ExportRequest{files, "/w", options, {"Contents of", "Folder"}, "", columns, &stats};
+        return ExportRequest{files, "/w", options, {"Contents of", "Folder"}, {}, columns, &stats};
     }
 };
 
@@ -149,7 +149,7 @@ TEST_F(CentralEuropeanTime, JsonEscapesControlBytesAndReplacesBytesOutsideUtf8) 
 TEST(ListExport, EmptyListsAreCompleteDocuments) {
     const FileList none;
     const std::vector<FileStat> stats;
-    const ExportRequest request{none, "/\xFF", {}, {}, "", {}, &stats};
+    const ExportRequest request{none, "/\xFF", {}, {}, {}, {}, &stats};
     EXPECT_EQ(zentory::ComposeList(request, ListFormat::Csv),
               "path,folder,name,extension,size,modified\r\n");
     EXPECT_EQ(zentory::ComposeList(request, ListFormat::Json),
@@ -161,7 +161,7 @@ TEST(ListExport, TablesOfTheRootWriteEachPathWithOneLeadingSeparator) {
     files.append("//a.txt");
     files.append("//etc/\xFF");
     const std::vector<FileStat> stats(2);
-    const ExportRequest request{files, "/", {}, {}, "", {}, &stats};
+    const ExportRequest request{files, "/", {}, {}, {}, {}, &stats};
     EXPECT_EQ(zentory::ComposeList(request, ListFormat::Csv),
               "path,folder,name,extension,size,modified\r\n/a.txt,,a.txt,txt,,\r\n"
               "/etc/\xFF,etc,\xFF,,,\r\n");

@@ -27,7 +27,7 @@ namespace {
 
 const std::string kTitle = "Contents of";
 const std::string kHeading = "Folder";
-const std::string kStamp = "200705171430";
+constexpr zentory::platform::LocalTime kStamp{2007, 5, 17, 14, 30};
 
 FileList listOf(const std::vector<std::string>& paths) {
     FileList files;
@@ -204,12 +204,12 @@ protected:
 TEST_F(TimeStamp, SmallFieldsGetALeadingZero) {
     setClock(2008, 1, 3, 9, 5);
     EXPECT_EQ(CSettingsStore::GetTimeStamp(), "200801030905");
-    EXPECT_EQ(FormatExportDate(CSettingsStore::GetTimeStamp()), "2008/01/03 09:05");
+    EXPECT_EQ(FormatExportDate(zentory::platform::localNow()), "2008/01/03 09:05");
 }
 
 TEST_F(TimeStamp, MidnightIsZeroZero) {
     setClock(2007, 12, 31, 0, 0);
-    EXPECT_EQ(FormatExportDate(CSettingsStore::GetTimeStamp()), "2007/12/31 00:00");
+    EXPECT_EQ(FormatExportDate(zentory::platform::localNow()), "2007/12/31 00:00");
 }
 
 TEST_F(TimeStamp, FooterCarriesTheMinuteOfTheClock) {
@@ -218,7 +218,7 @@ TEST_F(TimeStamp, FooterCarriesTheMinuteOfTheClock) {
                                             "/w",
                                             ExportOptions{},
                                             {kTitle, kHeading},
-                                            CSettingsStore::GetTimeStamp()});
+                                            zentory::platform::localNow()});
     EXPECT_TRUE(text.ends_with("a\r\n\r\n\r\nFolder exported on 2007/05/17 14:30 with Orvane "
                                "Zentory"));
 }

@@ -60,12 +60,14 @@ std::string relativePath(const std::string& raw) {
     return rel.empty() || rel.back() == '.' ? std::string() : rel;
 }
 
-std::string twelveDigits(FuzzedDataProvider& in) {
-    std::string stamp;
-    for (int i = 0; i < 12; ++i) {
-        stamp += static_cast<char>('0' + in.ConsumeIntegralInRange(0, 9));
-    }
-    return stamp;
+zentory::platform::LocalTime someTime(FuzzedDataProvider& in) {
+    zentory::platform::LocalTime t;
+    t.year = in.ConsumeIntegralInRange(0, 9999);
+    t.month = in.ConsumeIntegralInRange(1, 12);
+    t.day = in.ConsumeIntegralInRange(1, 31);
+    t.hour = in.ConsumeIntegralInRange(0, 23);
+    t.minute = in.ConsumeIntegralInRange(0, 59);
+    return t;
 }
 
 std::string printable(std::string text) {
@@ -82,7 +84,8 @@ std::string folderOf(const std::string& path) {
 // The export rules, one line at a time, with LF line ends.
 std::string render(const std::string& folder, const std::vector<std::string>& paths,
                    const ExportOptions& options, const std::string& text38,
-                   const std::string& text40, const std::string& stamp, size_t& headings) {
+                   const std::string& text40, const zentory::platform::LocalTime& stamp,
+                   size_t& headings) {
     std::string rootLines;
     std::string subLines;
     std::string current = folder;
@@ -133,7 +136,7 @@ void check(bool ok) {
 // The text on its own terms: `lines` CR LF pairs, no other CR or LF, no control
 // byte within a line, and after the last line end the footer or nothing.
 void checkLines(const std::string& text, size_t lines, const ExportOptions& options,
-                const std::string& stamp) {
+                const zentory::platform::LocalTime& stamp) {
     size_t start = 0;
     size_t count = 0;
     for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
@@ -157,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.showFullPath = in.ConsumeBool();
     options.showExtensions = in.ConsumeBool();
     options.showDateTime = in.ConsumeBool();
-    const std::string stamp = twelveDigits(in);
+    const zentory::platform::LocalTime stamp = someTime(in);
     const std::string text38 = catalogueText(in.ConsumeRandomLengthString(40));
     const std::string text40 = catalogueText(in.ConsumeRandomLengthString(40));
     const std::string folder =

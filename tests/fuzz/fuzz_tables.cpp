@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         files.append("/f/" + name);
         stats.push_back(FileStat{static_cast<int64_t>(name.size()), 0});
     }
-    const ExportRequest request{files, "/f", {}, {}, "", {}, &stats};
+    const ExportRequest request{files, "/f", {}, {}, {}, {}, &stats};
     checkJson(ComposeList(request, ListFormat::Json));
     const std::string csv = ComposeList(request, ListFormat::Csv);
     for (const auto& name : names) {

@@ -148,8 +148,11 @@ protected:
     std::string storedLanguage() const { return zentory::CSettingsStore().ReadSetting("Language"); }
     std::string composed(const char* text38, const char* text40) const {
         const auto files = zentory::ScanFolder(tree.path(), zentory::ScanOptions::All(true)).files;
-        return zentory::ComposeExport(
-            {files, tree.path(), zentory::ExportOptions{}, {text38, text40}, "200801030905"});
+        return zentory::ComposeExport({files,
+                                       tree.path(),
+                                       zentory::ExportOptions{},
+                                       {text38, text40},
+                                       zentory::platform::LocalTime{2008, 1, 3, 9, 5}});
     }
 
     TreeDir tree{"a.txt", "img/logo.png"};

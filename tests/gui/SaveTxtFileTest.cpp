@@ -21,7 +21,7 @@ using namespace zentory::test;
 
 namespace {
 
-constexpr const char* kStamp = "200705171430";
+constexpr zentory::platform::LocalTime kStamp{2007, 5, 17, 14, 30};
 
 class SaveTxtFile : public WindowTest {
 protected:

@@ -55,8 +55,11 @@ protected:
 
     std::string composed(const zentory::FileList& files, const char* text38,
                          const char* text40) const {
-        return zentory::ComposeExport(
-            {files, treePath(), zentory::ExportOptions{}, {text38, text40}, "202402292359"});
+        return zentory::ComposeExport({files,
+                                       treePath(),
+                                       zentory::ExportOptions{},
+                                       {text38, text40},
+                                       zentory::platform::LocalTime{2024, 2, 29, 23, 59}});
     }
 
     std::string treePath() const { return treeDir.path(); }

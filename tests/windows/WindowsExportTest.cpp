@@ -14,7 +14,7 @@ using namespace wintest;
 
 namespace {
 
-const std::string kStamp = "200705171430"; // 17 May 2007, 14:30
+constexpr zentory::platform::LocalTime kStamp{2007, 5, 17, 14, 30};
 
 zentory::FileList listOf(const std::vector<std::string>& paths) {
     zentory::FileList files;

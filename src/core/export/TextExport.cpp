@@ -95,7 +95,7 @@ private:
         m_out.lineEnd();
         m_out.lineEnd();
         m_out.text("Folder exported on ");
-        m_out.text(FormatExportDate(m_request.timeStamp));
+        m_out.text(FormatExportDate(m_request.exportedAt));
         m_out.text(" with Orvane Zentory");
     }
 
@@ -174,13 +174,13 @@ private:
 
 } // namespace
 
-std::string FormatExportDate(const std::string& timeStamp) {
-    auto field = [&](size_t pos, size_t count) {
-        return pos < timeStamp.size() ? timeStamp.substr(pos, count) : std::string();
+std::string FormatExportDate(const platform::LocalTime& time) {
+    auto two = [](int value) {
+        std::string digits = std::to_string(value);
+        return digits.size() < 2 ? "0" + digits : digits;
     };
-    const size_t minute = timeStamp.size() >= 2 ? timeStamp.size() - 2 : 0;
-    return field(0, 4) + "/" + field(4, 2) + "/" + field(6, 2) + " " + field(8, 2) + ":" +
-           field(minute, 2);
+    return std::to_string(time.year) + "/" + two(time.month) + "/" + two(time.day) + " " +
+           two(time.hour) + ":" + two(time.minute);
 }
 
 std::string OneLine(std::string text) {

@@ -20,6 +20,7 @@
 
 #include "listing/FileList.h"
 #include "listing/FileStat.h"
+#include "platform/Clock.h"
 
 #include <functional>
 #include <string>
@@ -35,8 +36,8 @@ struct ExportOptions {
     bool showDateTime = true;
 };
 
-// "YYYY/MM/DD hh:mm" from a twelve-digit stamp of CSettingsStore::GetTimeStamp.
-std::string FormatExportDate(const std::string& timeStamp);
+// "YYYY/MM/DD hh:mm": the year as it is, the other fields with two digits.
+std::string FormatExportDate(const platform::LocalTime& time);
 
 // The two catalogue texts that the export writes: the title before the folder
 // in the first line, and the word before each sub-folder's heading.
@@ -55,8 +56,8 @@ struct ListColumns {
 };
 
 // What one export is made of. `folder` is the chosen folder's path (every entry
-// of `files` begins with it and a "/"); `timeStamp`, a twelve-digit stamp of
-// CSettingsStore::GetTimeStamp, is used only when options.showDateTime is set.
+// of `files` begins with it and a "/"); `exportedAt`, the local time of the
+// export, is used only when options.showDateTime is set.
 // `stats`, one for each entry of `files`, gives the sizes and times of the
 // columns; without it every file counts as leading nowhere.
 struct ExportRequest {
@@ -64,7 +65,7 @@ struct ExportRequest {
     std::string folder;
     ExportOptions options;
     ExportLabels labels;
-    std::string timeStamp;
+    platform::LocalTime exportedAt;
     ListColumns columns{};
     const std::vector<FileStat>* stats = nullptr;
 };

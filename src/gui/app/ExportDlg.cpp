@@ -332,7 +332,7 @@ void CExportDlg::OnSaveTxtFile() {
         m_strChosenFolder,
         options,
         {m_translator.GetText(TextKey::ExportTitle), m_translator.GetText(TextKey::ExportHeading)},
-        options.showDateTime ? CSettingsStore::GetTimeStamp() : ""};
+        options.showDateTime ? platform::localNow() : platform::LocalTime{}};
     {
         BusyCursor busy;
         WriteExport(*path, request);
