@@ -9,8 +9,9 @@
 
 namespace zentory::platform {
 
-// On Windows the descriptor members hold handles (HandleToLong), m_name the
-// target's absolute path and m_tempName the replacement's, beside it.
+// On Windows m_fd holds a handle (HandleToLong), m_folder is 0 for a
+// replacement and -1 for a name written through, m_name is the target's
+// absolute path and m_tempName the replacement's, beside it.
 namespace {
 
 HANDLE handleOf(int fd) {
@@ -22,7 +23,10 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // The one message for a file that another program (a viewer, a spreadsheet)
 // holds open without letting others write.
 [[noreturn]] void fail(const std::string& path, const char* operation, DWORD error) {
-    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+    // ReplaceFileW says UNABLE_TO_REMOVE_REPLACED for a file another program
+    // keeps open without letting it go; the file is then as it was.
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+        error == ERROR_UNABLE_TO_REMOVE_REPLACED) {
         throw FileError(path, operation, "another program has the file open");
     }
     throw FileError(path, operation, windowsErrorText(error));
