@@ -27,7 +27,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
+
+// The POSIX side's file status; its members are the POSIX source's business.
+struct stat;
 
 namespace zentory::platform {
 
