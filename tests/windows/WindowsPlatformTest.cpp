@@ -68,6 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
         AbsoluteCase{"AboveTheRoot", "..\\..\\..", "C:\\Users\\me", "C:\\"},
         AbsoluteCase{"DriveRoot", "C:\\", "D:\\x", "C:\\"},
         AbsoluteCase{"ShareRoot", "\\\\server\\share\\a\\..\\..", "C:\\", "\\\\server\\share\\"},
+        AbsoluteCase{"DriveRelativeOnTheSameDrive", "c:img", "C:\\Work", "C:\\Work\\img"},
+        AbsoluteCase{"DriveRelativeOnAnotherDrive", "D:img\\..\\x", "C:\\Work", "D:\\x"},
         AbsoluteCase{"Share", "\\\\server\\share\\Photos", "C:\\", "\\\\server\\share\\Photos"}),
     [](const testing::TestParamInfo<AbsoluteCase>& info) { return std::string(info.param.name); });
 

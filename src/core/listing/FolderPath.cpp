@@ -3,6 +3,7 @@
 #include "listing/FileList.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace zentory {
@@ -14,14 +15,31 @@ std::string FolderLabel(std::string_view folder) {
     return label;
 }
 
+namespace {
+
+bool sameDrive(std::string_view drive, std::string_view folder) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    const std::string_view other = platform::pathRoot(folder);
+    return other.size() == drive.size() &&
+           std::equal(drive.begin(), drive.end(), other.begin(),
+                      [&](char a, char b) { return lower(a) == lower(b); });
+}
+
+} // namespace
+
 std::string AbsoluteFolder(std::string_view path, std::string_view workingDirectory) {
     if (path.empty()) {
         return {};
     }
     std::string joined;
     if (!platform::isAbsolutePath(path)) {
-        joined.assign(workingDirectory);
+        // "C:img" is img in drive C's working folder: this one when it is on
+        // C:, else C:'s root (a process keeps only one working folder).
+        const std::string_view drive = platform::pathRoot(path);
+        joined.assign(drive.empty() || sameDrive(drive, workingDirectory) ? workingDirectory
+                                                                          : drive);
         joined += kPathSeparator;
+        path.remove_prefix(drive.size());
     }
     joined.append(path);
     joined = platform::nativeSeparators(joined);
