@@ -65,8 +65,10 @@ TEST_F(WindowsCli, GreekAndJapaneseNamesReachFileAndOutputAsUtf8) {
     const std::string folder = dir / "\xce\xa6\xcf\x89\xcf\x84\xce\xbf";        // Φωτο
     writeBytes(folder + "\\\xce\x91\xce\xb8\xce\xae\xce\xbd\xce\xb1.jpg", "x"); // Αθήνα.jpg
     writeBytes(folder + "\\\xe6\x9d\xb1\xe4\xba\xac.jpg", "x");                 // 東京.jpg
+    writeBytes(folder + "\\\xf0\x9f\x93\x81.txt", "x"); // beyond the basic plane
     const std::string expected = "\xce\x91\xce\xb8\xce\xae\xce\xbd\xce\xb1.jpg\r\n"
-                                 "\xe6\x9d\xb1\xe4\xba\xac.jpg\r\n";
+                                 "\xe6\x9d\xb1\xe4\xba\xac.jpg\r\n"
+                                 "\xf0\x9f\x93\x81.txt\r\n";
     const std::string out = dir / "\xe3\x83\xaa\xe3\x82\xb9\xe3\x83\x88.txt"; // リスト.txt
     const Finished toFile = run({"-d", "-o", out, folder});
     ASSERT_EQ(toFile.status, 0u) << toFile.err;

@@ -189,7 +189,12 @@ DWORD writeConsole(HANDLE h, std::string_view bytes, std::string& pending) {
     const std::wstring wide = widen(text);
     for (size_t at = 0; at < wide.size();) {
         DWORD n = 0;
-        const auto chunk = static_cast<DWORD>(std::min<size_t>(wide.size() - at, 8192));
+        auto chunk = static_cast<DWORD>(std::min<size_t>(wide.size() - at, 8192));
+        // A character beyond the basic plane stays whole within one call.
+        if (chunk > 1 && at + chunk < wide.size() && wide[at + chunk - 1] >= 0xD800 &&
+            wide[at + chunk - 1] <= 0xDBFF) {
+            --chunk;
+        }
         if (!WriteConsoleW(h, wide.data() + at, chunk, &n, nullptr)) {
             return GetLastError();
         }
