@@ -1,0 +1,266 @@
+// The user's own settings folder in an installed tree is used only when it is
+// the user's: root started with another user's XDG_CONFIG_HOME (su without
+// "-") reads the shipped settings and writes nothing, through no link of that
+// user. Run as root, with "nobody" as the other user.
+
+#include "i18n/FileErrorText.h"
+#include "i18n/SettingsStore.h"
+#include "platform/FileError.h"
+#include "platform/ProgramFolders.h"
+
+#include "EnvironmentVariable.h"
+#include "ExecutableFolder.h"
+#include "Files.h"
+#include "Nobody.h"
+#include "Process.h"
+#include "SurvivalLog.h"
+#include "TempDir.h"
+#include "TextDiff.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace zentory;
+using namespace zentory::test;
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+const std::string kShipped = "Product ID\r\nzentory\r\nLanguage\r\n[1033]\r\n";
+const std::string kOwn = "Product ID\r\nzentory\r\nLanguage\r\n[1031]\r\n";
+
+void giveToNobody(const std::string& path) {
+    ASSERT_EQ(::lchown(path.c_str(), kNobody, kNobody), 0) << path;
+}
+
+void setMode(const std::string& path, mode_t mode) {
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0) << path;
+}
+
+// One way the settings folder below DIR/config can stand.
+struct OwnerCase {
+    const char* name;
+    const char* situation; // the survival table's case
+    void (*arrange)(const TempDir& dir);
+    // What the refusal names, below DIR, and why; "" when the folder is used.
+    const char* refusedPath;
+    const char* why;
+    // Where the user's config.ini is found, below DIR, when the folder is used.
+    const char* ownFile;
+};
+
+void PrintTo(const OwnerCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const std::string kAnothers = "belongs to another user (uid 65534)";
+
+// clang-format off
+const OwnerCase kCases[] = {
+    {"OwnFolder", "", [](const TempDir& dir) { writeBytes(dir / "config/zentory/config.ini", kOwn); },
+     "", "", "config/zentory/config.ini"},
+    {"OwnLinkToOwnFolder", "",
+     [](const TempDir& dir) {
+         writeBytes(dir / "dotfiles/config.ini", kOwn);
+         fs::create_directories(dir / "config");
+         fs::create_directory_symlink(dir / "dotfiles", dir / "config/zentory");
+     },
+     "", "", "dotfiles/config.ini"},
+    {"StickyFolderOnTheWay", "",
+     [](const TempDir& dir) {
+         fs::create_directories(dir / "config");
+         setMode(dir / "config", 01777);
+     },
+     "", "", "config/zentory/config.ini"},
+    {"FolderOfAnother", "the settings folder is another user's",
+     [](const TempDir& dir) {
+         writeBytes(dir / "config/zentory/config.ini", kOwn);
+         giveToNobody(dir / "config/zentory/config.ini");
+         giveToNobody(dir / "config/zentory");
+     },
+     "config/zentory", "", nullptr},
+    {"ConfigOfAnother", "config.ini in the user's folder is another user's",
+     [](const TempDir& dir) {
+         writeBytes(dir / "config/zentory/config.ini", kOwn);
+         giveToNobody(dir / "config/zentory/config.ini");
+     },
+     "config/zentory/config.ini", "", nullptr},
+    {"FolderOnTheWayOfAnother", "XDG_CONFIG_HOME is another user's folder, no settings in it yet",
+     [](const TempDir& dir) {
+         fs::create_directories(dir / "config");
+         giveToNobody(dir / "config");
+     },
+     "config", "", nullptr},
+    {"LinkOfAnother", "the settings folder is another user's link to a folder of root's",
+     [](const TempDir& dir) {
+         writeBytes(dir / "roots/config.ini", kOwn);
+         fs::create_directories(dir / "config");
+         fs::create_directory_symlink(dir / "roots", dir / "config/zentory");
+         giveToNobody(dir / "config/zentory");
+     },
+     "config/zentory", "", nullptr},
+    {"ConfigLinkOfAnother", "config.ini is another user's link to a file of root's",
+     [](const TempDir& dir) {
+         writeBytes(dir / "secret", "root's own\r\n");
+         fs::create_directories(dir / "config/zentory");
+         fs::create_symlink(dir / "secret", dir / "config/zentory/config.ini");
+         giveToNobody(dir / "config/zentory/config.ini");
+     },
+     "config/zentory/config.ini", "", nullptr},
+    {"OwnLinkToAnothersFolder", "",
+     [](const TempDir& dir) {
+         writeBytes(dir / "theirs/config.ini", kOwn);
+         giveToNobody(dir / "theirs/config.ini");
+         giveToNobody(dir / "theirs");
+         fs::create_directories(dir / "config");
+         fs::create_directory_symlink(dir / "theirs", dir / "config/zentory");
+     },
+     "config/zentory", "", nullptr},
+    {"EveryoneMayChangeAFolderOnTheWay", "XDG_CONFIG_HOME is root's, but every user may change it (0777)",
+     [](const TempDir& dir) {
+         writeBytes(dir / "config/zentory/config.ini", kOwn);
+         setMode(dir / "config", 0777);
+     },
+     "config", "every user may change", nullptr},
+};
+// clang-format on
+
+// Every entry below `root` (links not followed) with its bytes, owner and mode.
+std::map<std::string, std::string> snapshot(const std::string& root) {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        struct stat st;
+        ::lstat(entry.path().c_str(), &st);
+        std::string what = std::to_string(st.st_uid) + " " + std::to_string(st.st_mode);
+        if (S_ISREG(st.st_mode)) {
+            what += " " + readBytes(entry.path());
+        }
+        entries[entry.path()] = what;
+    }
+    return entries;
+}
+
+class UserSettingsOwner : public ::testing::TestWithParam<OwnerCase> {
+protected:
+    UserSettingsOwner() {
+        fs::create_directories(dir / "bin");
+        writeBytes(dir / "share/zentory/config.ini", kShipped);
+        configHome.set((dir / "config").c_str());
+    }
+
+    TempDir dir;
+    ExecutableFolder useBin{dir / "bin"};
+    EnvironmentVariable configHome{"XDG_CONFIG_HOME"};
+    CSettingsStore store;
+};
+
+} // namespace
+
+TEST_P(UserSettingsOwner, OnlyTheUsersOwnFolderIsReadOrWritten) {
+    if (!runningAsRoot()) {
+        GTEST_SKIP() << "needs root to give files to another user";
+    }
+    const OwnerCase& c = GetParam();
+    c.arrange(dir);
+    const std::string own = dir / "config/zentory/config.ini";
+
+    if (*c.refusedPath == '\0') {
+        EXPECT_EQ(store.UserSettingsRefusal(), "");
+        const bool hadOwn = fs::exists(dir / c.ownFile);
+        EXPECT_EQ(store.ReadSetting("Language"), hadOwn ? "[1031]" : "[1033]");
+        store.WriteSetting("Language", "[1036]");
+        EXPECT_EQ(readBytes(dir / c.ownFile), "Product ID\r\nzentory\r\nLanguage\r\n[1036]\r\n");
+        EXPECT_EQ(readBytes(dir / "share/zentory/config.ini"), kShipped);
+        return;
+    }
+    const std::string why = *c.why != '\0' ? std::string(c.why) + " '" + dir / c.refusedPath + "'"
+                                           : "'" + dir / c.refusedPath + "' " + kAnothers;
+    EXPECT_EQ(store.UserSettingsRefusal(),
+              "not using the settings in '" + dir / "config/zentory" + "': " + why);
+    EXPECT_EQ(store.SettingsPath(), dir / "share/zentory/config.ini");
+    EXPECT_EQ(store.ReadSetting("Language"), "[1033]") << "the shipped settings are read";
+
+    const auto before = snapshot(dir.path());
+    std::string refusal;
+    try {
+        store.WriteSetting("Language", "[1036]");
+        ADD_FAILURE() << "the change was written";
+    } catch (const platform::FileError& error) {
+        EXPECT_EQ(error.path(), own);
+        EXPECT_EQ(error.operation(), "write to");
+        EXPECT_EQ(error.reason(), why);
+        refusal = error.what();
+    }
+    EXPECT_EQ(snapshot(dir.path()), before) << "nothing was written or made";
+    recordSurvival("settings folder",
+                   std::string(c.situation) + " (root with XDG_CONFIG_HOME=DIR/config)",
+                   "the shipped settings are read; a language change writes nothing and "
+                   "raises \"" +
+                       replaced(refusal, dir.path(), "DIR") + "\"");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, UserSettingsOwner, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Making the folder goes through no link of another user, whoever checked
+// the path before.
+TEST(UserSettingsFolder, CreatingGoesThroughNoLinkOfAnotherUser) {
+    if (!runningAsRoot()) {
+        GTEST_SKIP() << "needs root to give a link to another user";
+    }
+    const TempDir dir;
+    fs::create_directories(dir / "roots");
+    fs::create_directories(dir / "config");
+    fs::create_directory_symlink(dir / "roots", dir / "config/link");
+    giveToNobody(dir / "config/link");
+    try {
+        platform::createFolders(dir / "config/link/zentory");
+        ADD_FAILURE() << "made through the link";
+    } catch (const platform::FileError& error) {
+        EXPECT_EQ(error.path(), dir / "config/link");
+        EXPECT_EQ(error.operation(), "create folder");
+        EXPECT_EQ(error.reason(), "'" + dir / "config/link" + "' " + kAnothers);
+    }
+    EXPECT_TRUE(namesIn(dir / "roots").empty());
+}
+
+// With no HOME, no XDG_CONFIG_HOME and an account whose home does not exist
+// ("nobody": /nonexistent), a language change says which folder it could not
+// make, in a sentence.
+TEST(UserSettingsFolder, WithoutAHomeTheMessageNamesTheFolder) {
+    const TempDir dir;
+    writeBytes(dir / "share/zentory/config.ini", kShipped);
+    fs::create_directories(dir / "bin");
+    openUpForEveryone(dir.path());
+    const ExecutableFolder useBin(dir / "bin");
+    const EnvironmentVariable home("HOME");
+    const EnvironmentVariable configHome("XDG_CONFIG_HOME");
+    home.set(nullptr);
+    configHome.set(nullptr);
+    const Observed o = runInChild([] {
+        if (runningAsRoot() && !becomeNobody()) {
+            return std::string("could not become nobody");
+        }
+        try {
+            CSettingsStore().WriteSetting("Language", "[1031]");
+            return std::string("written");
+        } catch (const platform::FileError& error) {
+            return FileErrorText(CTranslator(), error);
+        }
+    });
+    if (o.out == "written") {
+        GTEST_SKIP() << "this account has a home of its own";
+    }
+    EXPECT_EQ(o.out, "Cannot create the folder \"/nonexistent\".\n\nPermission denied.");
+    EXPECT_EQ(readBytes(dir / "share/zentory/config.ini"), kShipped);
+    recordSurvival("settings folder",
+                   "HOME unset, no XDG_CONFIG_HOME, the account's home missing "
+                   "(run as nobody)",
+                   "a language change reports \"" + replaced(o.out, "\n\n", " ") + "\"");
+}
