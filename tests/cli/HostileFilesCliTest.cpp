@@ -119,9 +119,9 @@ TEST_F(HostileSettingsFileThroughTheCli, FiftyGigabyteSparseFileIsRefusedByItsSi
 namespace {
 
 // An installed tree: zentory-cli in bin/, the shipped files in share/zentory.
-class InstalledCli : public ::testing::Test {
+class HostileInstalledCli : public ::testing::Test {
 protected:
-    InstalledCli() {
+    HostileInstalledCli() {
         std::filesystem::create_directories(prefix / "bin");
         std::filesystem::create_hard_link(kCliPath, prefix / "bin/zentory-cli");
         writeBytes(prefix / "share/zentory/config.ini", readBytes(shippedFile("config.ini")));
@@ -142,7 +142,7 @@ protected:
 
 // Root started with another user's XDG_CONFIG_HOME (su without "-"): that
 // user's German settings are left alone, and one line says why.
-TEST_F(InstalledCli, AnotherUsersSettingsFolderIsLeftAloneWithOneLine) {
+TEST_F(HostileInstalledCli, AnotherUsersSettingsFolderIsLeftAloneWithOneLine) {
     if (!runningAsRoot()) {
         GTEST_SKIP() << "needs root to give a folder to another user";
     }

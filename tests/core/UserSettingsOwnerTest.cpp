@@ -113,7 +113,7 @@ const OwnerCase kCases[] = {
          giveToNobody(dir / "config/zentory/config.ini");
      },
      "config/zentory/config.ini", "", nullptr},
-    {"OwnLinkToAnothersFolder", "",
+    {"OwnLinkToAnothersFolder", "the user's own link to another user's folder",
      [](const TempDir& dir) {
          writeBytes(dir / "theirs/config.ini", kOwn);
          giveToNobody(dir / "theirs/config.ini");
@@ -146,9 +146,9 @@ std::map<std::string, std::string> snapshot(const std::string& root) {
     return entries;
 }
 
-class UserSettingsOwner : public ::testing::TestWithParam<OwnerCase> {
+class HostileUserSettingsOwner : public ::testing::TestWithParam<OwnerCase> {
 protected:
-    UserSettingsOwner() {
+    HostileUserSettingsOwner() {
         fs::create_directories(dir / "bin");
         writeBytes(dir / "share/zentory/config.ini", kShipped);
         configHome.set((dir / "config").c_str());
@@ -162,7 +162,7 @@ protected:
 
 } // namespace
 
-TEST_P(UserSettingsOwner, OnlyTheUsersOwnFolderIsReadOrWritten) {
+TEST_P(HostileUserSettingsOwner, OnlyTheUsersOwnFolderIsReadOrWritten) {
     if (!runningAsRoot()) {
         GTEST_SKIP() << "needs root to give files to another user";
     }
@@ -205,12 +205,12 @@ TEST_P(UserSettingsOwner, OnlyTheUsersOwnFolderIsReadOrWritten) {
                        replaced(refusal, dir.path(), "DIR") + "\"");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, UserSettingsOwner, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Cases, HostileUserSettingsOwner, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Making the folder goes through no link of another user, whoever checked
 // the path before.
-TEST(UserSettingsFolder, CreatingGoesThroughNoLinkOfAnotherUser) {
+TEST(HostileUserSettingsFolder, CreatingGoesThroughNoLinkOfAnotherUser) {
     if (!runningAsRoot()) {
         GTEST_SKIP() << "needs root to give a link to another user";
     }
@@ -233,7 +233,7 @@ TEST(UserSettingsFolder, CreatingGoesThroughNoLinkOfAnotherUser) {
 // With no HOME, no XDG_CONFIG_HOME and an account whose home does not exist
 // ("nobody": /nonexistent), a language change says which folder it could not
 // make, in a sentence.
-TEST(UserSettingsFolder, WithoutAHomeTheMessageNamesTheFolder) {
+TEST(HostileUserSettingsFolder, WithoutAHomeTheMessageNamesTheFolder) {
     const TempDir dir;
     writeBytes(dir / "share/zentory/config.ini", kShipped);
     fs::create_directories(dir / "bin");

@@ -157,7 +157,7 @@ std::string millisecondsText(double seconds) {
 } // namespace
 
 // The zentory program itself, its folder read, waiting for the person.
-TEST(WindowInterrupt, AtRestTheWindowEndsByTheSignalAndWritesNothing) {
+TEST(HostileWindowInterrupt, AtRestTheWindowEndsByTheSignalAndWritesNothing) {
     const ProgramCopy program(kWindow);
     const TreeDir tree{"a.txt", "sub/b.txt"};
     const std::vector<std::string> before = contentsOf(program.folder());
@@ -186,7 +186,7 @@ TEST(WindowInterrupt, AtRestTheWindowEndsByTheSignalAndWritesNothing) {
 
 // A modal dialog has an event loop of its own; the read runs on threads of
 // its own. Both end, and then the window.
-TEST(WindowInterrupt, WithADialogOpenTheWindowEndsByTheSignal) {
+TEST(HostileWindowInterrupt, WithADialogOpenTheWindowEndsByTheSignal) {
     const ProgramCopy program(kDriver);
     RamDir tree;
     for (int i = 0; i < 400; ++i) {
@@ -215,7 +215,7 @@ TEST(WindowInterrupt, WithADialogOpenTheWindowEndsByTheSignal) {
 
 // The save rewrites the file in place (it has a second name); SIGTERM comes
 // while the new list is being written.
-TEST(WindowInterrupt, DuringASaveOverAFileWithTwoNamesTheOldTextOrTheWholeListStays) {
+TEST(HostileWindowInterrupt, DuringASaveOverAFileWithTwoNamesTheOldTextOrTheWholeListStays) {
     const ProgramCopy program(kDriver);
     // 20,000 files below a path of 1,500 bytes: with full paths a list of 31 MB.
     RamDir root;
