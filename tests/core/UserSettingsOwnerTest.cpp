@@ -31,27 +31,22 @@ using namespace zentory::test;
 
 namespace {
 
-constexpr uid_t kNobody = 65534;
 const std::string kShipped = "Product ID\r\nzentory\r\nLanguage\r\n[1033]\r\n";
 const std::string kOwn = "Product ID\r\nzentory\r\nLanguage\r\n[1031]\r\n";
 
 void giveToNobody(const std::string& path) {
-    ASSERT_EQ(::lchown(path.c_str(), kNobody, kNobody), 0) << path;
+    ASSERT_EQ(::lchown(path.c_str(), 65534, 65534), 0) << path;
 }
 
-void setMode(const std::string& path, mode_t mode) {
-    ASSERT_EQ(::chmod(path.c_str(), mode), 0) << path;
-}
-
-// One way the settings folder below DIR/config can stand.
+// One way the settings folder DIR/config/zentory can stand, and what the
+// refusal names (below DIR) and why; no refusal: the folder is used, and its
+// config.ini is `ownFile`.
 struct OwnerCase {
     const char* name;
     const char* situation; // the survival table's case
     void (*arrange)(const TempDir& dir);
-    // What the refusal names, below DIR, and why; "" when the folder is used.
     const char* refusedPath;
     const char* why;
-    // Where the user's config.ini is found, below DIR, when the folder is used.
     const char* ownFile;
 };
 
@@ -59,89 +54,57 @@ void PrintTo(const OwnerCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-const std::string kAnothers = "belongs to another user (uid 65534)";
+const char* const kAnothers = "belongs to another user (uid 65534)";
+const std::string kAt = "config/zentory/config.ini";
 
 // clang-format off
 const OwnerCase kCases[] = {
-    {"OwnFolder", "", [](const TempDir& dir) { writeBytes(dir / "config/zentory/config.ini", kOwn); },
-     "", "", "config/zentory/config.ini"},
-    {"OwnLinkToOwnFolder", "",
-     [](const TempDir& dir) {
-         writeBytes(dir / "dotfiles/config.ini", kOwn);
-         fs::create_directories(dir / "config");
-         fs::create_directory_symlink(dir / "dotfiles", dir / "config/zentory");
-     },
+    {"OwnFolder", "", [](const TempDir& d) { writeBytes(d / kAt, kOwn); }, "", "", "config/zentory/config.ini"},
+    {"OwnLinkToOwnFolder", "", [](const TempDir& d) {
+         writeBytes(d / "dotfiles/config.ini", kOwn);
+         fs::create_directories(d / "config");
+         fs::create_directory_symlink(d / "dotfiles", d / "config/zentory"); },
      "", "", "dotfiles/config.ini"},
-    {"StickyFolderOnTheWay", "",
-     [](const TempDir& dir) {
-         fs::create_directories(dir / "config");
-         setMode(dir / "config", 01777);
-     },
-     "", "", "config/zentory/config.ini"},
-    {"FolderOfAnother", "the settings folder is another user's",
-     [](const TempDir& dir) {
-         writeBytes(dir / "config/zentory/config.ini", kOwn);
-         giveToNobody(dir / "config/zentory/config.ini");
-         giveToNobody(dir / "config/zentory");
-     },
-     "config/zentory", "", nullptr},
-    {"ConfigOfAnother", "config.ini in the user's folder is another user's",
-     [](const TempDir& dir) {
-         writeBytes(dir / "config/zentory/config.ini", kOwn);
-         giveToNobody(dir / "config/zentory/config.ini");
-     },
-     "config/zentory/config.ini", "", nullptr},
+    {"FolderOfAnother", "the settings folder is another user's", [](const TempDir& d) {
+         writeBytes(d / kAt, kOwn);
+         giveToNobody(d / kAt);
+         giveToNobody(d / "config/zentory"); },
+     "config/zentory", kAnothers, nullptr},
     {"FolderOnTheWayOfAnother", "XDG_CONFIG_HOME is another user's folder, no settings in it yet",
-     [](const TempDir& dir) {
-         fs::create_directories(dir / "config");
-         giveToNobody(dir / "config");
-     },
-     "config", "", nullptr},
-    {"LinkOfAnother", "the settings folder is another user's link to a folder of root's",
-     [](const TempDir& dir) {
-         writeBytes(dir / "roots/config.ini", kOwn);
-         fs::create_directories(dir / "config");
-         fs::create_directory_symlink(dir / "roots", dir / "config/zentory");
-         giveToNobody(dir / "config/zentory");
-     },
-     "config/zentory", "", nullptr},
-    {"ConfigLinkOfAnother", "config.ini is another user's link to a file of root's",
-     [](const TempDir& dir) {
-         writeBytes(dir / "secret", "root's own\r\n");
-         fs::create_directories(dir / "config/zentory");
-         fs::create_symlink(dir / "secret", dir / "config/zentory/config.ini");
-         giveToNobody(dir / "config/zentory/config.ini");
-     },
-     "config/zentory/config.ini", "", nullptr},
-    {"OwnLinkToAnothersFolder", "the user's own link to another user's folder",
-     [](const TempDir& dir) {
-         writeBytes(dir / "theirs/config.ini", kOwn);
-         giveToNobody(dir / "theirs/config.ini");
-         giveToNobody(dir / "theirs");
-         fs::create_directories(dir / "config");
-         fs::create_directory_symlink(dir / "theirs", dir / "config/zentory");
-     },
-     "config/zentory", "", nullptr},
+     [](const TempDir& d) { fs::create_directories(d / "config"); giveToNobody(d / "config"); },
+     "config", kAnothers, nullptr},
+    {"LinkOfAnother", "the settings folder is another user's link to a folder of root's", [](const TempDir& d) {
+         writeBytes(d / "roots/config.ini", kOwn);
+         fs::create_directories(d / "config");
+         fs::create_directory_symlink(d / "roots", d / "config/zentory");
+         giveToNobody(d / "config/zentory"); },
+     "config/zentory", kAnothers, nullptr},
+    {"ConfigLinkOfAnother", "config.ini is another user's link to a file of root's", [](const TempDir& d) {
+         writeBytes(d / "secret", "root's own\r\n");
+         fs::create_directories(d / "config/zentory");
+         fs::create_symlink(d / "secret", d / kAt);
+         giveToNobody(d / kAt); },
+     "config/zentory/config.ini", kAnothers, nullptr},
+    {"OwnLinkToAnothersFolder", "the user's own link to another user's folder", [](const TempDir& d) {
+         writeBytes(d / "theirs/config.ini", kOwn);
+         giveToNobody(d / "theirs");
+         fs::create_directories(d / "config");
+         fs::create_directory_symlink(d / "theirs", d / "config/zentory"); },
+     "config/zentory", kAnothers, nullptr},
     {"EveryoneMayChangeAFolderOnTheWay", "XDG_CONFIG_HOME is root's, but every user may change it (0777)",
-     [](const TempDir& dir) {
-         writeBytes(dir / "config/zentory/config.ini", kOwn);
-         setMode(dir / "config", 0777);
-     },
+     [](const TempDir& d) { writeBytes(d / kAt, kOwn); fs::permissions(d / "config", fs::perms::all); },
      "config", "every user may change", nullptr},
 };
 // clang-format on
 
-// Every entry below `root` (links not followed) with its bytes, owner and mode.
+// Every entry below `root` (links not followed) with its owner, mode and bytes.
 std::map<std::string, std::string> snapshot(const std::string& root) {
     std::map<std::string, std::string> entries;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        struct stat st;
+        struct stat st {};
         ::lstat(entry.path().c_str(), &st);
-        std::string what = std::to_string(st.st_uid) + " " + std::to_string(st.st_mode);
-        if (S_ISREG(st.st_mode)) {
-            what += " " + readBytes(entry.path());
-        }
-        entries[entry.path()] = what;
+        entries[entry.path()] = std::to_string(st.st_uid) + " " + std::to_string(st.st_mode) + " " +
+                                (S_ISREG(st.st_mode) ? readBytes(entry.path()) : "");
     }
     return entries;
 }
@@ -168,7 +131,6 @@ TEST_P(HostileUserSettingsOwner, OnlyTheUsersOwnFolderIsReadOrWritten) {
     }
     const OwnerCase& c = GetParam();
     c.arrange(dir);
-    const std::string own = dir / "config/zentory/config.ini";
 
     if (*c.refusedPath == '\0') {
         EXPECT_EQ(store.UserSettingsRefusal(), "");
@@ -179,8 +141,9 @@ TEST_P(HostileUserSettingsOwner, OnlyTheUsersOwnFolderIsReadOrWritten) {
         EXPECT_EQ(readBytes(dir / "share/zentory/config.ini"), kShipped);
         return;
     }
-    const std::string why = *c.why != '\0' ? std::string(c.why) + " '" + dir / c.refusedPath + "'"
-                                           : "'" + dir / c.refusedPath + "' " + kAnothers;
+    const std::string path = "'" + dir / c.refusedPath + "'";
+    const std::string why =
+        std::string(c.why) == kAnothers ? path + " " + kAnothers : std::string(c.why) + " " + path;
     EXPECT_EQ(store.UserSettingsRefusal(),
               "not using the settings in '" + dir / "config/zentory" + "': " + why);
     EXPECT_EQ(store.SettingsPath(), dir / "share/zentory/config.ini");
@@ -192,7 +155,7 @@ TEST_P(HostileUserSettingsOwner, OnlyTheUsersOwnFolderIsReadOrWritten) {
         store.WriteSetting("Language", "[1036]");
         ADD_FAILURE() << "the change was written";
     } catch (const platform::FileError& error) {
-        EXPECT_EQ(error.path(), own);
+        EXPECT_EQ(error.path(), dir / kAt);
         EXPECT_EQ(error.operation(), "write to");
         EXPECT_EQ(error.reason(), why);
         refusal = error.what();

@@ -93,18 +93,11 @@ bool readable(int fd, int ms) {
     return ::poll(&p, 1, ms) == 1;
 }
 
-// Whether the process wrote "ready" within thirty seconds.
+// Whether the driver said "ready" (its only output) within thirty seconds.
 bool waitForReady(const Started& window) {
-    std::string said;
-    char buf[256];
-    while (said.find("ready\n") == std::string::npos && readable(window.out, 30000)) {
-        const ssize_t n = ::read(window.out, buf, sizeof buf);
-        if (n <= 0) {
-            return false;
-        }
-        said.append(buf, static_cast<size_t>(n));
-    }
-    return said.find("ready\n") != std::string::npos;
+    char said[6] = {};
+    return readable(window.out, 30000) && ::read(window.out, said, sizeof said) == 6 &&
+           std::string(said, 6) == "ready\n";
 }
 
 struct Ending {
@@ -138,7 +131,7 @@ Ending endBy(const Started& window, int signal) {
 }
 
 // A bound that only a window that does not end passes: ending takes
-// milliseconds; the slow read below would take half a minute.
+// milliseconds; the slow read would take half a minute.
 constexpr double kPromptly = 5;
 
 // The names and bytes of every file in `folder`.
@@ -150,68 +143,71 @@ std::vector<std::string> contentsOf(const std::string& folder) {
     return contents;
 }
 
-std::string millisecondsText(double seconds) {
-    return std::to_string(static_cast<long>(seconds * 1000)) + " ms";
+// A moment to end the window at: the zentory program itself at rest once it
+// has read its folder (no `mode`), or the driver in a dialog: the progress
+// window of a slow read (which has threads of its own), the About box (a
+// modal loop of its own).
+struct SignalCase {
+    const char* name;
+    const char* mode;
+    int signal;
+    const char* situation; // the survival table's case
+};
+
+void PrintTo(const SignalCase& c, std::ostream* out) {
+    *out << c.name;
 }
+
+const char* const kAtRest = "SIGTERM, SIGHUP, SIGINT while it waits with a folder read";
+const SignalCase kSignalCases[] = {
+    {"AtRestTerm", "", SIGTERM, kAtRest},
+    {"AtRestHangUp", "", SIGHUP, kAtRest},
+    {"AtRestInterrupt", "", SIGINT, kAtRest},
+    {"SlowReadWithProgressWindow", "read", SIGTERM,
+     "SIGTERM while a slow read of 400 folders shows its progress window"},
+    {"AboutBoxOpen", "about", SIGTERM, "SIGTERM while the About box is open"},
+};
+
+class HostileWindowSignal : public ::testing::TestWithParam<SignalCase> {};
 
 } // namespace
 
-// The zentory program itself, its folder read, waiting for the person.
-TEST(HostileWindowInterrupt, AtRestTheWindowEndsByTheSignalAndWritesNothing) {
-    const ProgramCopy program(kWindow);
-    const TreeDir tree{"a.txt", "sub/b.txt"};
-    const std::vector<std::string> before = contentsOf(program.folder());
-    double slowest = 0;
-    for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
-        SCOPED_TRACE(sigabbrev_np(signal));
-        const int events = ::inotify_init1(IN_CLOEXEC);
-        ASSERT_GE(::inotify_add_watch(events, tree.path().c_str(), IN_OPEN), 0);
-        const Started window = start({program.exe(), tree.path()});
-        ASSERT_GT(window.pid, 0);
-        // The folder is read once the window's event loop runs.
-        EXPECT_TRUE(readable(events, 30000)) << "the window did not read its folder";
-        ::close(events);
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        const Ending ending = endBy(window, signal);
-        EXPECT_FALSE(ending.hung);
-        EXPECT_EQ(ending.signal, signal);
-        EXPECT_LT(ending.seconds, kPromptly);
-        slowest = std::max(slowest, ending.seconds);
-    }
-    EXPECT_EQ(contentsOf(program.folder()), before);
-    recordSurvival("the window", "SIGTERM, SIGHUP, SIGINT while it waits with a folder read",
-                   "ended by the signal within " + millisecondsText(slowest) +
-                       ", nothing written beside it");
-}
-
-// A modal dialog has an event loop of its own; the read runs on threads of
-// its own. Both end, and then the window.
-TEST(HostileWindowInterrupt, WithADialogOpenTheWindowEndsByTheSignal) {
-    const ProgramCopy program(kDriver);
+TEST_P(HostileWindowSignal, TheWindowEndsByTheSignalPromptlyAndWritesNothing) {
+    const SignalCase& c = GetParam();
+    const bool atRest = *c.mode == '\0';
+    const ProgramCopy program(atRest ? kWindow : kDriver);
     RamDir tree;
     for (int i = 0; i < 400; ++i) {
-        fs::create_directories(tree / ("folder-" + std::to_string(i)));
         writeBytes(tree / ("folder-" + std::to_string(i) + "/file.txt"), "x");
     }
-    std::string outcome;
-    for (const char* mode : {"read", "about"}) {
-        SCOPED_TRACE(mode);
-        const Started window = start({program.exe(), mode, tree.path()});
-        ASSERT_GT(window.pid, 0);
-        const bool ready = waitForReady(window);
-        const Ending ending = endBy(window, SIGTERM);
-        ASSERT_TRUE(ready) << "the dialog did not open";
-        EXPECT_FALSE(ending.hung);
-        EXPECT_EQ(ending.signal, SIGTERM);
-        EXPECT_LT(ending.seconds, kPromptly);
-        outcome += (outcome.empty() ? "" : ", ") + std::string(mode) + " " +
-                   millisecondsText(ending.seconds);
+    const std::vector<std::string> before = contentsOf(program.folder());
+    const int events = ::inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(::inotify_add_watch(events, tree.path().c_str(), IN_OPEN), 0);
+    const Started window =
+        start(atRest ? std::vector<std::string>{program.exe(), tree.path()}
+                     : std::vector<std::string>{program.exe(), c.mode, tree.path()});
+    ASSERT_GT(window.pid, 0);
+    // At rest: the folder is read once the event loop runs, and soon done.
+    const bool ready = atRest ? readable(events, 30000) : waitForReady(window);
+    ::close(events);
+    if (atRest) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
-    recordSurvival("the window",
-                   "SIGTERM while a slow read of 400 folders shows its progress window, and "
-                   "while the About box is open",
-                   "the read cancelled, the dialogs closed, ended by SIGTERM (" + outcome + ")");
+    const Ending ending = endBy(window, c.signal);
+    ASSERT_TRUE(ready) << "the window did not get there";
+    EXPECT_FALSE(ending.hung);
+    EXPECT_EQ(ending.signal, c.signal);
+    EXPECT_LT(ending.seconds, kPromptly);
+    EXPECT_EQ(contentsOf(program.folder()), before);
+    recordSurvival("the window", c.situation,
+                   std::string("ended by SIG") + sigabbrev_np(c.signal) + " in " +
+                       std::to_string(static_cast<long>(ending.seconds * 1000)) +
+                       " ms, nothing written" + (atRest ? "" : ", the dialog closed") +
+                       (std::string(c.mode) == "read" ? ", the read cancelled" : ""));
 }
+
+INSTANTIATE_TEST_SUITE_P(Moments, HostileWindowSignal, ::testing::ValuesIn(kSignalCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The save rewrites the file in place (it has a second name); SIGTERM comes
 // while the new list is being written.
