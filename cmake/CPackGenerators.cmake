@@ -23,4 +23,5 @@ elseif(CPACK_GENERATOR STREQUAL "DEB")
   # The -dbgsym package takes the debug symbols out of unstripped programs.
   set(CPACK_STRIP_FILES OFF)
   set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/CPackDebianFiles.cmake)
+  set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/CPackDebianDbgsym.cmake)
 endif()
