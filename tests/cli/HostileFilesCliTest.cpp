@@ -28,8 +28,13 @@ protected:
     // The CLI's result for the survival table, with the temporary folders named DIR and BIN.
     std::string cliOutcome(const Observed& o) const {
         std::string text = "CLI exit " + std::to_string(o.status) + ": ";
-        text += o.status == 0 ? "\"" + firstLine(o.out).substr(0, o.out.find('\r')) + "\""
-                              : firstLine(o.err);
+        if (o.status == 0) {
+            text += '"';
+            text += firstLine(o.out).substr(0, o.out.find('\r'));
+            text += '"';
+        } else {
+            text += firstLine(o.err);
+        }
         return named(text);
     }
     std::string named(const std::string& text) const {

@@ -244,7 +244,7 @@ TEST_F(LanguageSelection, TheDialogShowsTheCaptionOfTheCurrentLanguage) {
 TEST_F(LanguageSelection, KeepsTheListScrolledAndItsSelection) {
     TreeDir many;
     for (int i = 0; i < 300; ++i) {
-        many.add("f" + std::to_string(1000 + i) + ".txt", "");
+        many.add(numberedName("f", 1000 + i, ".txt"), "");
     }
     open([&] {
         read(many.path());
