@@ -4,11 +4,13 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# What building and running need; the tests need the rest as well.
-packages=(cmake ninja-build g++ pkg-config libicu-dev libcli11-dev libgtest-dev
-          qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl1-mesa-dev librsvg2-bin)
-test_packages=(libbenchmark-dev clang-14 libclang-rt-14-dev acl
-               desktop-file-utils appstream man-db dpkg-dev xvfb xauth python3
+# What building and running need; the tests, the tools, the packages' checks
+# and the Windows programs (cross-built, tested under Wine) need the rest as well.
+packages=(cmake ninja-build g++ pkg-config libicu-dev libcli11-dev
+          qt6-base-dev qt6-svg-dev qt6-translations-l10n librsvg2-bin)
+test_packages=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev acl
+               desktop-file-utils libglib2.0-bin appstream man-db dpkg-dev
+               lintian devscripts xvfb xauth python3
                g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest)
 setup() {
     local missing=()
@@ -44,15 +46,21 @@ fuzz() {
     done
 }
 
+# Configures and builds preset $1; further arguments go to the configure step.
 build() {
-    cmake --preset "$1" >/dev/null
-    cmake --build --preset "$1"
+    local preset=$1
+    shift
+    cmake --preset "$preset" "$@" >/dev/null
+    cmake --build --preset "$preset"
 }
 
 case "${1:-run}" in
 run)
     setup "${packages[@]}"
-    build dev
+    # The programs and what they install, no tests and no tools, so no
+    # GoogleTest either; `./build.sh test` turns both on again.
+    cmake --preset dev -DBUILD_TESTING=OFF -DZENTORY_BUILD_TOOLS=OFF >/dev/null
+    cmake --build --preset dev
     if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
         echo "No display: the window cannot open here. Use build/dev/zentory-cli --help instead."
         exit 1
@@ -70,6 +78,11 @@ test)
     ctest --preset windows -j2
     build fuzz
     fuzz
+    # The programs as they are shipped: Debian's hardened flags (with which
+    # they must build without a warning), then the packages built twice and
+    # checked as a maintainer would.
+    build release -DZENTORY_WERROR=ON
+    tests/install/check-install.sh packages build/release cpack --hardened
     ;;
 *)
     echo "usage: $0 [run|test]" >&2

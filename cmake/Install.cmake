@@ -5,15 +5,20 @@
 #   share/zentory/            config.ini, zentorytrl.ini, help.html, screenshots/
 #   share/applications/, share/icons/hicolor/, share/metainfo/   (the window only)
 #   share/man/man1/, share/bash-completion/completions/
+#   share/doc/zentory/        copyright, changelog.Debian (gzipped in the .deb)
 # The program finds its files in ../share/zentory relative to itself, so the
 # tree may be moved as a whole.
 #
 # The portable folder (the TGZ) is the component "portable", left out of a
 # plain install: both executables with the shipped files beside them, as in
-# the build folder.
+# the build folder, and the licence.
 include(GNUInstallDirs)
 set(ZENTORY_LINUX_RES ${PROJECT_SOURCE_DIR}/res/linux)
 set(ZENTORY_INSTALL_DATA ${CMAKE_INSTALL_DATADIR}/zentory)
+set(ZENTORY_INSTALL_DOC ${CMAKE_INSTALL_DATADIR}/doc/zentory)
+# Debian's tools insist on 0755 folders, whatever the umask of the build.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(ZENTORY_PROGRAMS zentory-cli)
 if(ZENTORY_BUILD_GUI)
   list(APPEND ZENTORY_PROGRAMS zentory)
@@ -31,6 +36,19 @@ foreach(page IN LISTS man_pages)
   configure_file(${ZENTORY_LINUX_RES}/${page}.1.in ${PROJECT_BINARY_DIR}/man/${page}.1 @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
+# The release date as Debian's changelog writes it, and as a time stamp for
+# packages built outside a git checkout.
+execute_process(COMMAND date -u -d "${ZENTORY_RELEASE_DATE}" -R
+  OUTPUT_VARIABLE ZENTORY_RELEASE_DATE_RFC2822 OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND date -u -d "${ZENTORY_RELEASE_DATE}" +%s
+  OUTPUT_VARIABLE ZENTORY_RELEASE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(ZENTORY_DEBIAN_VERSION ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
+configure_file(${ZENTORY_LINUX_RES}/copyright.in ${PROJECT_BINARY_DIR}/doc/copyright @ONLY)
+configure_file(${ZENTORY_LINUX_RES}/changelog.in ${PROJECT_BINARY_DIR}/doc/changelog.Debian @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/doc/copyright ${PROJECT_BINARY_DIR}/doc/changelog.Debian
+        DESTINATION ${ZENTORY_INSTALL_DOC})
+
 install(FILES ${ZENTORY_LINUX_RES}/zentory-cli.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zentory-cli)
 
@@ -62,12 +80,13 @@ endif()
 
 # The portable folder.
 install(TARGETS ${ZENTORY_PROGRAMS} DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
-install(FILES ${ZENTORY_DATA_FILES} DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
+install(FILES ${ZENTORY_DATA_FILES} ${PROJECT_SOURCE_DIR}/LICENSE
+        DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
 install(FILES ${ZENTORY_HELP_IMAGES} DESTINATION screenshots COMPONENT portable EXCLUDE_FROM_ALL)
 
 set(CPACK_PACKAGE_NAME zentory)
 set(CPACK_PACKAGE_VENDOR Orvane)
-set(CPACK_PACKAGE_CONTACT "Orvane Zentory maintainers <zentory@example.org>")
+set(CPACK_PACKAGE_CONTACT "${ZENTORY_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn the contents of a folder into a plain text file")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "Orvane Zentory lists the files of a folder, and on request those of all its\n"
@@ -76,14 +95,20 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "English, German and French; zentory-cli writes the same list for scripts and\n"
   "machines without a display.")
 set(CPACK_GENERATOR DEB TGZ)
+# Stripped here; the .deb keeps the symbols apart in its -dbgsym package.
 set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://example.org/zentory)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt's own dialogs (folder, save, message boxes) in the interface language.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+# Qt's own dialogs (folder, save, message boxes) in the interface language;
+# xdg-open for the help page, the web page and a list opened after saving.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
+# Read by CPackGenerators.cmake when cpack runs.
+set(CPACK_ZENTORY_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_ZENTORY_RELEASE_EPOCH ${ZENTORY_RELEASE_EPOCH})
+set(CPACK_ZENTORY_LINTIAN_OVERRIDES ${ZENTORY_LINUX_RES}/lintian-overrides)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/CPackGenerators.cmake)
 include(CPack)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Prints the README's table "What it survives": runs the hostile tests of the
-# core and of the CLI, which record each case and what they observed, and
+# core, of the CLI and (when it is built) of the window, offscreen, which
+# record each case and what they observed, and
 # prints their rows grouped by the kind of hostile input, the core's and the
 # CLI's observations of one case joined in one row. Fails, printing the test
 # output, when a test fails.
@@ -12,12 +13,17 @@ build=${1:-build/dev}
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake --preset dev >/dev/null
 fi
-cmake --build "$build" --target core_tests cli_tests >/dev/null
+suites="core_tests cli_tests"
+if grep -q '^ZENTORY_BUILD_GUI:BOOL=ON' "$build/CMakeCache.txt"; then
+    suites="$suites gui_tests"
+fi
+# shellcheck disable=SC2086 # one target per word
+cmake --build "$build" --target $suites >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for suite in core_tests cli_tests; do
-    if ! ZENTORY_SURVIVAL_TABLE="$work/table.md" "$build/tests/$suite" \
+for suite in $suites; do
+    if ! QT_QPA_PLATFORM=offscreen ZENTORY_SURVIVAL_TABLE="$work/table.md" "$build/tests/$suite" \
         --gtest_filter='*Hostile*' >"$work/log" 2>&1; then
         cat "$work/log" >&2
         echo "survival-table: a hostile test failed; no table" >&2

@@ -53,6 +53,10 @@ int run(const Request& request) {
     zentory::ExportLabels labels;
     if (text) { // the tables write no catalogue texts
         zentory::CTranslator translator;
+        if (const std::string refusal = translator.m_settings.UserSettingsRefusal();
+            !refusal.empty()) {
+            report(refusal);
+        }
         translator.Load();
         labels = {translator.GetText(zentory::TextKey::ExportTitle),
                   translator.GetText(zentory::TextKey::ExportHeading)};

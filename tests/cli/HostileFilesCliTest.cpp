@@ -5,6 +5,7 @@
 
 #include "CliSupport.h"
 #include "HostileFiles.h"
+#include "ProgramFolder.h"
 #include "SurvivalLog.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <filesystem>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zentory::test;
 
@@ -26,8 +28,13 @@ protected:
     // The CLI's result for the survival table, with the temporary folders named DIR and BIN.
     std::string cliOutcome(const Observed& o) const {
         std::string text = "CLI exit " + std::to_string(o.status) + ": ";
-        text += o.status == 0 ? "\"" + firstLine(o.out).substr(0, o.out.find('\r')) + "\""
-                              : firstLine(o.err);
+        if (o.status == 0) {
+            text += '"';
+            text += firstLine(o.out).substr(0, o.out.find('\r'));
+            text += '"';
+        } else {
+            text += firstLine(o.err);
+        }
         return named(text);
     }
     std::string named(const std::string& text) const {
@@ -96,4 +103,75 @@ TEST_F(HostileSettingsFileThroughTheCli, FifoOrEndlessDeviceIsRefusedAtOnce) {
                    (run.timedOut ? "hangs" : cliOutcome(run) + " in " + secondsText(run.seconds));
     }
     recordSurvival("config.ini", "a FIFO that nobody writes; a link to /dev/zero", outcome);
+}
+
+// A sparse config.ini of 50 GB costs no disk space; read whole it would not
+// fit in the memory.
+TEST_F(HostileSettingsFileThroughTheCli, FiftyGigabyteSparseFileIsRefusedByItsSize) {
+    cli.put("zentorytrl.ini", shippedTranslations());
+    const std::string config = cli.folder() + "/config.ini";
+    cli.put("config.ini", "");
+    std::filesystem::resize_file(config, std::uintmax_t{50} << 30);
+    const Observed run = cli.run({"-d", tree.path()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "zentory-cli: cannot read '" + config + "': too large (over 1 MiB)\n");
+    EXPECT_LT(run.seconds, kGenerousSeconds);
+    recordSurvival("config.ini", "a 50 GB sparse file",
+                   cliOutcome(run) + " (" + costText(run) + ")");
+}
+
+namespace {
+
+// An installed tree: zentory-cli in bin/, the shipped files in share/zentory.
+class HostileInstalledCli : public ::testing::Test {
+protected:
+    HostileInstalledCli() {
+        std::filesystem::create_directories(prefix / "bin");
+        std::filesystem::create_hard_link(kCliPath, prefix / "bin/zentory-cli");
+        writeBytes(prefix / "share/zentory/config.ini", readBytes(shippedFile("config.ini")));
+        writeBytes(prefix / "share/zentory/zentorytrl.ini", shippedTranslations());
+        writeBytes(tree / "a.txt", "x");
+    }
+    Observed run(const std::string& configHome) const {
+        return runProcess(
+            {"env", "XDG_CONFIG_HOME=" + configHome, prefix / "bin/zentory-cli", "-d", tree.path()},
+            "/");
+    }
+
+    TempDir prefix;
+    TempDir tree;
+};
+
+} // namespace
+
+// Root started with another user's XDG_CONFIG_HOME (su without "-"): that
+// user's German settings are left alone, and one line says why.
+TEST_F(HostileInstalledCli, AnotherUsersSettingsFolderIsLeftAloneWithOneLine) {
+    if (!runningAsRoot()) {
+        GTEST_SKIP() << "needs root to give a folder to another user";
+    }
+    std::string german = readBytes(shippedFile("config.ini"));
+    german.replace(german.find("[----]"), 6, "[1031]");
+    writeBytes(prefix / "mine/zentory/config.ini", german);
+    writeBytes(prefix / "theirs/zentory/config.ini", german);
+    ASSERT_EQ(::chown((prefix / "theirs/zentory").c_str(), 65534, 65534), 0);
+
+    const Observed own = run(prefix / "mine");
+    EXPECT_EQ(own.status, 0);
+    EXPECT_EQ(own.err, "");
+    EXPECT_TRUE(own.out.starts_with("Inhalt von " + tree.path())) << escaped(firstLine(own.out));
+
+    const Observed theirs = run(prefix / "theirs");
+    EXPECT_EQ(theirs.status, 0);
+    EXPECT_TRUE(theirs.out.starts_with("Contents of " + tree.path()))
+        << escaped(firstLine(theirs.out));
+    EXPECT_EQ(theirs.err, "zentory-cli: not using the settings in '" + prefix / "theirs/zentory" +
+                              "': '" + prefix / "theirs/zentory" +
+                              "' belongs to another user (uid 65534)\n");
+    recordSurvival("settings folder",
+                   "root runs zentory-cli with XDG_CONFIG_HOME naming another user's folder "
+                   "(su without \"-\")",
+                   "exit " + std::to_string(theirs.status) + ", the shipped settings used; " +
+                       replaced(firstLine(theirs.err), prefix.path(), "PREFIX"));
 }

@@ -212,6 +212,7 @@ TEST_F(HostileInterrupt, SignalDuringARewriteInPlaceLeavesOldTextOrWholeList) {
         {"write-only, SIGTERM while gathered", true, false, SIGTERM},
         {"write-only, SIGTERM once begun", true, true, SIGTERM},
         {"write-only, SIGINT once begun", true, true, SIGINT},
+        {"write-only, SIGQUIT once begun", true, true, SIGQUIT},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -13,6 +13,7 @@
 #include "Process.h"
 #include "SurvivalLog.h"
 #include "TempDir.h"
+#include "TwoNames.h"
 
 #include <gtest/gtest.h>
 
@@ -32,31 +33,9 @@ using namespace zentory::test;
 
 namespace {
 
-// Bytes that differ from place to place, so that a shifted or partial
-// restore shows.
-std::string pattern(size_t size, char seed) {
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>(seed + static_cast<char>(i % 251));
-    }
-    return bytes;
-}
-
-class HostileRewrite : public ::testing::Test {
+class HostileRewrite : public TwoNames {
 protected:
-    HostileRewrite() {
-        writeBytes(path, old);
-        fs::create_hard_link(path, dir / "other-name.txt");
-    }
-    void expectOldTextUnderBothNames() {
-        EXPECT_EQ(readBytes(path), old);
-        EXPECT_EQ(readBytes(dir / "other-name.txt"), old);
-        EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"list.txt", "other-name.txt"}));
-    }
-
-    TempDir dir;
-    const std::string path = dir / "list.txt";
-    const std::string old = "the earlier list";
+    HostileRewrite() : TwoNames("the earlier list") {}
 };
 
 } // namespace

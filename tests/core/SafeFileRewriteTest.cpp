@@ -8,6 +8,7 @@
 #include "Files.h"
 #include "Process.h"
 #include "TempDir.h"
+#include "TwoNames.h"
 
 #include <gtest/gtest.h>
 
@@ -25,33 +26,7 @@ using namespace zentory::test;
 
 namespace {
 
-// Bytes that differ from place to place, so that a shifted or partial
-// restore shows.
-std::string pattern(size_t size, char seed) {
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>(seed + static_cast<char>(i % 251));
-    }
-    return bytes;
-}
-
-class SafeFileRewrite : public ::testing::Test {
-protected:
-    SafeFileRewrite() {
-        writeBytes(path, old);
-        fs::create_hard_link(path, dir / "other-name.txt");
-    }
-    void expectOldTextUnderBothNames() {
-        EXPECT_EQ(readBytes(path), old);
-        EXPECT_EQ(readBytes(dir / "other-name.txt"), old);
-        EXPECT_EQ(fs::hard_link_count(path), 2u);
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
-    }
-
-    TempDir dir;
-    const std::string path = dir / "list.txt";
-    const std::string old = pattern(size_t{3} << 20, 'a');
-};
+using SafeFileRewrite = TwoNames;
 
 } // namespace
 

@@ -30,7 +30,7 @@ protected:
     ScanWatchTest() {
         writeBytes(dir / "top.txt", "x");
         for (int i = 0; i < 40; ++i) {
-            const std::string folder = dir / ("f" + std::to_string(i));
+            const std::string folder = dir / numberedName("f", i);
             folders.insert(folder);
             for (const char* name : {"/a", "/b", "/c"}) {
                 writeBytes(folder + name, "x");

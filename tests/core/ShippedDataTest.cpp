@@ -17,11 +17,11 @@ using namespace zentory::test;
 namespace {
 
 // Every key that the window, the dialogs and the export ask for.
-const int kKeysInUse[] = {1,  5,  10, 12, 14, 16, 18,  20,  22,  24,  26,  30,  32, 34,
-                          36, 38, 40, 42, 50, 52, 54,  56,  58,  60,  70,  72,  74, 76,
-                          78, 80, 82, 90, 92, 94, 200, 217, 220, 245, 250, 255, 260};
+const int kKeysInUse[] = {1,  5,  10, 12, 14, 16, 18,  20,  22,  24,  26,  30,  32, 34, 36,
+                          38, 40, 42, 50, 52, 54, 56,  58,  60,  70,  72,  74,  76, 78, 80,
+                          82, 84, 86, 90, 92, 94, 200, 217, 220, 245, 250, 255, 260};
 // Keys whose texts take the file (or the number of files) as "%1".
-const int kKeysWithPlaceholder[] = {70, 72, 74, 76, 78, 80, 82, 92};
+const int kKeysWithPlaceholder[] = {70, 72, 74, 76, 78, 80, 82, 84, 86, 92};
 
 class ShippedData : public ::testing::Test {
 protected:

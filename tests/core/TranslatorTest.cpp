@@ -182,6 +182,39 @@ TEST(FileErrorText, SentencesComeFromTheCatalogueOfEachLanguage) {
     }
 }
 
+// A folder is named a folder: with no home known, the settings folder's first
+// step ("/nonexistent", the home of the account "nobody") is what fails.
+TEST(FileErrorText, FoldersAreNamedFoldersInEachLanguage) {
+    ProgramFolder program;
+    const FileError create("/nonexistent", "create folder", EACCES);
+    const FileError createIn("/srv/lists", "create a file in", EROFS);
+    struct Case {
+        const char* tag;
+        std::string create, createIn;
+    };
+    const Case cases[] = {
+        {"", "Cannot create the folder \"/nonexistent\".",
+         "Cannot create a file in the folder \"/srv/lists\"."},
+        {"[1033]", "Cannot create the folder \"/nonexistent\".",
+         "Cannot create a file in the folder \"/srv/lists\"."},
+        {"[1031]", "Der Ordner „/nonexistent“ kann nicht angelegt werden.",
+         "Im Ordner „/srv/lists“ kann keine Datei angelegt werden."},
+        {"[1036]", "Impossible de créer le dossier « /nonexistent ».",
+         "Impossible de créer un fichier dans le dossier « /srv/lists »."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tag);
+        CTranslator translator; // nothing loaded for "": the English sentences
+        if (*c.tag != '\0') {
+            program.setLanguage(c.tag);
+            translator.Load();
+        }
+        EXPECT_EQ(zentory::FileErrorText(translator, create), c.create + "\n\nPermission denied.");
+        EXPECT_EQ(zentory::FileErrorText(translator, createIn),
+                  c.createIn + "\n\nRead-only file system.");
+    }
+}
+
 TEST(FileErrorText, LanguageTagsNameTheirLocale) {
     EXPECT_EQ(zentory::LocaleForTag("[1033]"), "en_US");
     EXPECT_EQ(zentory::LocaleForTag("[1031]"), "de_DE");

@@ -3,6 +3,9 @@
 
 #include "dialogs/LanguageDlg.h"
 
+#include "EnvironmentVariable.h"
+#include "ExecutableFolder.h"
+#include "Nobody.h"
 #include "WindowTest.h"
 #include "WindowTexts.h"
 
@@ -16,6 +19,8 @@
 #include <QScrollBar>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 using zentory::CLanguageDlg;
 using namespace zentory::test;
@@ -242,7 +247,7 @@ TEST_F(LanguageSelection, TheDialogShowsTheCaptionOfTheCurrentLanguage) {
 TEST_F(LanguageSelection, KeepsTheListScrolledAndItsSelection) {
     TreeDir many;
     for (int i = 0; i < 300; ++i) {
-        many.add("f" + std::to_string(1000 + i) + ".txt", "");
+        many.add(numberedName("f", 1000 + i, ".txt"), "");
     }
     open([&] {
         read(many.path());
@@ -263,3 +268,35 @@ TEST_F(LanguageSelection, KeepsTheListScrolledAndItsSelection) {
 }
 
 } // namespace
+
+// Root started with another user's XDG_CONFIG_HOME: the window reads the
+// shipped settings, and a change of language is refused with the file-error
+// box naming the user's config.ini and why; the window keeps its language.
+TEST_F(LanguageSelection, AnotherUsersSettingsFolderRefusesTheChange) {
+    if (!runningAsRoot()) {
+        GTEST_SKIP() << "needs root to give a folder to another user";
+    }
+    TreeDir prefix{"bin/"};
+    prefix.add("share/zentory/config.ini", readBytes(shippedFile("config.ini")));
+    prefix.add("share/zentory/zentorytrl.ini", readBytes(shippedFile("zentorytrl.ini")));
+    std::string french = readBytes(shippedFile("config.ini"));
+    french.replace(french.find("[----]"), 6, "[1036]");
+    prefix.add("theirs/zentory/config.ini", french);
+    ASSERT_EQ(::chown((prefix / "theirs/zentory").c_str(), 65534, 65534), 0);
+    const EnvironmentVariable configHome("XDG_CONFIG_HOME");
+    configHome.set((prefix / "theirs").c_str());
+    const EnvironmentVariable locale("LC_ALL");
+    locale.set("C");
+    const ExecutableFolder installed(prefix / "bin");
+    open([&] {
+        expectTexts(textsOf(dlg), kEnglish);
+        choose("Deutsch");
+        expectTexts(textsOf(dlg), kEnglish);
+    });
+    ASSERT_EQ(shell.fileErrors.size(), 1u);
+    EXPECT_EQ(shell.fileErrors[0].path(), prefix / "theirs/zentory/config.ini");
+    EXPECT_EQ(shell.fileErrors[0].reason(),
+              "'" + prefix / "theirs/zentory" + "' belongs to another user (uid 65534)");
+    EXPECT_EQ(readBytes(prefix / "theirs/zentory/config.ini"), french);
+    EXPECT_EQ(namesIn(prefix / "theirs/zentory"), std::vector<std::string>{"config.ini"});
+}

@@ -63,7 +63,7 @@ class SlowRead : public ::testing::Test {
 protected:
     explicit SlowRead(const char* tag = "[1033]") : program(tag) {
         for (int i = 0; i < kFolders; ++i) {
-            tree.add("d" + std::to_string(100 + i) + "/f.txt", "");
+            tree.add(numberedName("d", 100 + i, "/f.txt"), "");
         }
     }
     // Reads the tree with sub-folders, each folder taking `pause`; `whileReading`

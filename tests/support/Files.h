@@ -18,6 +18,9 @@ std::string readBytes(const std::string& path);
 // The bytes of the golden file `name` in tests/data.
 std::string goldenFile(const std::string& name);
 
+// `prefix`, the number `n` and `suffix` as one name: numberedName("f", 7, ".txt") is "f7.txt".
+std::string numberedName(const std::string& prefix, int n, const std::string& suffix = "");
+
 // Makes an empty file at `path` (and the folders on its way) when nothing is there.
 void touch(const std::string& path);
 

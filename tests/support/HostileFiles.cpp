@@ -46,6 +46,10 @@ std::string manyTranslations() {
 }
 
 const char* const kNoTrl = "zentory-cli: cannot open 'BIN/trl.ini': No such file or directory\n";
+const char* const kSettingsTooLarge =
+    "zentory-cli: cannot read 'BIN/config.ini': too large (over 1 MiB)\n";
+const char* const kTranslationsTooLarge =
+    "zentory-cli: cannot read 'BIN/zentorytrl.ini': too large (over 1 MiB)\n";
 
 std::vector<HostileFileCase> makeTable() {
     // clang-format off
@@ -67,10 +71,10 @@ std::vector<HostileFileCase> makeTable() {
          0, "Inhalt von DIR/...\r\n", "", "", "", false},
         {"SettingsLongLine", "config.ini", "a 16 MiB line",
          [] { return settingsFor("[1031]") + "Homepage\r\n" + std::string(kLongLine, 'x') + "\r\n"; },
-         0, "Inhalt von DIR/...\r\n", "", "", "", true},
+         1, "", "", kSettingsTooLarge, "", true},
         {"SettingsManyLines", "config.ini", "200,000 lines",
          manySettings,
-         0, "Contenu de DIR/...\r\n", "", "", "", true},
+         1, "", "", kSettingsTooLarge, "", true},
         {"SettingsMixedLineEnds", "config.ini", "LF, CR LF and lone CR mixed",
          [] { return std::string("Product ID\nzentory\r\nLanguage\r[1031]\r\nLanguage\n[1036]\r\r\n"); },
          0, " DIR/...\r\n", "", "", "", false},
@@ -94,10 +98,10 @@ std::vector<HostileFileCase> makeTable() {
         {"TranslationsLongLine", "zentorytrl.ini", "a 16 MiB line",
          [] { return "[1033]\r\n00001 x\r\n00002 English\r\n00077 " + std::string(kLongLine, 'y') +
                      "\r\n00038 Contents of\r\n[EOL]\r\n"; },
-         0, "Contents of DIR/...\r\n", "", "", "", true},
+         1, "", "", kTranslationsTooLarge, "", true},
         {"TranslationsManyLines", "zentorytrl.ini", "200,000 lines, 13,336 languages",
          manyTranslations,
-         0, "Contents of DIR/...\r\n", "", "", "", true},
+         1, "", "", kTranslationsTooLarge, "", true},
         {"TranslationsMixedLineEnds", "zentorytrl.ini", "LF, CR LF and lone CR mixed",
          [] { return std::string("[1033]\r\n00001 x\n00002 English\r\n00038 Contents\rof\r\n"
                                  "00040 Folder\r\r\n[EOL]\n"); },

@@ -25,7 +25,7 @@ struct HostileFileCase {
     const char* cliOutHolds; // and holds this ("" for anything)
     const char* cliErr;      // standard error, exactly
     const char* cliNote;     // what the survival table says before the CLI's outcome
-    bool large;              // the 16 MiB and 200,000-line files: bounded in memory
+    bool large;              // over 1 MiB: refused, in bounded time and memory
 };
 
 // Names a case in test output by its id.

@@ -19,7 +19,10 @@ std::string lineAt(const std::string& text, size_t start, size_t index) {
         return "(end)";
     }
     const size_t lf = text.find('\n', start);
-    return "\"" + escaped(text.substr(start, lf == std::string::npos ? lf : lf + 1 - start)) + "\"";
+    std::string quoted = "\"";
+    quoted += escaped(text.substr(start, lf == std::string::npos ? lf : lf + 1 - start));
+    quoted += '"';
+    return quoted;
 }
 
 } // namespace

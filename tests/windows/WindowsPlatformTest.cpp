@@ -388,3 +388,17 @@ TEST_F(WindowsSettings, AnOldAnsiConfigIsReadAndComesBackAsUtf8) {
         readBytes(program + "\\config.ini"),
         "Product ID\r\nzentory\r\nLanguage\r\n[1031]\r\nHomepage\r\nwww.caf\xc3\xa9.example\r\n");
 }
+
+TEST(WindowsTexts, AFileOverTheLimitIsRefusedBeforeItIsRead) {
+    TempDir dir;
+    const std::string path = dir / "config.ini";
+    writeBytes(path, std::string(platform::kTextFileLimit, 'x'));
+    EXPECT_EQ(platform::readFile(path).size(), platform::kTextFileLimit);
+    writeBytes(path, std::string(platform::kTextFileLimit + 1, 'x'));
+    try {
+        platform::readFile(path);
+        ADD_FAILURE() << "read a file over the limit";
+    } catch (const platform::FileError& e) {
+        EXPECT_EQ(e.reason(), "too large (over 1 MiB)");
+    }
+}

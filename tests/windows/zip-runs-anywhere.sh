@@ -17,7 +17,7 @@ top=$(basename "$zip" .zip)
 place="$prefix/drive_c/Programme Ünïcode"
 mkdir -p "$place"
 (cd "$place" && cmake -E tar xf "$zip")
-for f in zentory-cli.exe config.ini zentorytrl.ini help.html; do
+for f in zentory-cli.exe config.ini zentorytrl.ini help.html LICENSE; do
     [ -f "$place/$top/$f" ] || { echo "the zip lacks $f"; exit 1; }
 done
 

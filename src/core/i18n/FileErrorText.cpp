@@ -17,6 +17,8 @@ constexpr Sentence kSentences[] = {
     {"write to", TextKey::FileErrorWrite, "Cannot write to the file \"%1\"."},
     {"close", TextKey::FileErrorClose, "Cannot close the file \"%1\"."},
     {"replace", TextKey::FileErrorReplace, "Cannot replace the file \"%1\"."},
+    {"create folder", TextKey::FileErrorCreateFolder, "Cannot create the folder \"%1\"."},
+    {"create a file in", TextKey::FileErrorCreateIn, "Cannot create a file in the folder \"%1\"."},
 };
 constexpr Sentence kOther = {"", TextKey::FileErrorOther, "Cannot %2 the file \"%1\"."};
 

@@ -46,13 +46,22 @@ std::string CSettingsStore::GetDataFolder() const {
 
 std::string CSettingsStore::SettingsPath() const {
     const platform::ProgramFolders folders = platform::programFolders();
-    if (!folders.userSettings.empty()) {
+    if (!folders.userSettings.empty() && folders.userSettingsRefused.empty()) {
         std::string own = folders.userSettings + kSettingsFile;
         if (platform::pathExists(own)) {
             return own;
         }
     }
     return folders.data + kSettingsFile;
+}
+
+std::string CSettingsStore::UserSettingsRefusal() const {
+    const platform::ProgramFolders folders = platform::programFolders();
+    if (folders.userSettingsRefused.empty()) {
+        return {};
+    }
+    return "not using the settings in '" + folders.userSettings +
+           "': " + folders.userSettingsRefused;
 }
 
 std::string CSettingsStore::TranslationFilePath() const {
@@ -91,6 +100,9 @@ void CSettingsStore::WriteSetting(const std::string& key, const std::string& val
     const std::string path = folders.installed ? folders.userSettings + kSettingsFile : source;
     if (folders.installed && folders.userSettings.empty()) {
         throw platform::FileError(source, "write to", "no home folder for the user's own copy");
+    }
+    if (folders.installed && !folders.userSettingsRefused.empty()) {
+        throw platform::FileError(path, "write to", folders.userSettingsRefused);
     }
     const std::string old = platform::readFile(source);
     if (path != source) {

@@ -7,7 +7,9 @@
 // Which config.ini: in a portable folder the one beside the executable, read
 // and rewritten. In an installed tree (platform/ProgramFolders.h) the user's
 // own one when it exists, else the shipped one; a write always goes to the
-// user's own file, made from the shipped one on the first write.
+// user's own file, made from the shipped one on the first write. When the
+// user's settings folder is not the user's own (root with another user's
+// XDG_CONFIG_HOME), the shipped file is read and a write is refused.
 //
 // The file is pairs of lines: a line holding a key's name exactly, then the line
 // holding its value. Quirks that stored files and callers rely on:
@@ -53,6 +55,10 @@ public:
     // `text` with "0"s in front until it is `width` long; never shortened.
     static std::string PadLeft(std::string text, int width);
 
+    // One line saying why the user's own settings folder is left alone (it
+    // or a folder on its way is another user's); "" when it is used or there
+    // is none.
+    std::string UserSettingsRefusal() const;
     // Path of the config.ini that reads come from.
     std::string SettingsPath() const;
     // Path of the translation file: the data folder, "/", the value of

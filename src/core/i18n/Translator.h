@@ -50,6 +50,9 @@ enum class TextKey : int {
     FileErrorClose = 78,
     FileErrorReplace = 80,
     FileErrorOther = 82,
+    // The same for a folder: one that cannot be made, one that takes no new file.
+    FileErrorCreateFolder = 84,
+    FileErrorCreateIn = 86,
     // The progress window of a long read.
     ProgressReading = 90,
     ProgressFiles = 92,

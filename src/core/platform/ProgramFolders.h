@@ -5,6 +5,9 @@
 // and its config.ini is the settings; an installed tree holds them in
 // ../share/zentory relative to the executable, and each user's settings are
 // a config.ini of their own in $XDG_CONFIG_HOME/zentory (~/.config/zentory).
+// That folder is used only when it is the user's own, the way ssh treats
+// ~/.ssh: root started with another user's environment (su without "-") must
+// neither read settings that user made nor write through their folders.
 
 #include <string>
 
@@ -17,6 +20,10 @@ struct ProgramFolders {
     // and when no home folder is known.
     std::string userSettings;
     bool installed = false;
+    // Why userSettings is not used, "" when it is: a folder on its way or the
+    // config.ini in it is another user's, or every user may change a folder
+    // on its way. The shipped file is then read and nothing is written.
+    std::string userSettingsRefused;
 };
 
 // The executable's folder when config.ini lies beside it; else its
@@ -33,8 +40,19 @@ std::string userSettingsFolder();
 // counts as there, so that using it reports the real cause.
 bool pathExists(const std::string& path);
 
+// Why `folder`, and the file `name` in it, may not hold this user's settings;
+// "" when they may or are not there yet. Every folder on the way must belong
+// to the user or to root, and `folder` and the file to the user (the effective
+// user id); a symbolic link counts as its owner's, and what it leads to must
+// pass too. No folder on the way may be one that every user may change
+// (writable by others without the sticky bit). A path that cannot be looked at
+// for another reason is left to the read or write that uses it to report.
+std::string foreignSettingsReason(const std::string& folder, const std::string& name);
+
 // Makes `folder` and every missing folder on its way, private to the user
-// (mode 0700 before the umask). Throws FileError naming the folder that failed.
+// (mode 0700 before the umask), checking each step as foreignSettingsReason
+// does before it goes below it, and that each folder made is the user's own
+// once made. Throws FileError ("create folder") naming the folder that failed.
 void createFolders(const std::string& folder);
 
 } // namespace zentory::platform

@@ -33,9 +33,9 @@ ProgramFolders programFolders() {
     // Program Files each user's settings are their own copy.
     const std::string exe = executableFolder();
     if (isWritableFolder(exe)) {
-        return {exe, {}, false};
+        return {exe, {}, false, {}};
     }
-    return {exe, userSettingsFolder(), true};
+    return {exe, userSettingsFolder(), true, {}};
 }
 
 std::string userSettingsFolder() {
@@ -49,6 +49,12 @@ bool pathExists(const std::string& path) {
     }
     const DWORD error = GetLastError();
     return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
+std::string foreignSettingsReason(const std::string&, const std::string&) {
+    // %APPDATA% lies in the user's own profile, which its access list keeps
+    // from other users; nothing on the way is shared as /tmp is on Linux.
+    return {};
 }
 
 void createFolders(const std::string& folder) {

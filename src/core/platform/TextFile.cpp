@@ -5,6 +5,12 @@
 
 namespace zentory::platform {
 
+std::string tooLargeReason(size_t limit) {
+    return limit % (size_t{1} << 20) == 0
+               ? "too large (over " + std::to_string(limit >> 20) + " MiB)"
+               : "too large (over " + std::to_string(limit) + " bytes)";
+}
+
 std::vector<std::string> splitLines(std::string_view text) {
     if (auto eof = text.find('\x1a'); eof != std::string_view::npos) {
         text = text.substr(0, eof);
@@ -39,8 +45,8 @@ std::vector<std::string> splitTextLines(std::string_view text) {
     return lines;
 }
 
-std::vector<std::string> readLines(const std::string& path) {
-    return splitTextLines(readFile(path));
+std::vector<std::string> readLines(const std::string& path, size_t limit) {
+    return splitTextLines(readFile(path, limit));
 }
 
 void appendCrLf(std::string& out, std::string_view text) {

@@ -4,6 +4,7 @@
 // a last line without a line end is still a line. Writing: every LF goes out as
 // CR LF, on every platform.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,12 +23,21 @@ std::string_view textOfLine(std::string_view line);
 // the catalogue read them.
 std::vector<std::string> splitTextLines(std::string_view text);
 
+// The largest settings or translation file the program reads: a hand-made
+// one is a few kilobytes, and the whole of it is held in memory.
+inline constexpr size_t kTextFileLimit = size_t{1} << 20;
+
 // Reads the whole file at `path`. Throws FileError when it cannot be opened or
-// read, or is no regular file (a FIFO, a device).
-std::string readFile(const std::string& path);
+// read, is no regular file (a FIFO, a device), or holds more than `limit`
+// bytes ("too large"), also when it grows past the limit while it is read:
+// no more than one byte beyond the limit is ever read.
+std::string readFile(const std::string& path, size_t limit = kTextFileLimit);
+
+// Why a file of more than `limit` bytes is not read: "too large (over 1 MiB)".
+std::string tooLargeReason(size_t limit);
 
 // readFile, then splitTextLines.
-std::vector<std::string> readLines(const std::string& path);
+std::vector<std::string> readLines(const std::string& path, size_t limit = kTextFileLimit);
 
 // The bytes that reading leaves out: from the first 0x1A on ("" without one).
 std::string_view unreadTail(std::string_view text);

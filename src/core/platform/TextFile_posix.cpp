@@ -2,6 +2,7 @@
 
 #include "platform/FileError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +10,7 @@
 
 namespace zentory::platform {
 
-std::string readFile(const std::string& path) {
+std::string readFile(const std::string& path, size_t limit) {
     // O_NONBLOCK: opening a FIFO that nobody writes must not wait for a writer.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
@@ -22,13 +23,22 @@ std::string readFile(const std::string& path) {
         ::close(fd);
         throw FileError(path, "read", "not a regular file");
     }
+    // Refused before a byte is read: a sparse file of many gigabytes costs
+    // nothing on the disk but would not fit in the memory.
+    if (static_cast<unsigned long long>(st.st_size) > limit) {
+        ::close(fd);
+        throw FileError(path, "read", tooLargeReason(limit));
+    }
     std::string data;
     // Room for the whole file at once: growing by doubling would hold a large
     // file up to three times while it is read.
     data.reserve(static_cast<size_t>(st.st_size) + 1);
     char buf[65536];
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        // One byte more than the limit at most: a file that grows while it is
+        // read is found too large without reading what it grew by.
+        const size_t room = limit + 1 - data.size();
+        ssize_t n = ::read(fd, buf, std::min(sizeof buf, room));
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -41,6 +51,10 @@ std::string readFile(const std::string& path) {
             break;
         }
         data.append(buf, static_cast<size_t>(n));
+        if (data.size() > limit) {
+            ::close(fd);
+            throw FileError(path, "read", tooLargeReason(limit));
+        }
     }
     ::close(fd);
     return data;

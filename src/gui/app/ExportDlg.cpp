@@ -8,10 +8,12 @@
 #include "listing/FolderScan.h"
 #include "platform/Directory.h"
 #include "platform/FileError.h"
+#include "platform/Interruption.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -142,7 +144,18 @@ void CExportDlg::Dispatch(void (CExportDlg::*command)()) {
         (this->*command)();
     } catch (const platform::FileError& error) {
         m_shell.fileErrorBox(error);
+    } catch (const platform::Interrupted&) {
+        // The write has taken its changes back; there is nothing to tell.
+        OnInterruption();
     }
+}
+
+void CExportDlg::OnInterruption() {
+    if (m_activeWatch != nullptr) {
+        m_activeWatch->cancel();
+    }
+    // Every loop of this thread ends, the modal dialogs' too, and none starts again.
+    QCoreApplication::exit(1);
 }
 
 void CExportDlg::DoDataExchange(ui::DataExchange& dx) {
@@ -299,8 +312,19 @@ void CExportDlg::ScanFolder(const std::string& folder) {
                               textOr(m_translator, TextKey::ProgressFiles, "Files found: %1"),
                               textOr(m_translator, TextKey::ProgressCancel, "Cancel"),
                               LocaleForTag(m_translator.Tag())};
-    ScanResult result =
-        WalkBesideEventLoop(*this, folder, m_bSubFolders != 0, *watch, texts, m_progressDelay);
+    if (platform::caughtInterruption() != 0) {
+        watch->cancel(); // the program is ending: nothing to read
+    }
+    m_activeWatch = watch.get();
+    ScanResult result;
+    try {
+        result =
+            WalkBesideEventLoop(*this, folder, m_bSubFolders != 0, *watch, texts, m_progressDelay);
+    } catch (...) {
+        m_activeWatch = nullptr;
+        throw;
+    }
+    m_activeWatch = nullptr;
     if (result.cancelled) {
         // As if no folder had been read: the caption again, no list, nothing to export.
         m_strFolderLabel = m_translator.GetText(TextKey::FolderLabel);

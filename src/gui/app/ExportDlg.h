@@ -55,6 +55,9 @@ public:
     void OnShowHelpFile();
     bool OnHelpInfo();
     void OnLanguageSelection();
+    // A signal asked the program to end: a folder read stops and every event
+    // loop ends, open dialogs' included, so that the window closes.
+    void OnInterruption();
 
     CTranslator m_translator;
     COptionsDlg m_optionsDlg;
@@ -113,10 +116,13 @@ private:
     void ApplyOptionsTexts();
     void PrepareListView();
     void ConnectCommands();
-    // Runs a command; a file that cannot be read or written ends it with the file-error box.
+    // Runs a command; a file that cannot be read or written ends it with the
+    // file-error box, and a write stopped by a signal ends the window.
     void Dispatch(void (CExportDlg::*command)());
 
     ui::Shell& m_shell;
+    // The watch of the folder read under way; null between reads.
+    ScanWatch* m_activeWatch = nullptr;
 };
 
 } // namespace zentory

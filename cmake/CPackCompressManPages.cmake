@@ -1,5 +1,0 @@
-# Run by cpack on the staged files before it builds the Debian package.
-file(GLOB_RECURSE pages "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/share/man/man1/*.1")
-foreach(page IN LISTS pages)
-  execute_process(COMMAND gzip -9nf ${page} COMMAND_ERROR_IS_FATAL ANY)
-endforeach()
