@@ -1,22 +1,10 @@
 #include "platform/ExecutablePath.h"
 
-#include <mutex>
 #include <unistd.h>
 
 namespace zentory::platform {
 
-namespace {
-std::mutex g_mutex;
-std::optional<std::string> g_override;
-} // namespace
-
-std::string executableFolder() {
-    {
-        std::lock_guard lock(g_mutex);
-        if (g_override) {
-            return *g_override;
-        }
-    }
+std::string systemExecutableFolder() {
     std::string path(4096, '\0');
     for (;;) {
         ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
@@ -31,11 +19,6 @@ std::string executableFolder() {
     }
     auto slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-void setExecutableFolderForTesting(std::optional<std::string> folder) {
-    std::lock_guard lock(g_mutex);
-    g_override = std::move(folder);
 }
 
 } // namespace zentory::platform

@@ -2,22 +2,9 @@
 
 #include "platform/WideText_win32.h"
 
-#include <mutex>
-
 namespace zentory::platform {
 
-namespace {
-std::mutex g_mutex;
-std::optional<std::string> g_override;
-} // namespace
-
-std::string executableFolder() {
-    {
-        std::lock_guard lock(g_mutex);
-        if (g_override) {
-            return *g_override;
-        }
-    }
+std::string systemExecutableFolder() {
     // The buffer grows until the whole name fits: a long path may pass MAX_PATH.
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -37,11 +24,6 @@ std::string executableFolder() {
     }
     const auto slash = utf8.rfind('\\');
     return slash == std::string::npos ? std::string() : utf8.substr(0, slash);
-}
-
-void setExecutableFolderForTesting(std::optional<std::string> folder) {
-    std::lock_guard lock(g_mutex);
-    g_override = std::move(folder);
 }
 
 } // namespace zentory::platform

@@ -43,12 +43,27 @@ public:
     static constexpr int kLockWaitSeconds = 10;
 
 private:
-    void lock();
+    // The steps each system does its own way (InPlaceFile_posix.cpp, _win32.cpp).
+    // One try at an exclusive lock: false while another writer holds it;
+    // throws FileError on any other failure.
+    bool tryLock();
+    // The file's length now. Throws FileError.
+    off_t currentSize() const;
+    // Throws FileError (EFBIG) when `end` is beyond the process's size limit.
     void checkSizeLimit(off_t end) const;
+    // Room for `end` bytes before the first old byte changes. Throws FileError.
     void reserve(off_t end);
-    void overwrite();
-    void restore(int err);
+    // Each returns 0 or the errno of the failure.
+    int cutTo(off_t end) noexcept;
+    int flushToDisk() noexcept;
+    // Lets go of the file and its lock; closeCommitted() throws FileError
+    // ("close") when the last step of a finished rewrite fails.
     void close() noexcept;
+    void closeCommitted();
+
+    void lock();
+    void overwrite();
+    [[noreturn]] void restore(int err);
 
     int m_fd;
     std::string m_target;

@@ -1,134 +1,43 @@
 #include "platform/InPlaceFile.h"
 
 #include "platform/FileError.h"
-#include "platform/Interruption.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace zentory::platform {
 
-namespace {
-
-// One attempt at an exclusive lock on the whole file, shared by nobody:
-// an open file description's lock where the kernel has them, else flock.
-// Returns 0, EAGAIN while another holds it, or the errno of the failure.
-int tryLock(int fd) {
+// An open file description's lock where the kernel has them, else flock:
+// shared by nobody, whoever else opens the file.
+bool InPlaceFile::tryLock() {
     struct flock whole {};
     whole.l_type = F_WRLCK;
     whole.l_whence = SEEK_SET;
-    if (::fcntl(fd, F_OFD_SETLK, &whole) == 0) {
-        return 0;
+    if (::fcntl(m_fd, F_OFD_SETLK, &whole) == 0) {
+        return true;
     }
     if (errno == EAGAIN || errno == EACCES) {
-        return EAGAIN;
+        return false;
     }
-    if (errno != EINVAL) {
-        return errno;
+    if (errno == EINVAL && ::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+        return true;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        return 0;
+    if (errno == EWOULDBLOCK) {
+        return false;
     }
-    return errno == EWOULDBLOCK ? EAGAIN : errno;
+    throw FileError(m_target, "lock", errno);
 }
 
-} // namespace
-
-InPlaceFile::InPlaceFile(int fd, std::string target, std::string folder, bool readable)
-    // The new text's bytes wait in the temporary folder, the old ones beside
-    // the file: of the file's own disk only the old bytes take room.
-    : m_fd(fd), m_target(std::move(target)), m_readable(readable),
-      m_text(folder, Spool::Prefer::Temporary),
-      m_oldBytes(std::move(folder), Spool::Prefer::Beside) {
-    try {
-        lock();
-        struct stat st;
-        if (::fstat(m_fd, &st) != 0) {
-            throw FileError(m_target, "open", errno);
-        }
-        m_oldSize = st.st_size; // read under the lock: another writer's text is whole by now
-    } catch (...) {
-        close();
-        throw;
+off_t InPlaceFile::currentSize() const {
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0) {
+        throw FileError(m_target, "open", errno);
     }
-}
-
-InPlaceFile::~InPlaceFile() {
-    close();
-}
-
-void InPlaceFile::close() noexcept {
-    if (m_fd >= 0) {
-        ::close(m_fd); // also lets go of the lock
-        m_fd = -1;
-    }
-}
-
-void InPlaceFile::lock() {
-    using Clock = std::chrono::steady_clock;
-    const auto giveUp = Clock::now() + std::chrono::seconds(kLockWaitSeconds);
-    for (;;) {
-        const int err = tryLock(m_fd);
-        if (err == 0) {
-            return;
-        }
-        if (err != EAGAIN) {
-            throw FileError(m_target, "lock", err);
-        }
-        if (Clock::now() >= giveUp) {
-            throw FileError(m_target, "lock", "another program is still writing it");
-        }
-        throwIfInterrupted(); // nothing was changed yet
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
-
-void InPlaceFile::write(std::string_view bytes) {
-    if (m_fd < 0) {
-        throw FileError(m_target, "write to", EBADF);
-    }
-    if (const int err = m_text.append(bytes); err != 0) {
-        close();
-        // Beyond the size limit the file could not take the text either.
-        throw FileError(m_target, err == EFBIG ? "write to" : "find room to hold the new text of",
-                        err);
-    }
-}
-
-void InPlaceFile::commit() {
-    if (m_fd < 0) {
-        throw FileError(m_target, "write to", EBADF);
-    }
-    // From here on a signal waits until the file is whole again, old or new.
-    const SignalsHeld held;
-    try {
-        throwIfInterrupted();
-        const off_t end = m_text.size();
-        checkSizeLimit(end);
-        reserve(end);
-        if (m_readable) {
-            if (const int err = m_oldBytes.appendFrom(m_fd, 0, std::min(end, m_oldSize))) {
-                throw FileError(m_target, "find room to keep the old text of", err);
-            }
-        }
-    } catch (...) {
-        close(); // nothing was changed
-        throw;
-    }
-    overwrite();
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0) {
-        // The bytes are in place and on the disk; only the close itself failed.
-        throw FileError(m_target, "close", errno);
-    }
+    return st.st_size;
 }
 
 // A size limit is known before a byte is written: a text beyond it fails as a
@@ -159,32 +68,28 @@ void InPlaceFile::reserve(off_t end) {
     }
 }
 
-void InPlaceFile::overwrite() {
-    const off_t end = m_text.size();
-    int err = m_text.copyTo(m_fd, 0);
-    if (err == 0 && ::ftruncate(m_fd, end) != 0) {
-        err = errno;
-    }
-    if (err == 0 && ::fdatasync(m_fd) != 0) {
-        err = errno;
-    }
-    if (err != 0) {
-        restore(err);
+int InPlaceFile::cutTo(off_t end) noexcept {
+    return ::ftruncate(m_fd, end) == 0 ? 0 : errno;
+}
+
+int InPlaceFile::flushToDisk() noexcept {
+    return ::fdatasync(m_fd) == 0 ? 0 : errno;
+}
+
+void InPlaceFile::close() noexcept {
+    if (m_fd >= 0) {
+        ::close(m_fd); // also lets go of the lock; the text is decided by now
+        m_fd = -1;
     }
 }
 
-// Puts the old bytes and length back into blocks the file already had, so that
-// this succeeds even on a full disk, then throws the failure `err`.
-void InPlaceFile::restore(int err) {
-    bool back = m_readable && m_oldBytes.copyTo(m_fd, 0) == 0;
-    back = back && ::ftruncate(m_fd, m_oldSize) == 0;
-    back = back && ::fdatasync(m_fd) == 0;
-    close();
-    if (!back) {
-        throw FileError(m_target, "write to",
-                        errorText(err) + "; its old text could not be put back");
+void InPlaceFile::closeCommitted() {
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        // The bytes are in place and on the disk; only the close itself failed.
+        throw FileError(m_target, "close", errno);
     }
-    throw FileError(m_target, "write to", err);
 }
 
 } // namespace zentory::platform

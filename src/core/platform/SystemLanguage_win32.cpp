@@ -1,20 +1,10 @@
 #include "platform/SystemLanguage.h"
 
-#include "platform/Environment.h"
 #include "platform/WideText_win32.h"
 
 #include <cstdio>
 
 namespace zentory::platform {
-
-std::string environmentLocale() {
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        if (std::string value = environmentValue(name); !value.empty()) {
-            return value;
-        }
-    }
-    return {};
-}
 
 std::string languageIdForLocale(const std::string& locale) {
     std::string language = locale.substr(0, locale.find_first_of(".@"));
