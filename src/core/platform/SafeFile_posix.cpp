@@ -200,26 +200,6 @@ void SafeFile::discard() noexcept {
     m_replaces = false;
 }
 
-void SafeFile::write(std::string_view bytes) {
-    if (caughtInterruption() != 0) {
-        discard();
-        throwIfInterrupted();
-    }
-    try {
-        if (m_inPlace) {
-            m_inPlace->write(bytes);
-        } else {
-            writeAll(bytes);
-        }
-    } catch (...) {
-        discard();
-        // A write that failed because of a signal (a reader gone: SIGPIPE
-        // and EPIPE) ends as the signal does.
-        throwIfInterrupted();
-        throw;
-    }
-}
-
 void SafeFile::writeAll(std::string_view bytes) {
     if (m_fd < 0) {
         throw FileError(m_target, "write to", EBADF);

@@ -149,24 +149,6 @@ void SafeFile::openWrittenThrough(int) {
     m_folder = -1;
 }
 
-void SafeFile::write(std::string_view bytes) {
-    if (caughtInterruption() != 0) {
-        discard();
-        throwIfInterrupted();
-    }
-    try {
-        if (m_inPlace) {
-            m_inPlace->write(bytes);
-        } else {
-            writeAll(bytes);
-        }
-    } catch (...) {
-        discard();
-        throwIfInterrupted();
-        throw;
-    }
-}
-
 void SafeFile::writeAll(std::string_view bytes) {
     if (m_fd < 0) {
         throw FileError(m_target, "write to", EBADF);
