@@ -4,6 +4,10 @@
 
 namespace zentory::platform {
 
+SafeFile::~SafeFile() {
+    discard();
+}
+
 void SafeFile::write(std::string_view bytes) {
     if (caughtInterruption() != 0) {
         discard();

@@ -68,10 +68,6 @@ SafeFile::SafeFile(std::string target, bool durable)
     }
 }
 
-SafeFile::~SafeFile() {
-    discard();
-}
-
 void SafeFile::openMissing() {
     const std::string folder = folderOf(m_target);
     m_name = nameOf(m_target);

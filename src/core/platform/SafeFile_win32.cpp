@@ -77,10 +77,6 @@ SafeFile::SafeFile(std::string target, bool durable)
     }
 }
 
-SafeFile::~SafeFile() {
-    discard();
-}
-
 // The new text goes to a file beside the target, which takes its name once
 // it is whole.
 void SafeFile::openMissing() {
