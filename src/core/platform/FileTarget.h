@@ -3,14 +3,12 @@
 // its replacement: every name is resolved by the kernel, and what a name turned
 // out to be is asked of the open descriptor.
 
+#include "platform/Paths.h"
+
 #include <string>
 #include <sys/types.h>
 
 namespace zentory::platform {
-
-// The folder part of `path` ("." without one) and its last part.
-std::string folderOf(const std::string& path);
-std::string nameOf(const std::string& path);
 
 // Whether `target` names an open descriptor through the proc file system
 // (/dev/stdout, /dev/fd/N, /proc/PID/fd/N), and whether it is one of this

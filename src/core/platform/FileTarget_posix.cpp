@@ -82,19 +82,6 @@ std::string temporaryName() {
 
 } // namespace
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 DescriptorName descriptorName(const std::string& target) {
     const std::string proc = procNameOf(target);
     if (proc.empty()) {

@@ -18,6 +18,11 @@ bool isAbsolutePath(std::string_view path);
 // "\\server\share" for "\\server\share\x".
 std::string_view pathRoot(std::string_view path);
 
+// The folder part of `path` ("." without one; the root for a name right
+// below it) and its last part, split at the last separator the platform accepts.
+std::string folderOf(const std::string& path);
+std::string nameOf(const std::string& path);
+
 // `path` with every separator the platform accepts written as kPathSeparator.
 std::string nativeSeparators(std::string_view path);
 

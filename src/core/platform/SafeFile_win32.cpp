@@ -3,6 +3,7 @@
 #include "platform/FileError.h"
 #include "platform/InPlaceFile.h"
 #include "platform/Interruption.h"
+#include "platform/Paths.h"
 #include "platform/WideText_win32.h"
 
 #include <cerrno>
@@ -30,16 +31,6 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
         throw FileError(path, operation, "another program has the file open");
     }
     throw FileError(path, operation, windowsErrorText(error));
-}
-
-std::string folderPart(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-std::string namePart(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
@@ -80,16 +71,15 @@ SafeFile::SafeFile(std::string target, bool durable)
 // The new text goes to a file beside the target, which takes its name once
 // it is whole.
 void SafeFile::openMissing() {
-    const std::string name = namePart(m_target);
+    const std::string name = nameOf(m_target);
     if (name.empty() || name == "." || name == "..") {
         throw FileError(m_target, "open", EISDIR);
     }
-    const std::string folder = folderPart(m_name);
+    const std::string folder = folderOf(m_name);
     static volatile LONG counter = 0;
     for (int attempt = 0;; ++attempt) {
-        m_tempName = folder + "\\~" + namePart(m_name) + "." +
-                     std::to_string(GetCurrentProcessId()) + "-" +
-                     std::to_string(InterlockedIncrement(&counter)) + ".tmp";
+        m_tempName = folder + "\\~" + nameOf(m_name) + "." + std::to_string(GetCurrentProcessId()) +
+                     "-" + std::to_string(InterlockedIncrement(&counter)) + ".tmp";
         HANDLE h = CreateFileW(prefixedPath(widen(m_tempName)).c_str(), GENERIC_WRITE, 0, nullptr,
                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
@@ -100,7 +90,7 @@ void SafeFile::openMissing() {
         const DWORD error = GetLastError();
         m_tempName.clear();
         if (error != ERROR_FILE_EXISTS || attempt > 100) {
-            fail(folderPart(m_target), "create a file in", error);
+            fail(folderOf(m_target), "create a file in", error);
         }
     }
 }
@@ -126,7 +116,7 @@ void SafeFile::openExisting() {
     if (info.nNumberOfLinks > 1) {
         // A replacement would part the file from its other names.
         m_inPlace = std::make_unique<InPlaceFile>(HandleToLong(file.release()), m_target,
-                                                  folderPart(m_name), true);
+                                                  folderOf(m_name), true);
         return;
     }
     file.close();
