@@ -4,6 +4,7 @@
 // mix), and the process ends as the signal ends it.
 
 #include "CliSupport.h"
+#include "FileEventStop.h"
 #include "RamDir.h"
 #include "SurvivalLog.h"
 
@@ -15,7 +16,6 @@
 
 #include <fcntl.h>
 #include <grp.h>
-#include <poll.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -93,8 +93,7 @@ Interruption interrupt(const std::vector<std::string>& args, const std::string& 
                        const std::string& tree, const Stop& stop) {
     const TempDir io;
     openUpForEveryone(io.path());
-    const int events = ::inotify_init1(IN_CLOEXEC);
-    ::inotify_add_watch(events, stop.watched.c_str(), stop.mask);
+    FileEventStop events(stop.watched, stop.mask);
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int err = ::open((io / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
@@ -116,22 +115,7 @@ Interruption interrupt(const std::vector<std::string>& args, const std::string& 
         ::_exit(127);
     }
     Interruption result;
-    pollfd p{events, POLLIN, 0};
-    if (::poll(&p, 1, 30000) == 1) {
-        const auto start = std::chrono::steady_clock::now();
-        while (!stop.ready(pid) && secondsSince(start) < 30 &&
-               ::waitpid(pid, nullptr, WNOHANG) == 0) {
-            ::usleep(200);
-        }
-        ::kill(pid, SIGSTOP);
-        int raw = 0;
-        if (::waitpid(pid, &raw, WUNTRACED) == pid && WIFSTOPPED(raw)) {
-            result.stopped = stop.ready(pid);
-            ::kill(pid, result.stopped ? stop.signal : SIGKILL);
-            ::kill(pid, SIGCONT);
-        }
-    }
-    ::close(events);
+    result.stopped = events.signalAt(pid, stop.signal, stop.ready);
     int raw = 0;
     ::waitpid(pid, &raw, 0);
     result.signal = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;

@@ -3,6 +3,7 @@
 // open, and in the middle of a save over a file with two names. It ends by
 // that signal, soon, and leaves the old text or the whole new list.
 
+#include "FileEventStop.h"
 #include "GuiTestSupport.h"
 #include "Process.h"
 #include "RamDir.h"
@@ -227,21 +228,11 @@ TEST(HostileWindowInterrupt, DuringASaveOverAFileWithTwoNamesTheOldTextOrTheWhol
     writeBytes(dir / "list.txt", kOldText);
     fs::create_hard_link(dir / "list.txt", dir / "copy.txt");
 
-    const int events = ::inotify_init1(IN_CLOEXEC);
-    ASSERT_GE(::inotify_add_watch(events, (dir / "list.txt").c_str(), IN_MODIFY), 0);
+    FileEventStop events(dir / "list.txt", IN_MODIFY);
     const Started window = start({program.exe(), "save", folder, dir / "list.txt"});
     ASSERT_GT(window.pid, 0);
-    bool begun = false;
-    if (readable(events, 60000)) {
-        ::kill(window.pid, SIGSTOP);
-        int raw = 0;
-        if (::waitpid(window.pid, &raw, WUNTRACED) == window.pid && WIFSTOPPED(raw)) {
-            begun = true;
-            ::kill(window.pid, SIGTERM);
-        }
-        ::kill(window.pid, SIGCONT);
-    }
-    ::close(events);
+    // Once the file itself has begun to change.
+    const bool begun = events.signalAt(window.pid, SIGTERM, [](pid_t) { return true; });
     const Ending ending = endBy(window, 0);
     ASSERT_TRUE(begun) << "the save ended before it could be stopped";
     EXPECT_FALSE(ending.hung);
