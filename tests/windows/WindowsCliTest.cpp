@@ -6,6 +6,8 @@
 
 #include <ctime>
 #include <gtest/gtest.h>
+
+#include <optional>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -86,28 +88,30 @@ TEST_F(WindowsCli, AFolderLoopIsListedOnce) {
     EXPECT_EQ(r.out.find("up\\"), std::string::npos) << r.out;
 }
 
-TEST_F(WindowsCli, AFileAnotherProgramHoldsGivesOneLineAndStaysAsItWas) {
+// A file another program holds open, and a read-only one: one line, exit 1,
+// the file as it was.
+TEST_F(WindowsCli, AHeldOrReadOnlyFileFailsAndStaysAsItWas) {
     const std::string work = dir / "Work";
     makeWorkTree(work);
-    const std::string out = dir / "held.txt";
-    writeBytes(out, "old");
-    HeldOpen held(out);
-    const Finished r = run({"-o", out, work});
-    EXPECT_EQ(r.status, 1u);
-    EXPECT_EQ(r.err, "zentory-cli: cannot open '" + out + "': another program has the file open\n");
-    EXPECT_EQ(readBytes(out), "old");
-}
-
-TEST_F(WindowsCli, AReadOnlyFileFailsAndStaysAsItWas) {
-    const std::string work = dir / "Work";
-    makeWorkTree(work);
-    const std::string out = dir / "read-only.txt";
-    writeBytes(out, "old");
-    ASSERT_TRUE(SetFileAttributesW(pathOf(out).c_str(), FILE_ATTRIBUTE_READONLY));
-    const Finished r = run({"-o", out, work});
-    EXPECT_EQ(r.status, 1u);
-    EXPECT_TRUE(r.err.starts_with("zentory-cli: cannot open '" + out + "': ")) << r.err;
-    EXPECT_EQ(readBytes(out), "old");
+    for (const bool held : {true, false}) {
+        const std::string out = dir / (held ? "held.txt" : "read-only.txt");
+        writeBytes(out, "old");
+        std::optional<HeldOpen> holder;
+        if (held) {
+            holder.emplace(out);
+        } else {
+            ASSERT_TRUE(SetFileAttributesW(pathOf(out).c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+        const Finished r = run({"-o", out, work});
+        EXPECT_EQ(r.status, 1u);
+        const std::string start = "zentory-cli: cannot open '" + out + "': ";
+        if (held) {
+            EXPECT_EQ(r.err, start + "another program has the file open\n");
+        } else {
+            EXPECT_TRUE(r.err.starts_with(start)) << r.err;
+        }
+        EXPECT_EQ(readBytes(out), "old");
+    }
 }
 
 struct ExitCase {
