@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,37 +24,25 @@ const char* const kProtections[] = {"/proc/sys/fs/protected_symlinks",
                                     "/proc/sys/fs/protected_regular",
                                     "/proc/sys/fs/protected_fifos"};
 
-std::string readValue(const std::string& path) {
-    std::ifstream in(path);
-    std::string value;
-    in >> value;
-    return value;
-}
-
-bool writeValue(const std::string& path, const std::string& value) {
-    std::ofstream out(path);
-    out << value << '\n';
-    out.close();
-    return readValue(path) == value;
-}
-
 // Sets the kernel's protections for the test and puts them back after it.
 class Protections {
 public:
     Protections() {
         for (const char* path : kProtections) {
-            m_saved.push_back(readValue(path));
+            m_saved.push_back(readBytes(path));
         }
     }
     ~Protections() {
         for (size_t i = 0; i < m_saved.size(); ++i) {
-            writeValue(kProtections[i], m_saved[i]);
+            writeBytes(kProtections[i], m_saved[i]);
         }
     }
+    // False where the kernel does not take the value (not root, no such setting).
     bool set(const std::string& value) const {
         bool all = true;
         for (const char* path : kProtections) {
-            all = writeValue(path, value) && all;
+            writeBytes(path, value + "\n");
+            all = readBytes(path) == value + "\n" && all;
         }
         return all;
     }
