@@ -3,6 +3,7 @@
 
 #include "CliEntry.h"
 #include "Version.h"
+#include "export/ExportJob.h"
 #include "export/ListExport.h"
 #include "export/TextExport.h"
 #include "i18n/SettingsStore.h"
@@ -17,6 +18,7 @@
 
 #include <CLI/CLI.hpp>
 #include <exception>
+#include <optional>
 #include <string>
 
 namespace {
@@ -50,16 +52,14 @@ int usageError(const std::string& what) {
 
 int run(const Request& request) {
     const bool text = request.format == zentory::ListFormat::Text;
-    zentory::ExportLabels labels;
+    std::optional<zentory::CTranslator> translator;
     if (text) { // the tables write no catalogue texts
-        zentory::CTranslator translator;
-        if (const std::string refusal = translator.m_settings.UserSettingsRefusal();
+        translator.emplace();
+        if (const std::string refusal = translator->m_settings.UserSettingsRefusal();
             !refusal.empty()) {
             report(refusal);
         }
-        translator.Load();
-        labels = {translator.GetText(zentory::TextKey::ExportTitle),
-                  translator.GetText(zentory::TextKey::ExportHeading)};
+        translator->Load();
     }
 
     const bool relative = !zentory::platform::isAbsolutePath(request.folder);
@@ -74,15 +74,9 @@ int run(const Request& request) {
         report(unreadable.what());
     }
 
-    const bool dated = text && request.options.showDateTime;
-    const zentory::ExportRequest job{scan.files,
-                                     folder,
-                                     request.options,
-                                     std::move(labels),
-                                     dated ? zentory::platform::localNow()
-                                           : zentory::platform::LocalTime{},
-                                     request.columns,
-                                     &scan.stats};
+    const zentory::ExportRequest job = zentory::MakeExportRequest(
+        {.files = scan.files, .folder = folder, .stats = &scan.stats}, request.options,
+        translator ? &*translator : nullptr, request.columns);
     // A name of the file that standard output is open on (/dev/stdout, or
     // the file itself) writes there as "-" does: at its offset, in its mode.
     if (request.output == "-" || zentory::platform::isStandardOutput(request.output)) {

@@ -1,10 +1,13 @@
-#include "app/FolderReader.h"
+#include "app/QtToolkit.h"
 
-#include "dialogs/ProgressDlg.h"
+#include "ProgressDlg.h"
+#include "ui/DialogFrame.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QLocale>
+#include <QPushButton>
 #include <QTimer>
 #include <QWindow>
 
@@ -12,7 +15,7 @@
 #include <memory>
 #include <thread>
 
-namespace zentory {
+namespace zentory::ui {
 
 namespace {
 
@@ -68,45 +71,82 @@ private:
 
 } // namespace
 
-ScanResult WalkBesideEventLoop(QWidget& window, const std::string& folder, bool subFolders,
-                               ScanWatch& watch, const ProgressTexts& texts,
-                               std::chrono::milliseconds progressDelay) {
+QtToolkit::QtToolkit() {
+    Install(this);
+}
+
+QtToolkit::~QtToolkit() {
+    Install(nullptr);
+}
+
+int QtToolkit::RunModal(window::CDialog& dlg) {
+    QWidget* owner = dlg.m_pParentWnd != nullptr ? DialogFrame::Of(*dlg.m_pParentWnd) : nullptr;
+    DialogFrame frame(dlg, owner);
+    return frame.DoModal();
+}
+
+void QtToolkit::RunBesideLoop(window::CDialog& owner, const std::function<void()>& work,
+                              window::CProgressDlg& progress, std::chrono::milliseconds delay) {
     InputBlocker blocker;
     QEventLoop loop;
-    ScanResult result;
     std::exception_ptr failure;
     std::thread walker([&] {
         try {
-            result = ScanFolder(folder, ScanOptions::All(subFolders), &watch);
+            work();
         } catch (...) {
             failure = std::current_exception();
         }
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
 
-    std::unique_ptr<CProgressDlg> progress;
+    std::unique_ptr<DialogFrame> frame;
+    QTimer refresh;
+    QObject::connect(&refresh, &QTimer::timeout, &loop, [&] { progress.Refresh(); });
     QTimer showProgress;
     showProgress.setSingleShot(true);
     QObject::connect(&showProgress, &QTimer::timeout, &loop, [&] {
-        progress = std::make_unique<CProgressDlg>(watch, &window);
-        progress->m_strReadingText = texts.reading;
-        progress->m_strFilesText = texts.files;
-        progress->m_strCancelText = texts.cancel;
-        progress->m_strLocale = texts.locale;
-        blocker.allowed = progress.get();
+        frame = std::make_unique<DialogFrame>(progress, DialogFrame::Of(owner));
+        blocker.allowed = frame.get();
         // Still busy, but the Cancel button now takes a click.
         QApplication::changeOverrideCursor(Qt::BusyCursor);
-        progress->Start();
+        progress.OnInitDialog();
+        frame->setWindowModality(Qt::ApplicationModal);
+        frame->CentreOnOwner();
+        frame->show();
+        frame->GetDlgItem(window::IDCANCEL)->setFocus();
+        refresh.start(window::CProgressDlg::kRefreshInterval);
     });
-    showProgress.start(progressDelay);
+    showProgress.start(delay);
     loop.exec();
     walker.join();
     blocker.allowed = nullptr;
-    progress.reset();
+    refresh.stop();
+    frame.reset();
     if (failure) {
         std::rethrow_exception(failure);
     }
-    return result;
 }
 
-} // namespace zentory
+void QtToolkit::BeginWaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void QtToolkit::EndWaitCursor() {
+    QApplication::restoreOverrideCursor();
+}
+
+std::string QtToolkit::FormatCount(std::uint64_t count, const std::string& locale) const {
+    return toBytes(
+        QLocale(QString::fromStdString(locale)).toString(static_cast<qulonglong>(count)));
+}
+
+void QtToolkit::SetInterfaceLanguage(const std::string& locale) {
+    m_qtTranslations.Load(locale);
+}
+
+void QtToolkit::QuitAll() {
+    // Every loop of this thread ends, the modal dialogs' too, and none starts again.
+    QCoreApplication::exit(1);
+}
+
+} // namespace zentory::ui

@@ -1,7 +1,7 @@
 #include "app/ExportApp.h"
 
+#include "ExportDlg.h"
 #include "Version.h"
-#include "app/ExportDlg.h"
 #include "export/TextExport.h"
 #include "platform/Interruption.h"
 #include "ui/QtShell.h"
@@ -43,7 +43,7 @@ void CExportApp::RunMainWindow(CExportDlg& dlg) {
     std::unique_ptr<QSocketNotifier> notifier;
     if (const int fd = platform::interruptionDescriptor(); fd >= 0) {
         notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, &dlg, [&] {
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [&] {
             notifier->setEnabled(false);
             dlg.OnInterruption();
         });

@@ -3,7 +3,7 @@
 // speaks the interface language), QMessageBox and QDesktopServices. Every box
 // is modal to the window that is active when it opens.
 
-#include "ui/Shell.h"
+#include "Shell.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,7 +11,7 @@
 
 namespace zentory::ui {
 
-class QtShell : public Shell {
+class QtShell : public window::Shell {
 public:
     std::optional<std::string> browseForFolder(const std::string& title) override;
     std::optional<std::string> askSaveFileName(const std::string& proposedName,

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-namespace zentory::ui {
+namespace zentory::window {
 
 class Shell {
 public:
@@ -39,4 +39,4 @@ private:
     const CTranslator* m_catalogue = nullptr;
 };
 
-} // namespace zentory::ui
+} // namespace zentory::window

@@ -1,12 +1,10 @@
 #pragma once
 // A modal dialog built from a dialog template, with the dialog life of the
-// desktop this program comes from: DoModal runs OnInitDialog and then the modal
-// loop; data exchange moves members to controls and back; button 1 (and Enter)
-// ends through OnOK, which reads the controls first, button 2, Escape and the
-// close box through OnCancel, which does not.
+// desktop this program comes from: DoModal runs StartDialog and then the modal
+// loop; button 1 (and Enter) ends through OnOK, button 2, Escape and the close
+// box through OnCancel.
 
 #include "ui/ControlText.h"
-#include "ui/DataExchange.h"
 #include "ui/DialogTemplate.h"
 
 #include <QDialog>
@@ -17,8 +15,9 @@ class QMenuBar;
 
 namespace zentory::ui {
 
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
+// The ids of the buttons that end a dialog, and its results: OK and Cancel.
+inline constexpr int kOkButton = 1;
+inline constexpr int kCancelButton = 2;
 
 class TemplateDialog : public QDialog {
     Q_OBJECT
@@ -31,8 +30,6 @@ public:
     int DoModal();
     // Puts the dialog in the middle of its owner window, when it has one that is shown.
     void CentreOnOwner();
-    // Moves the members into the controls (false) or the controls into the members (true).
-    bool UpdateData(bool saveAndValidate = true);
     // Ends the modal loop with `result`.
     void EndDialog(int result);
 
@@ -49,15 +46,11 @@ public:
     void reject() override { OnCancel(); }
 
 protected:
-    // Shows the members in the controls. Returning true puts the focus on the
+    // How DoModal starts the dialog; returning true puts the focus on the
     // first tab stop.
-    virtual bool OnInitDialog();
-    virtual void DoDataExchange(DataExchange& dx);
+    virtual bool StartDialog() { return true; }
     virtual void OnOK();
     virtual void OnCancel();
-    // How DoModal starts the dialog; a dialog whose initialisation can fail
-    // overrides this to report the failure and open all the same.
-    virtual bool StartDialog() { return OnInitDialog(); }
 
     // Enter ends the dialog through its default button, also a hidden one.
     void keyPressEvent(QKeyEvent* event) override;

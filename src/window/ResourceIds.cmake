@@ -26,7 +26,7 @@ endfunction()
 
 function(zentory_resource_ids)
   cmake_parse_arguments(ARG "" "OUTPUT" "TEMPLATES" ${ARGN})
-  set(text "#pragma once\n// Generated from res/templates by src/gui/ResourceIds.cmake: edit the templates.\n\n")
+  set(text "#pragma once\n// Generated from res/templates by src/window/ResourceIds.cmake: edit the templates.\n\n")
   string(APPEND text "namespace zentory::ids {\n")
   foreach(json IN LISTS ARG_TEMPLATES)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${json})

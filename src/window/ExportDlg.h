@@ -4,38 +4,33 @@
 // list; it puts every text of the interface language onto its menu, controls
 // and the options dialog, and routes the commands of its buttons and menu.
 
-#include "app/FileListModel.h"
-#include "app/FolderReader.h"
-#include "dialogs/OptionsDlg.h"
+#include "Dialog.h"
+#include "OptionsDlg.h"
+#include "Shell.h"
 #include "i18n/SettingsStore.h"
 #include "i18n/Translator.h"
 #include "listing/FileList.h"
-#include "ui/QtTranslations.h"
-#include "ui/Shell.h"
-#include "ui/TemplateDialog.h"
-
-#include <QIcon>
+#include "listing/ScanWatch.h"
 
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 
-class QCheckBox;
-class QGroupBox;
-class QPushButton;
-class QTreeView;
-
-namespace zentory {
+namespace zentory::window {
 
 // The help page in the folder of the shipped files.
 inline constexpr const char* kHelpFileName = "help.html";
+// How long a read runs before its progress window appears.
+inline constexpr std::chrono::milliseconds kProgressDelay{400};
+// The file list's look: a pale green ground, blue names, one column this wide (pixels).
+inline constexpr unsigned char kListBackground[3] = {240, 255, 240};
+inline constexpr unsigned char kListText[3] = {20, 20, 255};
+inline constexpr int kListColumnWidth = 400;
 
-class CExportDlg : public ui::TemplateDialog {
-    Q_OBJECT
-
+class CExportDlg : public CDialog {
 public:
-    explicit CExportDlg(ui::Shell& shell, QWidget* pParent = nullptr);
+    explicit CExportDlg(Shell& shell);
     ~CExportDlg() override;
 
     // Loads the catalogue and puts its texts onto the menu, the controls, the
@@ -44,6 +39,16 @@ public:
     // platform::FileError when config.ini or the translation file cannot be
     // read; everything after the loading is then left as it was.
     bool OnInitDialog() override;
+    // The opening: a file that cannot be read shows the file-error box, and
+    // the window opens all the same with what the initialisation had done.
+    bool StartDialog() override;
+    // Reads the start folder, if there is one.
+    void OnShown() override;
+    void OnCommand(int id) override;
+    bool OnHelpInfo() override;
+    bool AcceptsDroppedFolders() const override { return true; }
+    // A folder dragged from a file manager is read as if chosen in the folder browser.
+    void OnDropFolder(const std::string& folder) override;
 
     // Commands of the buttons and the menu.
     void OnReadFileList();
@@ -53,7 +58,6 @@ public:
     void OnExit();
     void OnOptions();
     void OnShowHelpFile();
-    bool OnHelpInfo();
     void OnLanguageSelection();
     // A signal asked the program to end: a folder read stops and every event
     // loop ends, open dialogs' included, so that the window closes.
@@ -63,13 +67,6 @@ public:
     COptionsDlg m_optionsDlg;
     CSettingsStore m_settings;
     FileList m_fileList;
-    QCheckBox* m_chkSubFolders = nullptr;
-    QGroupBox* m_grpStep2 = nullptr;
-    QGroupBox* m_grpStep1 = nullptr;
-    QPushButton* m_btnSave = nullptr;
-    QPushButton* m_btnReadList = nullptr;
-    QPushButton* m_btnOptions = nullptr;
-    QTreeView* m_listFiles = nullptr;
     std::string m_strFolderLabel;
     int m_bSubFolders = 0;
     std::string m_strIntro;
@@ -78,34 +75,27 @@ public:
     // chosen. The export names this folder; the label above the list shows it
     // only until a change of language puts the caption back.
     std::string m_strChosenFolder;
-    QIcon m_hIcon;
     // A folder to read once the window is up, as if chosen in the folder
     // browser (from the command line); empty for none.
     std::string m_strStartFolder;
-    // The list view's model over m_fileList; reset() it after the list changed.
-    FileListModel m_listModel;
-    // Qt's own texts in the interface language.
-    ui::QtTranslations m_qtTranslations;
     // How a read is followed; tests and tools put in one of their own.
     std::function<std::unique_ptr<ScanWatch>()> m_newScanWatch;
     // How long a read runs before its progress window appears.
     std::chrono::milliseconds m_progressDelay = kProgressDelay;
 
 protected:
-    void DoDataExchange(ui::DataExchange& dx) override;
-    // The opening: a file that cannot be read shows the file-error box, and the
-    // window opens all the same with what the initialisation had done so far.
-    bool StartDialog() override;
-    // A folder dragged from a file manager is read as if chosen in the folder browser.
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+    void DoDataExchange(DataExchange& dx) override;
 
 private:
+    // Runs a command; a file that cannot be read or written ends it with the
+    // file-error box, and a write stopped by a signal ends the window.
+    void Dispatch(void (CExportDlg::*command)());
     // What follows the choice of `folder` in the browser ("" when none was
     // chosen): the label, the sub-folder box read as it stands, the walk.
     void ReadFolder(const std::string& folder);
     // Reads m_strStartFolder, made absolute against the working folder.
     void OnReadStartFolder();
+    void OnReadDroppedFolder();
     // Replaces the file list by the files of `folder`, and of its sub-folders
     // when m_bSubFolders is set, in ascending byte order. The walk runs beside
     // the event loop, with a progress window once it takes long; cancelled, it
@@ -114,15 +104,14 @@ private:
     void ApplyMenuTexts();
     void ApplyControlTexts();
     void ApplyOptionsTexts();
-    void PrepareListView();
-    void ConnectCommands();
-    // Runs a command; a file that cannot be read or written ends it with the
-    // file-error box, and a write stopped by a signal ends the window.
-    void Dispatch(void (CExportDlg::*command)());
 
-    ui::Shell& m_shell;
+    Shell& m_shell;
+    // The folder of the last drop, while it is read.
+    std::string m_strDroppedFolder;
+    // Whether the members hold the template's texts yet.
+    bool m_bTemplateRead = false;
     // The watch of the folder read under way; null between reads.
     ScanWatch* m_activeWatch = nullptr;
 };
 
-} // namespace zentory
+} // namespace zentory::window

@@ -29,6 +29,8 @@ public:
     // Adds the column with `header` (bytes in the locale's encoding), left-aligned.
     void InsertColumn(const std::string& header);
 
+    const FileList& List() const { return m_list; }
+
     // Shows the list as it now stands; call after the list was refilled.
     void reset();
     // Shows no rows; call before the list is emptied, so that the view never

@@ -4,27 +4,30 @@
 
 #include <string>
 
-class QAbstractButton;
-class QComboBox;
-class QWidget;
+namespace zentory::window {
 
-namespace zentory::ui {
+class DialogView;
 
 class DataExchange {
 public:
     // `saveAndValidate`: true reads the controls into the members, false shows the members.
-    explicit DataExchange(bool saveAndValidate) : m_bSaveAndValidate(saveAndValidate) {}
+    DataExchange(DialogView& view, bool saveAndValidate)
+        : m_view(view), m_bSaveAndValidate(saveAndValidate) {}
 
     // The control's text (prefix characters included) and a byte string.
-    void Text(QWidget* control, std::string& value) const;
+    void Text(int id, std::string& value) const;
     // A check box and a truth value: 0 clear, 1 ticked, 2 undetermined.
-    void Check(QAbstractButton* box, int& value) const;
+    void Check(int id, int& value) const;
     // A combo box with an edit field. Shown: the first list entry that begins
     // with `value` (letter case ignored) is selected, else `value` goes into the
     // field. Read: the field's text.
-    void CBString(QComboBox* combo, std::string& value) const;
+    void CBString(int id, std::string& value) const;
 
+private:
+    DialogView& m_view;
+
+public:
     const bool m_bSaveAndValidate;
 };
 
-} // namespace zentory::ui
+} // namespace zentory::window

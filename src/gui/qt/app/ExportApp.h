@@ -5,13 +5,18 @@
 // cleanly: a folder read stops, every dialog closes, and the process then
 // ends by that signal. A write under way is first finished or taken back.
 
+#include "app/QtToolkit.h"
+
 #include <QApplication>
 
 #include <string>
 
 namespace zentory {
 
+namespace window {
 class CExportDlg;
+}
+using window::CExportDlg;
 
 class CExportApp : public QApplication {
     Q_OBJECT
@@ -32,6 +37,9 @@ public:
     static void RunMainWindow(CExportDlg& dlg);
     // Ends the process by the signal that asked it to end, if one did.
     static void EndIfInterrupted();
+
+private:
+    ui::QtToolkit m_toolkit;
 };
 
 } // namespace zentory

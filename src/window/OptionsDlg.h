@@ -5,21 +5,15 @@
 // values as the last OK (or the main window's defaults) left them; Cancel,
 // Escape and the close box keep them unchanged.
 
-#include "ui/TemplateDialog.h"
+#include "Dialog.h"
 
 #include <string>
 
-class QCheckBox;
-class QGroupBox;
-class QPushButton;
+namespace zentory::window {
 
-namespace zentory {
-
-class COptionsDlg : public ui::TemplateDialog {
-    Q_OBJECT
-
+class COptionsDlg : public CDialog {
 public:
-    explicit COptionsDlg(QWidget* pParent = nullptr);
+    explicit COptionsDlg(CDialog* pParent = nullptr);
 
     // Captions, filled by the main window; put onto the controls at each opening.
     std::string m_strCancelText;
@@ -29,22 +23,16 @@ public:
     std::string m_strFullPathText;
     std::string m_strGroupText;
 
-    QCheckBox* m_chkFullPath = nullptr;
-    QCheckBox* m_chkOpenAfterSaving = nullptr;
-    QCheckBox* m_chkExtensions = nullptr;
-    QCheckBox* m_chkDateTime = nullptr;
-    QPushButton* m_btnCancel = nullptr;
-    QGroupBox* m_grpOptions = nullptr;
-
     // The options, 0 or 1.
     int m_bShowExtensions = 0;
     int m_bShowFullPath = 0;
     int m_bOpenAfterSaving = 0;
     int m_bShowDateTime = 0;
 
-protected:
-    void DoDataExchange(ui::DataExchange& dx) override;
     bool OnInitDialog() override;
+
+protected:
+    void DoDataExchange(DataExchange& dx) override;
 };
 
-} // namespace zentory
+} // namespace zentory::window

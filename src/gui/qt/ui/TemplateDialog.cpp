@@ -9,10 +9,10 @@ namespace zentory::ui {
 
 TemplateDialog::TemplateDialog(int templateId, QWidget* pParent)
     : QDialog(pParent), m_built(buildDialog(*this, loadDialogTemplate(templateId))) {
-    if (auto* ok = DlgItem<QPushButton>(IDOK)) {
+    if (auto* ok = DlgItem<QPushButton>(kOkButton)) {
         connect(ok, &QPushButton::clicked, this, &TemplateDialog::OnOK);
     }
-    if (auto* cancel = DlgItem<QPushButton>(IDCANCEL)) {
+    if (auto* cancel = DlgItem<QPushButton>(kCancelButton)) {
         connect(cancel, &QPushButton::clicked, this, &TemplateDialog::OnCancel);
     }
 }
@@ -47,12 +47,6 @@ void TemplateDialog::CentreOnOwner() {
     setGeometry(framed.marginsRemoved(frame));
 }
 
-bool TemplateDialog::UpdateData(bool saveAndValidate) {
-    DataExchange dx(saveAndValidate);
-    DoDataExchange(dx);
-    return true;
-}
-
 void TemplateDialog::EndDialog(int result) {
     done(result);
 }
@@ -73,21 +67,12 @@ QAction* TemplateDialog::MenuCommand(int id) const {
     return it == m_built.commands.end() ? nullptr : it->second;
 }
 
-bool TemplateDialog::OnInitDialog() {
-    UpdateData(false);
-    return true;
-}
-
-void TemplateDialog::DoDataExchange(DataExchange& /*dx*/) {}
-
 void TemplateDialog::OnOK() {
-    if (UpdateData(true)) {
-        EndDialog(IDOK);
-    }
+    EndDialog(kOkButton);
 }
 
 void TemplateDialog::OnCancel() {
-    EndDialog(IDCANCEL);
+    EndDialog(kCancelButton);
 }
 
 void TemplateDialog::keyPressEvent(QKeyEvent* event) {

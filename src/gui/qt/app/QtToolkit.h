@@ -1,0 +1,35 @@
+#pragma once
+// The window logic's toolkit on Qt: each dialog a DialogFrame run by its own
+// modal loop; a folder read on a thread beside the event loop, so that the
+// window keeps painting and can be moved while the walk runs; meanwhile no
+// input reaches the program's windows but the progress window, which appears
+// once the read has taken longer than a moment and offers to cancel it.
+
+#include "Toolkit.h"
+#include "ui/QtTranslations.h"
+
+namespace zentory::ui {
+
+class QtToolkit : public window::Toolkit {
+public:
+    // Installed for the program's run while it lives.
+    QtToolkit();
+    ~QtToolkit() override;
+    QtToolkit(const QtToolkit&) = delete;
+    QtToolkit& operator=(const QtToolkit&) = delete;
+
+    int RunModal(window::CDialog& dlg) override;
+    void RunBesideLoop(window::CDialog& owner, const std::function<void()>& work,
+                       window::CProgressDlg& progress, std::chrono::milliseconds delay) override;
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+    std::string FormatCount(std::uint64_t count, const std::string& locale) const override;
+    void SetInterfaceLanguage(const std::string& locale) override;
+    void QuitAll() override;
+
+private:
+    // Qt's own texts in the interface language.
+    QtTranslations m_qtTranslations;
+};
+
+} // namespace zentory::ui

@@ -1,0 +1,42 @@
+#include "Dialog.h"
+
+#include "DataExchange.h"
+#include "Toolkit.h"
+
+namespace zentory::window {
+
+int CDialog::DoModal() {
+    return Toolkit::Current().RunModal(*this);
+}
+
+bool CDialog::UpdateData(bool saveAndValidate) {
+    if (m_view == nullptr) {
+        return false;
+    }
+    DataExchange dx(*m_view, saveAndValidate);
+    DoDataExchange(dx);
+    return true;
+}
+
+void CDialog::EndDialog(int result) {
+    if (m_view != nullptr) {
+        m_view->EndDialog(result);
+    }
+}
+
+bool CDialog::OnInitDialog() {
+    UpdateData(false);
+    return true;
+}
+
+void CDialog::OnOK() {
+    if (UpdateData(true)) {
+        EndDialog(IDOK);
+    }
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+} // namespace zentory::window

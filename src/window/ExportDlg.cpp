@@ -1,0 +1,319 @@
+#include "ExportDlg.h"
+
+#include "AboutDlg.h"
+#include "DataExchange.h"
+#include "LanguageDlg.h"
+#include "ProgressDlg.h"
+#include "ResourceIds.h"
+#include "Toolkit.h"
+#include "export/ExportJob.h"
+#include "listing/FolderPath.h"
+#include "listing/FolderScan.h"
+#include "platform/Directory.h"
+#include "platform/FileError.h"
+#include "platform/Interruption.h"
+#include "platform/Paths.h"
+
+namespace zentory::window {
+
+namespace {
+
+struct MenuText {
+    TextKey key;
+    int command;
+};
+// Menu items and the catalogue keys of their texts.
+constexpr MenuText kMenuTexts[] = {
+    {TextKey::MenuLanguageSelection, ids::Menu::kLanguageSelection},
+    {TextKey::MenuExit, ids::Menu::kExit},
+    {TextKey::MenuShowHelpFile, ids::Menu::kShowHelpFile},
+    {TextKey::MenuGoToWebsite, ids::Menu::kGoToWebsite},
+    {TextKey::MenuAbout, ids::Menu::kAbout},
+};
+// Drop-down menu titles by position: "File", "Help".
+constexpr TextKey kPopupTitleKeys[] = {TextKey::MenuFile, TextKey::MenuHelp};
+
+struct Command {
+    int id;
+    void (CExportDlg::*handler)();
+};
+// What each button and menu item does.
+constexpr Command kCommands[] = {
+    {ids::Main::kReadFileList, &CExportDlg::OnReadFileList},
+    {ids::Main::kSaveTxtFile, &CExportDlg::OnSaveTxtFile},
+    {ids::Main::kOptions, &CExportDlg::OnOptions},
+    {ids::Menu::kAbout, &CExportDlg::OnAbout},
+    {ids::Menu::kGoToWebsite, &CExportDlg::OnGoToWebsite},
+    {ids::Menu::kExit, &CExportDlg::OnExit},
+    {ids::Menu::kShowHelpFile, &CExportDlg::OnShowHelpFile},
+    {ids::Menu::kLanguageSelection, &CExportDlg::OnLanguageSelection},
+};
+
+// What the save dialog offers.
+constexpr const char* kSaveFilter = "TXT files (*.txt)|*.txt||";
+constexpr const char* kSaveDefaultExt = "txt";
+
+// A text of the catalogue, or `english` where the translation file has none (one
+// written for an older version), so that no button is left without a caption.
+std::string textOr(const CTranslator& catalogue, TextKey key, const char* english) {
+    std::string text = catalogue.GetText(key);
+    return text.empty() ? english : text;
+}
+
+} // namespace
+
+CExportDlg::CExportDlg(Shell& shell)
+    : CDialog(ids::Main::kDialog, nullptr), m_optionsDlg(this), m_shell(shell) {
+    m_shell.setCatalogue(&m_translator);
+}
+
+CExportDlg::~CExportDlg() {
+    m_shell.setCatalogue(nullptr);
+}
+
+void CExportDlg::OnCommand(int id) {
+    for (const Command& command : kCommands) {
+        if (command.id == id) {
+            Dispatch(command.handler);
+            return;
+        }
+    }
+}
+
+void CExportDlg::Dispatch(void (CExportDlg::*command)()) {
+    try {
+        (this->*command)();
+    } catch (const platform::FileError& error) {
+        m_shell.fileErrorBox(error);
+    } catch (const platform::Interrupted&) {
+        // The write has taken its changes back; there is nothing to tell.
+        OnInterruption();
+    }
+}
+
+void CExportDlg::OnInterruption() {
+    if (m_activeWatch != nullptr) {
+        m_activeWatch->cancel();
+    }
+    Toolkit::Current().QuitAll();
+}
+
+void CExportDlg::DoDataExchange(DataExchange& dx) {
+    dx.Text(ids::Main::kFolderLabel, m_strFolderLabel);
+    dx.Check(ids::Main::kSubFolders, m_bSubFolders);
+    dx.Text(ids::Main::kIntro, m_strIntro);
+    dx.Text(ids::Main::kStep2Hint, m_strStep2Hint);
+}
+
+bool CExportDlg::StartDialog() {
+    try {
+        return OnInitDialog();
+    } catch (const platform::FileError& error) {
+        m_shell.fileErrorBox(error);
+        return true;
+    }
+}
+
+void CExportDlg::OnShown() {
+    if (!m_strStartFolder.empty()) {
+        Dispatch(&CExportDlg::OnReadStartFolder);
+    }
+}
+
+void CExportDlg::OnDropFolder(const std::string& folder) {
+    m_strDroppedFolder = AbsoluteFolder(folder, {});
+    Dispatch(&CExportDlg::OnReadDroppedFolder);
+}
+
+void CExportDlg::OnReadDroppedFolder() {
+    ReadFolder(m_strDroppedFolder);
+}
+
+bool CExportDlg::OnInitDialog() {
+    if (!m_bTemplateRead) {
+        // The statics' members start with the template's texts, so that a
+        // start which cannot load the catalogue still shows them.
+        UpdateData(true);
+        m_bTemplateRead = true;
+    }
+    CDialog::OnInitDialog();
+    m_translator.Load();
+    // The toolkit's dialogs speak the interface language too, where they can.
+    Toolkit::Current().SetInterfaceLanguage(LocaleForTag(m_translator.Tag()));
+    ApplyMenuTexts();
+    ApplyControlTexts();
+    UpdateData(false);
+    ApplyOptionsTexts();
+    // The column is made anew, so a new language shows in its header.
+    Ctl().SetListColumn(ids::Main::kFileList, m_translator.GetText(TextKey::ListColumn));
+    m_optionsDlg.m_bShowExtensions = 1;
+    m_optionsDlg.m_bShowDateTime = 1;
+    m_optionsDlg.m_bOpenAfterSaving = 1;
+    return true;
+}
+
+void CExportDlg::ApplyMenuTexts() {
+    for (size_t i = 0; i < std::size(kPopupTitleKeys); ++i) {
+        Ctl().SetPopupText(static_cast<int>(i), m_translator.GetText(kPopupTitleKeys[i]));
+    }
+    for (const auto& item : kMenuTexts) {
+        Ctl().SetMenuItemText(item.command, m_translator.GetText(item.key));
+    }
+}
+
+void CExportDlg::ApplyControlTexts() {
+    Ctl().SetDlgItemText(ids::Main::kStep1, m_translator.GetText(TextKey::Step1));
+    Ctl().SetDlgItemText(ids::Main::kStep2, m_translator.GetText(TextKey::Step2));
+    m_strIntro = m_translator.GetText(TextKey::Intro);
+    Ctl().SetDlgItemText(ids::Main::kSubFolders, m_translator.GetText(TextKey::SubFolders));
+    Ctl().SetDlgItemText(ids::Main::kReadFileList, m_translator.GetText(TextKey::ReadFileList));
+    m_strFolderLabel = m_translator.GetText(TextKey::FolderLabel);
+    m_strStep2Hint = m_translator.GetText(TextKey::Step2Hint);
+    Ctl().SetDlgItemText(ids::Main::kOptions, m_translator.GetText(TextKey::Options));
+    Ctl().SetDlgItemText(ids::Main::kSaveTxtFile, m_translator.GetText(TextKey::SaveTxtFile));
+}
+
+void CExportDlg::ApplyOptionsTexts() {
+    m_optionsDlg.m_strGroupText = m_translator.GetText(TextKey::OptionsGroup);
+    m_optionsDlg.m_strFullPathText = m_translator.GetText(TextKey::OptionsFullPath);
+    m_optionsDlg.m_strExtensionsText = m_translator.GetText(TextKey::OptionsExtensions);
+    m_optionsDlg.m_strDateTimeText = m_translator.GetText(TextKey::OptionsDateTime);
+    m_optionsDlg.m_strOpenAfterSavingText = m_translator.GetText(TextKey::OptionsOpenAfterSaving);
+    m_optionsDlg.m_strCancelText = m_translator.GetText(TextKey::OptionsCancel);
+}
+
+void CExportDlg::OnReadFileList() {
+    std::string folder;
+    if (auto chosen = m_shell.browseForFolder(m_translator.GetText(TextKey::BrowseTitle))) {
+        folder = std::move(*chosen);
+    }
+    ReadFolder(folder);
+}
+
+void CExportDlg::OnReadStartFolder() {
+    const bool relative = !platform::isAbsolutePath(m_strStartFolder);
+    ReadFolder(
+        AbsoluteFolder(m_strStartFolder, relative ? platform::workingDirectory() : std::string()));
+}
+
+void CExportDlg::ReadFolder(const std::string& folder) {
+    UpdateData(true);
+    m_strFolderLabel = folder.empty() ? std::string() : FolderLabel(folder);
+    UpdateData(false);
+    // The label shows the choice now, not only once the walk is over.
+    Ctl().UpdateDlgItem(ids::Main::kFolderLabel);
+
+    CWaitCursor busy;
+    m_fileList.clear();
+    Ctl().SetListFiles(ids::Main::kFileList, m_fileList);
+    m_strChosenFolder.clear();
+    if (!folder.empty()) {
+        ScanFolder(folder);
+    }
+    Ctl().SetListFiles(ids::Main::kFileList, m_fileList);
+    UpdateData(false);
+}
+
+void CExportDlg::ScanFolder(const std::string& folder) {
+    const auto watch = m_newScanWatch ? m_newScanWatch() : std::make_unique<ScanWatch>();
+    CProgressDlg progress(*watch, this);
+    progress.m_strReadingText =
+        textOr(m_translator, TextKey::ProgressReading, "Reading the folder:");
+    progress.m_strFilesText = textOr(m_translator, TextKey::ProgressFiles, "Files found: %1");
+    progress.m_strCancelText = textOr(m_translator, TextKey::ProgressCancel, "Cancel");
+    progress.m_strLocale = LocaleForTag(m_translator.Tag());
+    if (platform::caughtInterruption() != 0) {
+        watch->cancel(); // the program is ending: nothing to read
+    }
+    ScanResult result;
+    m_activeWatch = watch.get();
+    try {
+        Toolkit::Current().RunBesideLoop(
+            *this,
+            [&] {
+                result =
+                    zentory::ScanFolder(folder, ScanOptions::All(m_bSubFolders != 0), watch.get());
+            },
+            progress, m_progressDelay);
+    } catch (...) {
+        m_activeWatch = nullptr;
+        throw;
+    }
+    m_activeWatch = nullptr;
+    if (result.cancelled) {
+        // As if no folder had been read: the caption again, no list, nothing to export.
+        m_strFolderLabel = m_translator.GetText(TextKey::FolderLabel);
+        return;
+    }
+    // A folder that cannot be read contributes nothing, and nothing is reported.
+    m_fileList = std::move(result.files);
+    m_strChosenFolder = folder;
+}
+
+void CExportDlg::OnSaveTxtFile() {
+    const std::string caption = m_translator.GetText(TextKey::MessageCaption);
+    if (m_fileList.empty()) {
+        m_shell.messageBox(m_translator.GetText(TextKey::NothingToExport), caption);
+        return;
+    }
+    const auto path = m_shell.askSaveFileName(m_translator.GetText(TextKey::SaveFileName),
+                                              kSaveFilter, kSaveDefaultExt);
+    if (!path) {
+        return;
+    }
+    const ExportOptions options{.showFullPath = m_optionsDlg.m_bShowFullPath == 1,
+                                .showExtensions = m_optionsDlg.m_bShowExtensions == 1,
+                                .showDateTime = m_optionsDlg.m_bShowDateTime == 1};
+    // The folder of the last read, whatever the label shows since.
+    const ExportRequest request = MakeExportRequest(
+        {.files = m_fileList, .folder = m_strChosenFolder}, options, &m_translator);
+    {
+        CWaitCursor busy;
+        WriteExport(*path, request);
+    }
+    m_shell.messageBox(m_translator.GetText(TextKey::ExportSaved), caption);
+    if (m_optionsDlg.m_bOpenAfterSaving == 1) {
+        m_shell.open(*path);
+    }
+}
+
+void CExportDlg::OnLanguageSelection() {
+    const std::string oldTag = m_settings.ReadSetting("Language");
+    CLanguageDlg dlg(m_shell, this);
+    dlg.m_strLanguageTag = oldTag;
+    dlg.m_strGroupCaption = m_translator.GetText(TextKey::LanguageGroup);
+    dlg.DoModal();
+    if (dlg.m_strLanguageTag == oldTag) {
+        return;
+    }
+    m_settings.WriteSetting("Language", dlg.m_strLanguageTag);
+    OnInitDialog();
+}
+
+void CExportDlg::OnAbout() {
+    CAboutDlg dlg(this);
+    dlg.DoModal();
+}
+
+void CExportDlg::OnGoToWebsite() {
+    m_shell.open(m_settings.ReadSetting("Homepage"));
+}
+
+void CExportDlg::OnExit() {
+    OnOK();
+}
+
+void CExportDlg::OnOptions() {
+    m_optionsDlg.DoModal();
+}
+
+void CExportDlg::OnShowHelpFile() {
+    m_shell.open(m_settings.GetDataFolder() + kPathSeparator + kHelpFileName);
+}
+
+bool CExportDlg::OnHelpInfo() {
+    OnShowHelpFile();
+    return false;
+}
+
+} // namespace zentory::window

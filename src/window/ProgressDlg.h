@@ -1,0 +1,40 @@
+#pragma once
+// The progress window of a long read: the folder being read and how many files
+// have been found, with a Cancel button (Escape and the close box cancel too).
+// It has no modal loop of its own: the toolkit shows it, modal to the
+// program, while the walk runs beside the event loop, and calls Refresh a few
+// times a second. Cancel asks the walk to stop; the window goes when the walk
+// ends.
+
+#include "Dialog.h"
+#include "listing/ScanWatch.h"
+
+#include <chrono>
+#include <string>
+
+namespace zentory::window {
+
+class CProgressDlg : public CDialog {
+public:
+    CProgressDlg(ScanWatch& watch, CDialog* pParent);
+
+    // How often the toolkit calls Refresh while the window shows.
+    static constexpr std::chrono::milliseconds kRefreshInterval{250};
+
+    // Texts in the interface language: the heading, the count ("%1" the
+    // number of files) and the button; `m_strLocale` formats the number.
+    std::string m_strReadingText;
+    std::string m_strFilesText;
+    std::string m_strCancelText;
+    std::string m_strLocale;
+
+    bool OnInitDialog() override;
+    void OnCancel() override;
+    // Shows what the walk has found so far.
+    void Refresh();
+
+private:
+    ScanWatch& m_watch;
+};
+
+} // namespace zentory::window

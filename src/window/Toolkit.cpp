@@ -1,0 +1,22 @@
+#include "Toolkit.h"
+
+#include <stdexcept>
+
+namespace zentory::window {
+
+namespace {
+Toolkit* g_toolkit = nullptr;
+} // namespace
+
+Toolkit& Toolkit::Current() {
+    if (g_toolkit == nullptr) {
+        throw std::logic_error("no toolkit is installed to draw the window");
+    }
+    return *g_toolkit;
+}
+
+void Toolkit::Install(Toolkit* toolkit) {
+    g_toolkit = toolkit;
+}
+
+} // namespace zentory::window

@@ -1,0 +1,55 @@
+#pragma once
+// What the window logic asks of the toolkit that draws it: run a dialog
+// modally, run work beside the event loop with a progress window, show the
+// wait cursor, format a number, speak the interface language in the
+// toolkit's own dialogs and end every loop. One toolkit is installed for the
+// program's run (Qt on Linux, Win32 on Windows, a recording fake in tests).
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace zentory::window {
+
+class CDialog;
+class CProgressDlg;
+
+class Toolkit {
+public:
+    virtual ~Toolkit() = default;
+
+    // Builds `dlg` from its template, attaches it as the dialog's view, runs
+    // OnInitDialog and the modal loop, and returns how the dialog ended.
+    virtual int RunModal(CDialog& dlg) = 0;
+    // Runs `work` on a thread of its own while the event loop goes on; input
+    // reaches none of the program's windows meanwhile but the progress window
+    // `progress`, which appears over `owner` once `delay` has passed. Returns
+    // when `work` has; what `work` throws is thrown here.
+    virtual void RunBesideLoop(CDialog& owner, const std::function<void()>& work,
+                               CProgressDlg& progress, std::chrono::milliseconds delay) = 0;
+    // The busy cursor over the program's windows, nested.
+    virtual void BeginWaitCursor() = 0;
+    virtual void EndWaitCursor() = 0;
+    // `count` with the digit grouping of `locale` ("de_DE").
+    virtual std::string FormatCount(std::uint64_t count, const std::string& locale) const = 0;
+    // The toolkit's own dialogs speak `locale` from now on, where it can.
+    virtual void SetInterfaceLanguage(const std::string& locale) = 0;
+    // Ends every modal loop, and none starts again: the program is ending.
+    virtual void QuitAll() = 0;
+
+    // The toolkit of this run; installing one replaces the last.
+    static Toolkit& Current();
+    static void Install(Toolkit* toolkit);
+};
+
+// The wait cursor for as long as the object lives, however the scope is left.
+class CWaitCursor {
+public:
+    CWaitCursor() { Toolkit::Current().BeginWaitCursor(); }
+    ~CWaitCursor() { Toolkit::Current().EndWaitCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};
+
+} // namespace zentory::window
