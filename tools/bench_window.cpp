@@ -17,10 +17,11 @@
 // The measured seconds are the last word written to standard error. Runs
 // offscreen unless QT_QPA_PLATFORM names another platform.
 
-#include "app/ExportDlg.h"
-#include "dialogs/ProgressDlg.h"
+#include "Framed.h"
+#include "ProgressDlg.h"
+#include "Shell.h"
+#include "app/QtToolkit.h"
 #include "platform/FileError.h"
-#include "ui/Shell.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -42,7 +43,7 @@ namespace {
 
 // Answers the browser and the save dialog from the command line; boxes and
 // openings are only noted.
-class ScriptedShell : public ui::Shell {
+class ScriptedShell : public window::Shell {
 public:
     std::optional<std::string> browseForFolder(const std::string&) override {
         confirmed = Clock::now();
@@ -87,12 +88,13 @@ public:
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override {
-        auto* progress = qobject_cast<CProgressDlg*>(receiver);
-        if (progress != nullptr && event->type() == QEvent::Paint && !firstPaint) {
+        auto* progress = qobject_cast<ui::DialogFrame*>(receiver);
+        if (progress != nullptr && dynamic_cast<window::CProgressDlg*>(&progress->Logic()) &&
+            event->type() == QEvent::Paint && !firstPaint) {
             firstPaint = std::chrono::duration<double>(Clock::now() - m_started).count();
             QTimer::singleShot(300, progress, [this, progress] {
                 pressed = Clock::now();
-                progress->m_btnCancel->click();
+                progress->DlgItem<QPushButton>(window::IDCANCEL)->click();
             });
         }
         return false;
@@ -125,7 +127,7 @@ struct Result {
 
 // Presses "Read File List" and waits for the list view to paint the names.
 // Returns the seconds from the confirmed folder to that paint.
-std::optional<double> readList(CExportDlg& dlg, ScriptedShell& shell) {
+std::optional<double> readList(test::QtExportDlg& dlg, ScriptedShell& shell) {
     PaintCounter counter;
     dlg.m_listFiles->viewport()->installEventFilter(&counter);
     dlg.m_btnReadList->click();
@@ -136,7 +138,7 @@ std::optional<double> readList(CExportDlg& dlg, ScriptedShell& shell) {
 }
 
 // Reads with Cancel pressed 0.3 s after the progress window's first paint.
-Result cancelRead(CExportDlg& dlg) {
+Result cancelRead(test::QtExportDlg& dlg) {
     Canceller canceller(Clock::now());
     qApp->installEventFilter(&canceller);
     dlg.m_btnReadList->click();
@@ -155,7 +157,7 @@ Result run(const std::string& command, const std::string& folder, const std::str
     ScriptedShell shell;
     shell.folder = folder;
     shell.output = output;
-    CExportDlg dlg(shell);
+    test::QtExportDlg dlg(shell);
     try {
         dlg.OnInitDialog();
     } catch (const platform::FileError& error) {
@@ -216,6 +218,7 @@ int main(int argc, char** argv) {
     {
         int programNameOnly = 1;
         QApplication app(programNameOnly, argv);
+        ui::QtToolkit toolkit;
         std::setlocale(LC_ALL, "");
         result = run(command, argv[2], argc > 3 ? argv[3] : "");
     }

@@ -3,12 +3,15 @@
 // files, once per shipped language, through the real dialogs. Run it without a display:
 //   QT_QPA_PLATFORM=offscreen zentory-screenshots OUTPUT-FOLDER
 
+#include "AboutDlg.h"
+#include "ExportDlg.h"
+#include "LanguageDlg.h"
+#include "ProgressDlg.h"
 #include "ResourceIds.h"
-#include "app/ExportDlg.h"
-#include "dialogs/AboutDlg.h"
-#include "dialogs/ProgressDlg.h"
+#include "app/QtToolkit.h"
 #include "i18n/LanguageList.h"
 #include "platform/ExecutablePath.h"
+#include "ui/DialogFrame.h"
 #include "ui/QtShell.h"
 
 #include <QApplication>
@@ -22,6 +25,7 @@
 #include <functional>
 
 using namespace zentory;
+using namespace zentory::window;
 
 namespace {
 
@@ -38,28 +42,22 @@ bool saveShot(QWidget& window, const QString& path) {
 }
 
 // Runs `dialog` modally and saves how it looks once it is up.
-bool shootModal(ui::TemplateDialog& dialog, const QString& path) {
+bool shootModal(CDialog& dialog, const QString& path) {
     bool saved = false;
-    QTimer::singleShot(0, &dialog, [&] {
-        saved = saveShot(dialog, path);
-        dialog.EndDialog(ui::IDCANCEL);
+    QTimer::singleShot(0, [&] {
+        saved = saveShot(*ui::DialogFrame::Of(dialog), path);
+        dialog.EndDialog(IDCANCEL);
     });
     dialog.DoModal();
     return saved;
 }
 
-// The language dialog's frame with the languages of the translation file.
-bool shootLanguageDialog(const CExportDlg& main, const std::string& tag, const QString& path) {
-    ui::TemplateDialog dialog(ids::Language::kDialog);
-    ui::setControlText(dialog.GetDlgItem(ids::Language::kGroup),
-                       main.m_translator.GetText(TextKey::LanguageGroup));
-    auto* combo = dialog.DlgItem<QComboBox>(ids::Language::kLanguages);
-    const auto languages = readLanguageList(main.m_settings);
-    for (const auto& language : languages) {
-        ui::addComboString(combo, ui::fromBytes(language.name));
-    }
-    std::string selection = selectionForTag(languages, tag);
-    ui::DataExchange(false).CBString(combo, selection);
+// The language dialog with the languages of the translation file.
+bool shootLanguageDialog(CExportDlg& main, Shell& shell, const std::string& tag,
+                         const QString& path) {
+    CLanguageDlg dialog(shell, &main);
+    dialog.m_strLanguageTag = tag;
+    dialog.m_strGroupCaption = main.m_translator.GetText(TextKey::LanguageGroup);
     return shootModal(dialog, path);
 }
 
@@ -73,16 +71,20 @@ bool shootProgress(CExportDlg& main, const QString& path) {
     progress.m_strFilesText = main.m_translator.GetText(TextKey::ProgressFiles);
     progress.m_strCancelText = main.m_translator.GetText(TextKey::ProgressCancel);
     progress.m_strLocale = LocaleForTag(main.m_translator.Tag());
-    progress.Start();
-    const bool saved = saveShot(progress, path);
-    progress.hide();
-    return saved;
+    ui::DialogFrame frame(progress, ui::DialogFrame::Of(main));
+    progress.OnInitDialog();
+    frame.setWindowModality(Qt::ApplicationModal);
+    frame.CentreOnOwner();
+    frame.show();
+    frame.GetDlgItem(IDCANCEL)->setFocus();
+    return saveShot(frame, path);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    ui::QtToolkit toolkit;
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(outDir);
 
@@ -103,11 +105,14 @@ int main(int argc, char** argv) {
         CSettingsStore().WriteSetting("Language", language.tag);
         const QString suffix = QString::fromLatin1(language.suffix);
         CExportDlg main(shell);
+        ui::DialogFrame frame(main, nullptr);
         main.OnInitDialog();
-        main.show();
-        ok = saveShot(main, outDir + "/main-" + suffix + ".png") && ok;
+        frame.show();
+        ok = saveShot(frame, outDir + "/main-" + suffix + ".png") && ok;
         ok = shootModal(main.m_optionsDlg, outDir + "/options-" + suffix + ".png") && ok;
-        ok = shootLanguageDialog(main, language.tag, outDir + "/language-" + suffix + ".png") && ok;
+        ok = shootLanguageDialog(main, shell, language.tag,
+                                 outDir + "/language-" + suffix + ".png") &&
+             ok;
         CAboutDlg about(&main);
         ok = shootModal(about, outDir + "/about-" + suffix + ".png") && ok;
         ok = shootProgress(main, outDir + "/progress-" + suffix + ".png") && ok;

@@ -106,6 +106,8 @@ void CExportDlg::DoDataExchange(DataExchange& dx) {
 }
 
 bool CExportDlg::StartDialog() {
+    // The list of a new view shows the rows of the file list.
+    Ctl().SetListFiles(ids::Main::kFileList, m_fileList);
     try {
         return OnInitDialog();
     } catch (const platform::FileError& error) {

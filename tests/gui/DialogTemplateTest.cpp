@@ -3,8 +3,10 @@
 // and the data exchange with check boxes and combo boxes.
 
 #include "ui/DialogTemplate.h"
+#include "DataExchange.h"
+#include "Framed.h"
+#include "RecordingShell.h"
 #include "ui/ControlText.h"
-#include "ui/DataExchange.h"
 #include "ui/QtShell.h"
 #include "ui/TemplateDialog.h"
 
@@ -127,28 +129,29 @@ TEST(DialogTemplates, StaticsHideAmpersandsUnlessTheyKeepThem) {
 }
 
 TEST(DataExchange, MovesCheckBoxesAndTextsBothWays) {
-    ui::TemplateDialog dlg(132);
+    zentory::test::Framed<zentory::window::COptionsDlg> dlg;
     auto* box = dlg.DlgItem<QCheckBox>(1008);
     int value = 1;
-    ui::DataExchange(false).Check(box, value);
+    zentory::window::DataExchange(dlg, false).Check(1008, value);
     EXPECT_TRUE(box->isChecked());
     box->setChecked(false);
-    ui::DataExchange(true).Check(box, value);
+    zentory::window::DataExchange(dlg, true).Check(1008, value);
     EXPECT_EQ(value, 0);
 
     std::string text = "Gr\xc3\xb6\xc3\x9f\x65";
-    ui::DataExchange(false).Text(dlg.GetDlgItem(1007), text);
+    zentory::window::DataExchange(dlg, false).Text(1007, text);
     EXPECT_EQ(dlg.DlgItem<QGroupBox>(1007)->title(), QString::fromUtf8("Größe"));
     std::string back;
-    ui::DataExchange(true).Text(dlg.GetDlgItem(1007), back);
+    zentory::window::DataExchange(dlg, true).Text(1007, back);
     EXPECT_EQ(back, text);
 }
 
 TEST(DataExchange, ComboBoxSelectsTheFirstEntryBeginningWithTheTextIgnoringCase) {
-    ui::TemplateDialog dlg(134);
+    zentory::test::RecordingShell shell;
+    zentory::test::Framed<zentory::window::CLanguageDlg> dlg(shell);
     auto* combo = dlg.DlgItem<QComboBox>(1017);
     for (const char* name : {"français", "English", "Deutsch", "deutsch (Schweiz)"}) {
-        ui::addComboString(combo, QString::fromUtf8(name));
+        dlg.AddComboString(1017, name);
     }
     // The list is sorted without regard to case; adding selects nothing.
     EXPECT_EQ(combo->itemText(0), "Deutsch");
@@ -158,13 +161,14 @@ TEST(DataExchange, ComboBoxSelectsTheFirstEntryBeginningWithTheTextIgnoringCase)
     EXPECT_EQ(combo->currentText(), "");
 
     std::string selection = "DEUTSCH";
-    ui::DataExchange(false).CBString(combo, selection);
+    zentory::window::DataExchange(dlg, false).CBString(1017, selection);
     EXPECT_EQ(combo->currentIndex(), 0);
-    ui::DataExchange(true).CBString(combo, selection);
+    zentory::window::DataExchange(dlg, true).CBString(1017, selection);
     EXPECT_EQ(selection, "Deutsch");
+    EXPECT_EQ(dlg.GetComboSelection(1017), 2) << "the entry in the order of adding";
 
     selection = "System default language";
-    ui::DataExchange(false).CBString(combo, selection);
+    zentory::window::DataExchange(dlg, false).CBString(1017, selection);
     EXPECT_EQ(combo->currentIndex(), -1);
     EXPECT_EQ(combo->currentText(), "System default language");
 }

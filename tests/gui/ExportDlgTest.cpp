@@ -87,7 +87,7 @@ TEST_F(MainWindow, SecondInitialisationTakesTheNewLanguageAndResetsWhatItOwns) {
         dlg.UpdateData(false);
         dlg.m_fileList.append("/data", "a.txt");
         dlg.m_fileList.append("/data/sub", "b.txt");
-        dlg.m_listModel.reset();
+        dlg.SetListFiles(zentory::ids::Main::kFileList, dlg.m_fileList);
         // Then a click on the box and changed options.
         dlg.m_chkSubFolders->click();
         dlg.m_optionsDlg.m_bShowExtensions = 0;
@@ -165,7 +165,7 @@ TEST_F(MainWindow, EnterOnTheListViewEndsWithOk) {
         dlg.m_listFiles->setFocus();
         QTest::keyClick(dlg.m_listFiles, Qt::Key_Return);
     });
-    EXPECT_EQ(result, ui::IDOK);
+    EXPECT_EQ(result, zentory::window::IDOK);
 }
 
 TEST_F(MainWindow, EnterOnTheCheckBoxEndsWithOkAndReadsTheBox) {
@@ -174,7 +174,7 @@ TEST_F(MainWindow, EnterOnTheCheckBoxEndsWithOkAndReadsTheBox) {
         QTest::keyClick(dlg.m_chkSubFolders, Qt::Key_Space);
         QTest::keyClick(dlg.m_chkSubFolders, Qt::Key_Enter, Qt::KeypadModifier);
     });
-    EXPECT_EQ(result, ui::IDOK);
+    EXPECT_EQ(result, zentory::window::IDOK);
     EXPECT_EQ(dlg.m_bSubFolders, 1);
 }
 
@@ -182,7 +182,7 @@ TEST_F(MainWindow, EnterOnAPushButtonPressesThatButton) {
     bool optionsOpened = false;
     const int result = open([&] {
         whenModalOpens([&](QWidget* options) {
-            optionsOpened = options == &dlg.m_optionsDlg;
+            optionsOpened = options == zentory::ui::DialogFrame::Of(dlg.m_optionsDlg);
             QTest::keyClick(options, Qt::Key_Escape);
         });
         dlg.m_btnOptions->setFocus();
@@ -190,17 +190,18 @@ TEST_F(MainWindow, EnterOnAPushButtonPressesThatButton) {
         EXPECT_TRUE(dlg.isVisible());
     });
     EXPECT_TRUE(optionsOpened);
-    EXPECT_EQ(result, ui::IDCANCEL);
+    EXPECT_EQ(result, zentory::window::IDCANCEL);
 }
 
 TEST_F(MainWindow, EscapeAndTheCloseBoxEndWithCancel) {
-    EXPECT_EQ(open([&] { QTest::keyClick(dlg.m_listFiles, Qt::Key_Escape); }), ui::IDCANCEL);
-    EXPECT_EQ(open([&] { dlg.close(); }), ui::IDCANCEL);
+    EXPECT_EQ(open([&] { QTest::keyClick(dlg.m_listFiles, Qt::Key_Escape); }),
+              zentory::window::IDCANCEL);
+    EXPECT_EQ(open([&] { dlg.close(); }), zentory::window::IDCANCEL);
     EXPECT_FALSE(dlg.isVisible());
 }
 
 TEST_F(MainWindow, ExitEndsWithOk) {
-    EXPECT_EQ(open([&] { dlg.MenuCommand(32771)->trigger(); }), ui::IDOK);
+    EXPECT_EQ(open([&] { dlg.MenuCommand(32771)->trigger(); }), zentory::window::IDOK);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The Help menu and F1: the help page beside the program, the web address of
 // the settings file, and the About box.
 
-#include "dialogs/AboutDlg.h"
+#include "Framed.h"
 
 #include "WindowTest.h"
 
@@ -16,7 +16,7 @@
 
 #include <gtest/gtest.h>
 
-using zentory::CAboutDlg;
+using zentory::window::CAboutDlg;
 using namespace zentory::test;
 
 namespace {
@@ -96,8 +96,9 @@ TEST_F(InformationCommands, AboutShowsTheSameTextsInEveryLanguage) {
     QStringList texts;
     open([&] {
         whenModalOpens([&](QWidget* modal) {
-            auto* about = qobject_cast<CAboutDlg*>(modal);
+            auto* about = qobject_cast<zentory::ui::DialogFrame*>(modal);
             ASSERT_NE(about, nullptr);
+            EXPECT_NE(dynamic_cast<CAboutDlg*>(&about->Logic()), nullptr);
             EXPECT_EQ(about->windowTitle(), "Orvane Zentory");
             for (auto* label : about->findChildren<QLabel*>()) {
                 texts << label->text();
@@ -112,9 +113,9 @@ TEST_F(InformationCommands, AboutShowsTheSameTextsInEveryLanguage) {
 }
 
 TEST(AboutBox, OkEndsIt) {
-    CAboutDlg about;
+    zentory::test::Framed<CAboutDlg> about;
     const int result = runModal(about, [&] { about.DlgItem<QPushButton>(1)->click(); });
-    EXPECT_EQ(result, zentory::ui::IDOK);
+    EXPECT_EQ(result, zentory::window::IDOK);
 }
 
 } // namespace

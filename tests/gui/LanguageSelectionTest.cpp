@@ -1,7 +1,7 @@
 // The language dialog on its own (the list, the preselection, the mapping of
 // the confirmed text back to a tag) and the window's language command.
 
-#include "dialogs/LanguageDlg.h"
+#include "Framed.h"
 
 #include "EnvironmentVariable.h"
 #include "ExecutableFolder.h"
@@ -22,7 +22,7 @@
 
 #include <unistd.h>
 
-using zentory::CLanguageDlg;
+using zentory::window::CLanguageDlg;
 using namespace zentory::test;
 namespace ui = zentory::ui;
 
@@ -48,7 +48,7 @@ protected:
 
     ProgramFolder program;
     RecordingShell shell;
-    CLanguageDlg dlg{shell};
+    zentory::test::QtLanguageDlg dlg{shell};
 };
 
 TEST_F(LanguageDialog, ListsTheLanguagesSortedAndPreselectsTheStoredOne) {
@@ -60,7 +60,7 @@ TEST_F(LanguageDialog, ListsTheLanguagesSortedAndPreselectsTheStoredOne) {
         EXPECT_EQ(dlg.windowTitle(), "Language Selection");
         pressOk();
     });
-    EXPECT_EQ(result, ui::IDOK);
+    EXPECT_EQ(result, zentory::window::IDOK);
     EXPECT_EQ(dlg.m_strLanguageTag, "[1031]");
 }
 
@@ -88,7 +88,7 @@ TEST_F(LanguageDialog, ANameTypedInOtherLetterCaseChangesNothing) {
         EXPECT_EQ(combo->currentText(), "deutsch");
         QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
     });
-    EXPECT_EQ(result, ui::IDOK);
+    EXPECT_EQ(result, zentory::window::IDOK);
     EXPECT_EQ(dlg.m_strLanguageTag, "[1033]");
 }
 
@@ -97,13 +97,13 @@ TEST_F(LanguageDialog, EscapeAndTheCloseBoxChangeNothing) {
         combo->setCurrentIndex(combo->findText("Deutsch"));
         QTest::keyClick(combo, Qt::Key_Escape);
     });
-    EXPECT_EQ(escaped, ui::IDCANCEL);
+    EXPECT_EQ(escaped, zentory::window::IDCANCEL);
     EXPECT_EQ(dlg.m_strLanguageTag, "[1033]");
     const int closed = run("[1033]", [&](QComboBox* combo) {
         combo->setCurrentIndex(combo->findText("Deutsch"));
         dlg.close();
     });
-    EXPECT_EQ(closed, ui::IDCANCEL);
+    EXPECT_EQ(closed, zentory::window::IDCANCEL);
     EXPECT_EQ(dlg.m_strLanguageTag, "[1033]");
 }
 

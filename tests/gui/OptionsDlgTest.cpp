@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-using zentory::COptionsDlg;
+using zentory::window::COptionsDlg;
 using namespace zentory::test;
 
 namespace {
@@ -19,7 +19,7 @@ struct Ticks {
     bool operator==(const Ticks&) const = default;
 };
 
-Ticks ticksOf(const COptionsDlg& options) {
+Ticks ticksOf(const OptionsControls& options) {
     return {options.m_chkFullPath->isChecked(), options.m_chkExtensions->isChecked(),
             options.m_chkDateTime->isChecked(), options.m_chkOpenAfterSaving->isChecked()};
 }
@@ -32,20 +32,22 @@ Ticks valuesOf(const COptionsDlg& options) {
 class OptionsDialog : public WindowTest {
 protected:
     // In the open main window: presses "Options" and runs `inOptions` in the options dialog.
-    void pressOptions(const std::function<void(COptionsDlg&)>& inOptions) {
+    void pressOptions(const std::function<void(OptionsControls&)>& inOptions) {
         whenModalOpens([&](QWidget* modal) {
-            ASSERT_EQ(modal, &dlg.m_optionsDlg);
-            inOptions(dlg.m_optionsDlg);
+            auto* frame = zentory::ui::DialogFrame::Of(dlg.m_optionsDlg);
+            ASSERT_EQ(modal, frame);
+            OptionsControls controls(*frame);
+            inOptions(controls);
             if (modal->isVisible()) {
                 ADD_FAILURE() << "the options dialog was left open";
-                dlg.m_optionsDlg.EndDialog(zentory::ui::IDCANCEL);
+                dlg.m_optionsDlg.EndDialog(zentory::window::IDCANCEL);
             }
         });
         dlg.m_btnOptions->click();
     }
 
     // Changes every tick.
-    static void toggleAll(COptionsDlg& options) {
+    static void toggleAll(OptionsControls& options) {
         for (QCheckBox* box : {options.m_chkFullPath, options.m_chkExtensions,
                                options.m_chkDateTime, options.m_chkOpenAfterSaving}) {
             QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
@@ -59,7 +61,7 @@ const Ticks kToggled = {true, false, false, false};
 TEST_F(OptionsDialog, FirstOpeningShowsTheDefaultsAndTheTranslatedCaptions) {
     program.setLanguage("[1036]");
     open([&] {
-        pressOptions([&](COptionsDlg& options) {
+        pressOptions([&](OptionsControls& options) {
             EXPECT_EQ(ticksOf(options), kDefaults);
             EXPECT_EQ(options.m_grpOptions->title(), "Options");
             EXPECT_EQ(options.m_chkFullPath->text(),
@@ -72,9 +74,9 @@ TEST_F(OptionsDialog, FirstOpeningShowsTheDefaultsAndTheTranslatedCaptions) {
                       "&Ouvrir le fichier *.txt après l'enregistrement");
             EXPECT_EQ(options.m_btnCancel->text(), "Annuler");
             // The caption and OK are the same in every language.
-            EXPECT_EQ(options.windowTitle(), "Orvane Zentory");
-            EXPECT_EQ(options.DlgItem<QPushButton>(1)->text(), "OK");
-            EXPECT_EQ(QApplication::focusWidget(), options.DlgItem<QPushButton>(1));
+            EXPECT_EQ(options.frame.windowTitle(), "Orvane Zentory");
+            EXPECT_EQ(options.frame.DlgItem<QPushButton>(1)->text(), "OK");
+            EXPECT_EQ(QApplication::focusWidget(), options.frame.DlgItem<QPushButton>(1));
             options.m_btnCancel->click();
         });
     });
@@ -82,14 +84,14 @@ TEST_F(OptionsDialog, FirstOpeningShowsTheDefaultsAndTheTranslatedCaptions) {
 
 TEST_F(OptionsDialog, OkKeepsTheTicksForTheExportAndTheNextOpening) {
     open([&] {
-        pressOptions([&](COptionsDlg& options) {
+        pressOptions([&](OptionsControls& options) {
             toggleAll(options);
-            QTest::keyClick(&options, Qt::Key_Return);
+            QTest::keyClick(&options.frame, Qt::Key_Return);
         });
         EXPECT_EQ(valuesOf(dlg.m_optionsDlg), kToggled);
-        pressOptions([&](COptionsDlg& options) {
+        pressOptions([&](OptionsControls& options) {
             EXPECT_EQ(ticksOf(options), kToggled);
-            options.DlgItem<QPushButton>(1)->click();
+            options.frame.DlgItem<QPushButton>(1)->click();
         });
         EXPECT_EQ(valuesOf(dlg.m_optionsDlg), kToggled);
     });
@@ -97,29 +99,29 @@ TEST_F(OptionsDialog, OkKeepsTheTicksForTheExportAndTheNextOpening) {
 
 TEST_F(OptionsDialog, ALanguageChangeSwitchesThreeOptionsOnAgain) {
     open([&] {
-        pressOptions([&](COptionsDlg& options) {
+        pressOptions([&](OptionsControls& options) {
             toggleAll(options);
-            options.DlgItem<QPushButton>(1)->click();
+            options.frame.DlgItem<QPushButton>(1)->click();
         });
         program.setLanguage("[1031]");
         dlg.OnInitDialog();
-        pressOptions([&](COptionsDlg& options) {
+        pressOptions([&](OptionsControls& options) {
             EXPECT_EQ(ticksOf(options), (Ticks{true, true, true, true}));
             EXPECT_EQ(options.m_btnCancel->text(), "Abbrechen");
-            options.reject();
+            options.frame.reject();
         });
     });
 }
 
 TEST_F(OptionsDialog, CancelEscapeAndTheCloseBoxDiscardTheTicks) {
-    const std::function<void(COptionsDlg&)> endings[] = {
-        [](COptionsDlg& options) { options.m_btnCancel->click(); },
-        [](COptionsDlg& options) { QTest::keyClick(options.m_chkDateTime, Qt::Key_Escape); },
-        [](COptionsDlg& options) { options.close(); },
+    const std::function<void(OptionsControls&)> endings[] = {
+        [](OptionsControls& options) { options.m_btnCancel->click(); },
+        [](OptionsControls& options) { QTest::keyClick(options.m_chkDateTime, Qt::Key_Escape); },
+        [](OptionsControls& options) { options.frame.close(); },
     };
     open([&] {
         for (const auto& end : endings) {
-            pressOptions([&](COptionsDlg& options) {
+            pressOptions([&](OptionsControls& options) {
                 EXPECT_EQ(ticksOf(options), kDefaults);
                 toggleAll(options);
                 end(options);
@@ -131,17 +133,17 @@ TEST_F(OptionsDialog, CancelEscapeAndTheCloseBoxDiscardTheTicks) {
 
 TEST_F(OptionsDialog, TabOrderFollowsTheTemplateNotThePositions) {
     open([&] {
-        pressOptions([&](COptionsDlg& options) {
+        pressOptions([&](OptionsControls& options) {
             // OK, Cancel, then the boxes in the order 1008, 1009, 1010, 1011.
-            const QWidget* expected[] = {options.DlgItem<QPushButton>(2), options.m_chkFullPath,
-                                         options.m_chkDateTime, options.m_chkExtensions,
-                                         options.m_chkOpenAfterSaving};
+            const QWidget* expected[] = {options.frame.DlgItem<QPushButton>(2),
+                                         options.m_chkFullPath, options.m_chkDateTime,
+                                         options.m_chkExtensions, options.m_chkOpenAfterSaving};
             for (const QWidget* next : expected) {
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
                 EXPECT_EQ(QApplication::focusWidget(), next);
             }
             EXPECT_LT(options.m_chkExtensions->y(), options.m_chkDateTime->y());
-            options.reject();
+            options.frame.reject();
         });
     });
 }
@@ -149,15 +151,15 @@ TEST_F(OptionsDialog, TabOrderFollowsTheTemplateNotThePositions) {
 TEST_F(OptionsDialog, OpensCentredOnTheMainWindowEveryTime) {
     open([&] {
         for (int opening = 0; opening < 3; ++opening) {
-            pressOptions([&](COptionsDlg& options) {
+            pressOptions([&](OptionsControls& options) {
                 // The window manager may place the frame a moment after the window shows.
-                (void)QTest::qWaitFor([&] { return options.frameGeometry() != options.geometry(); },
-                                      200);
+                (void)QTest::qWaitFor(
+                    [&] { return options.frame.frameGeometry() != options.frame.geometry(); }, 200);
                 const QPoint offset =
-                    options.frameGeometry().center() - dlg.frameGeometry().center();
+                    options.frame.frameGeometry().center() - dlg.frameGeometry().center();
                 EXPECT_LE(offset.manhattanLength(), 2)
                     << "opening " << opening << ": " << offset.x() << ", " << offset.y();
-                QTest::keyClick(&options, Qt::Key_Escape);
+                QTest::keyClick(&options.frame, Qt::Key_Escape);
             });
             // The person moves the main window between two openings.
             dlg.move(dlg.pos() + QPoint(40, 25));

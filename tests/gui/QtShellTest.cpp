@@ -3,7 +3,7 @@
 // is handed.
 
 #include "ui/QtShell.h"
-#include "app/ExportDlg.h"
+#include "Framed.h"
 #include "ui/QtTranslations.h"
 
 #include "GuiTestSupport.h"
@@ -18,9 +18,9 @@
 
 #include <gtest/gtest.h>
 
-using zentory::CExportDlg;
 using zentory::platform::FileError;
 using zentory::test::ProgramFolder;
+using zentory::test::QtExportDlg;
 using zentory::test::whenModalOpens;
 namespace test = zentory::test;
 namespace ui = zentory::ui;
@@ -61,7 +61,7 @@ protected:
 
     ProgramFolder program;
     ui::QtShell shell;
-    CExportDlg dlg{shell};
+    QtExportDlg dlg{shell};
 };
 
 TEST_P(QtDialogs, FolderAndSaveDialogsSpeakTheInterfaceLanguage) {
@@ -137,7 +137,7 @@ TEST(QtTranslations, ALanguageWithoutQtTextsFallsBackToEnglish) {
 TEST(QtDialogLanguage, FollowsALanguageChange) {
     ProgramFolder program("[1031]");
     ui::QtShell shell;
-    CExportDlg dlg(shell);
+    QtExportDlg dlg(shell);
     dlg.OnInitDialog();
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Suchen in:");
     program.setLanguage("[1036]");
@@ -209,7 +209,7 @@ TEST_F(DesktopOpener, GetsTheHomepageTrimmedWithAScheme) {
     program.writeConfig("Product ID\r\nzentory\r\nLanguage\r\n[1033]\r\nHomepage\r\n"
                         "  www.example.org/zentory  \r\n");
     ui::QtShell shell;
-    CExportDlg dlg(shell);
+    QtExportDlg dlg(shell);
     dlg.OnInitDialog();
     dlg.MenuCommand(32776)->trigger();
     EXPECT_EQ(opened(1), QStringList{"https://www.example.org/zentory"});

@@ -104,8 +104,8 @@ TEST_F(ReadFileList, ShowsTheBusyCursorWhileTheListIsFilledAndRestoresIt) {
         const QCursor* cursor = QApplication::overrideCursor();
         seen.push_back(cursor != nullptr ? cursor->shape() : Qt::ArrowCursor);
     };
-    QObject::connect(&dlg.m_listModel, &QAbstractItemModel::modelAboutToBeReset, note);
     open([&] {
+        QObject::connect(dlg.m_listFiles->model(), &QAbstractItemModel::modelAboutToBeReset, note);
         read(tree.path());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         read(std::nullopt);

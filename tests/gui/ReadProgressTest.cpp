@@ -3,8 +3,8 @@
 // the close box) stops the walk at once and leaves the window as if no folder
 // had been read. The walk is slowed down through its watch.
 
-#include "app/ExportDlg.h"
-#include "dialogs/ProgressDlg.h"
+#include "Framed.h"
+#include "ProgressDlg.h"
 
 #include "GuiTestSupport.h"
 #include "RecordingShell.h"
@@ -20,8 +20,9 @@
 #include <chrono>
 #include <thread>
 
-using zentory::CExportDlg;
-using zentory::CProgressDlg;
+using zentory::window::CExportDlg;
+// The progress window: the frame that draws the read's CProgressDlg.
+using ProgressWindow = zentory::ui::DialogFrame;
 using zentory::ScanWatch;
 using namespace zentory::test;
 using Clock = std::chrono::steady_clock;
@@ -43,8 +44,11 @@ protected:
     }
 };
 
-CProgressDlg* progressWindow() {
-    return qobject_cast<CProgressDlg*>(QApplication::activeModalWidget());
+ProgressWindow* progressWindow() {
+    auto* frame = qobject_cast<ProgressWindow*>(QApplication::activeModalWidget());
+    return frame != nullptr && dynamic_cast<zentory::window::CProgressDlg*>(&frame->Logic())
+               ? frame
+               : nullptr;
 }
 
 double secondsSince(Clock::time_point start) {
@@ -69,7 +73,7 @@ protected:
     // Reads the tree with sub-folders, each folder taking `pause`; `whileReading`
     // runs once the progress window is up.
     void read(std::chrono::milliseconds pause,
-              const std::function<void(CProgressDlg&)>& whileReading) {
+              const std::function<void(ProgressWindow&)>& whileReading) {
         dlg.m_newScanWatch = [pause] { return std::make_unique<SlowWatch>(pause); };
         dlg.m_chkSubFolders->setChecked(true);
         shell.folderAnswer = tree.path();
@@ -87,7 +91,7 @@ protected:
     ProgramFolder program;
     TreeDir tree;
     RecordingShell shell;
-    CExportDlg dlg{shell};
+    QtExportDlg dlg{shell};
     Clock::time_point clicked, readEnded;
     double progressShown = -1;
 };
@@ -108,10 +112,11 @@ TEST_P(ReadProgress, ShowsWhatWasFoundAndCancelLeavesNothingRead) {
         PaintCounter painted;
         dlg.installEventFilter(&painted);
         Clock::time_point cancelled;
-        read(50ms, [&](CProgressDlg& progress) {
+        read(50ms, [&](ProgressWindow& progress) {
             EXPECT_EQ(progress.GetDlgItem(1040)->property("zentoryWindowText").toString(),
                       c.reading);
-            EXPECT_EQ(progress.m_btnCancel->text(), c.cancelText);
+            EXPECT_EQ(progress.DlgItem<QPushButton>(zentory::window::IDCANCEL)->text(),
+                      c.cancelText);
             // The count and the folder follow the walk.
             const QString first = progress.DlgItem<QLabel>(1042)->text();
             EXPECT_TRUE(first.startsWith(c.files)) << first.toStdString();
@@ -128,7 +133,8 @@ TEST_P(ReadProgress, ShowsWhatWasFoundAndCancelLeavesNothingRead) {
             cancelled = Clock::now();
             switch (c.cancel) {
             case CancelBy::Button:
-                QTest::mouseClick(progress.m_btnCancel, Qt::LeftButton);
+                QTest::mouseClick(progress.DlgItem<QPushButton>(zentory::window::IDCANCEL),
+                                  Qt::LeftButton);
                 break;
             case CancelBy::Escape:
                 QTest::keyClick(&progress, Qt::Key_Escape);
@@ -157,7 +163,7 @@ TEST_P(ReadProgress, ShowsWhatWasFoundAndCancelLeavesNothingRead) {
 
 TEST_F(SlowRead, ThatEndsTakesItsProgressAwayAndShowsTheList) {
     runModal(dlg, [&] {
-        read(20ms, [](CProgressDlg&) {});
+        read(20ms, [](ProgressWindow&) {});
         EXPECT_EQ(progressWindow(), nullptr);
         EXPECT_EQ(dlg.m_listFiles->model()->rowCount(), kFolders);
         EXPECT_EQ(label(), QString::fromStdString(tree.path()) + "/...");
@@ -185,7 +191,7 @@ TEST(QuickRead, ShowsNoProgressWindow) {
     ProgramFolder program;
     TreeDir tree{"a.txt", "b/c.txt"};
     RecordingShell shell;
-    CExportDlg dlg{shell};
+    QtExportDlg dlg{shell};
     int shown = 0;
     dlg.m_newScanWatch = [&] {
         // Looks for a progress window once the walk has gone on for a while.

@@ -13,8 +13,8 @@
 #include "RecordingShell.h"
 #include "SlowWatch.h"
 
+#include "Framed.h"
 #include "app/ExportApp.h"
-#include "app/ExportDlg.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     CExportApp app(programNameOnly, argv);
     {
         test::RecordingShell shell;
-        CExportDlg dlg(shell);
+        test::QtExportDlg dlg(shell);
         dlg.m_strStartFolder = argv[2];
         if (mode == "read") {
             dlg.m_bSubFolders = 1;
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
             } else if (mode == "about" && !aboutAsked && !dlg.m_strChosenFolder.empty()) {
                 aboutAsked = true;
                 QTimer::singleShot(0, &dlg, [&] { dlg.OnAbout(); });
-            } else if (mode != "save" && modal != nullptr && modal != &dlg) {
+            } else if (mode != "save" && modal != nullptr && modal != static_cast<QWidget*>(&dlg)) {
                 done = true;
                 sayReady();
             }

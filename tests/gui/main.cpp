@@ -1,5 +1,7 @@
 // The window's tests run offscreen through the real widgets.
 
+#include "app/QtToolkit.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    zentory::ui::QtToolkit toolkit;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -2,7 +2,7 @@
 // A Shell that shows nothing: it records every request and answers the folder
 // browser and the save dialog with scripted replies.
 
-#include "ui/Shell.h"
+#include "Shell.h"
 
 #include <optional>
 #include <string>
@@ -10,7 +10,7 @@
 
 namespace zentory::test {
 
-class RecordingShell : public ui::Shell {
+class RecordingShell : public window::Shell {
 public:
     struct Message {
         std::string text;

@@ -2,10 +2,11 @@
 // A fixture for tests of the main window: a program folder of its own, a
 // recording Shell, and the window with the steps a person takes in it.
 
+#include "Framed.h"
 #include "GuiTestSupport.h"
 #include "RecordingShell.h"
 
-#include "app/ExportDlg.h"
+#include "app/QtToolkit.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ protected:
 
     ProgramFolder program;
     RecordingShell shell;
-    CExportDlg dlg{shell};
+    QtExportDlg dlg{shell};
 };
 
 } // namespace zentory::test

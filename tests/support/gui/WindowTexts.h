@@ -2,7 +2,7 @@
 // The texts a person sees of the main window, and what they are in English and
 // in German.
 
-#include "app/ExportDlg.h"
+#include "Framed.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -23,7 +23,7 @@ struct WindowTexts {
     QString header;
 };
 
-inline WindowTexts textsOf(const CExportDlg& dlg) {
+inline WindowTexts textsOf(const QtExportDlg& dlg) {
     auto label = [&](int id) { return dlg.DlgItem<QLabel>(id)->text(); };
     auto command = [&](int id) { return dlg.MenuCommand(id)->text(); };
     return {dlg.GetSubMenu(0)->title(),

@@ -80,6 +80,10 @@ QtToolkit::~QtToolkit() {
 }
 
 int QtToolkit::RunModal(window::CDialog& dlg) {
+    // A dialog that is drawn already (its frame made by whoever holds it) runs in that frame.
+    if (DialogFrame* frame = DialogFrame::Of(dlg)) {
+        return frame->DoModal();
+    }
     QWidget* owner = dlg.m_pParentWnd != nullptr ? DialogFrame::Of(*dlg.m_pParentWnd) : nullptr;
     DialogFrame frame(dlg, owner);
     return frame.DoModal();

@@ -217,6 +217,10 @@ void DialogFrame::SetListFiles(int id, const FileList& files) {
 }
 
 void DialogFrame::SetListColumn(int id, const std::string& header) {
+    if (m_listModel == nullptr) {
+        static const FileList none;
+        SetListFiles(id, none); // rows until the logic gives its own
+    }
     auto* list = DlgItem<QTreeView>(id);
     // The column is made anew, so a new language shows in its header; the rows
     // stay, and so do the selection and the scroll position, which the view

@@ -5,6 +5,7 @@
 // program's icon, F1 for help and folders dropped from a file manager.
 
 #include "DialogView.h"
+#include "app/FileListModel.h"
 #include "ui/TemplateDialog.h"
 
 #include <memory>
@@ -12,8 +13,6 @@
 class QTreeView;
 
 namespace zentory {
-
-class FileListModel;
 
 namespace window {
 class CDialog;
