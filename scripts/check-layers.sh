@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the layering of src/: the core includes no Qt and nothing above it, the
-# CLI nothing of the window, and only src/core/platform includes the OS headers.
+# CLI nothing of the window, the window logic (src/window) no toolkit, and only
+# src/core/platform and the Win32 front end include the OS headers.
 # Prints each offending line and exits 1 if there is one.
 set -u
 cd "$(dirname "$0")/.."
@@ -14,12 +15,15 @@ offend() {
 offend "Qt or window code included by src/core or src/cli" \
     "$(grep -rnE '#include (<Q|"(ui|app|dialogs)/)' src/core src/cli)"
 offend "src/core including the CLI" "$(grep -rnE '#include ["<]CLI/' src/core)"
+# The window's behaviour is drawn by both front ends and knows neither.
+offend "a toolkit or a front end included by src/window" \
+    "$(grep -rnE '#include (<Q|"(ui|app|dialogs|win32)/)' src/window)"
 # The OS's own headers, POSIX and Windows alike, are included under
 # src/core/platform only; what the rest needs of the OS comes through its
 # headers there.
 offend "OS headers included outside src/core/platform" \
     "$(grep -rnE '#include <(unistd|fcntl|dirent|pwd|grp|signal|termios|windows|winbase|io|direct|shlobj|sys/[a-z_/]+|linux/[a-z_/]+)\.h>' \
-        src --include='*.cpp' --include='*.h' | grep -v '^src/core/platform/')"
+        src --include='*.cpp' --include='*.h' | grep -vE '^src/(core/platform|gui/win32)/')"
 # The environment is read through <cstdlib>, which everything may include.
 offend "environment read outside src/core/platform" \
     "$(grep -rnE '(^|[^:.>\w])(std::|::)?(secure_)?getenv\s*\(' \

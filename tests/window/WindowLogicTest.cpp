@@ -1,0 +1,211 @@
+// The window's behaviour on a recording view: what each command does with the
+// catalogue, the file list, the dialogs it opens and the files it writes,
+// whichever toolkit draws it.
+
+#include "FakeToolkit.h"
+#include "RecordingShell.h"
+
+#include "ExportDlg.h"
+#include "LanguageDlg.h"
+#include "ResourceIds.h"
+#include "export/ExportJob.h"
+#include "i18n/SettingsStore.h"
+#include "listing/FolderPath.h"
+#include "listing/FolderScan.h"
+#include "platform/Clock.h"
+
+#include "ProgramFolder.h"
+#include "TextDiff.h"
+#include "TreeDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace zentory;
+using namespace zentory::test;
+using window::CDialog;
+using window::CExportDlg;
+using Main = ids::Main;
+
+namespace {
+
+class WindowLogic : public ::testing::Test {
+protected:
+    explicit WindowLogic(const char* tag = "[1033]") : program(tag) {
+        platform::setClockForTesting(platform::LocalTime{2007, 5, 17, 14, 30});
+        dlg.Attach(&view);
+        dlg.StartDialog();
+    }
+    ~WindowLogic() override {
+        dlg.Attach(nullptr);
+        platform::setClockForTesting(std::nullopt);
+    }
+
+    void read(std::optional<std::string> folder, int subFolders = 1) {
+        view.checks[Main::kSubFolders] = subFolders;
+        shell.folderAnswer = std::move(folder);
+        dlg.OnCommand(Main::kReadFileList);
+    }
+    void save(std::optional<std::string> path) {
+        shell.saveAnswer = std::move(path);
+        dlg.OnCommand(Main::kSaveTxtFile);
+    }
+    // What the core writes for the tree read with sub-folders, as the window asks for it.
+    std::string expectedExport(const ExportOptions& options) const {
+        const auto files = ScanFolder(tree.path(), ScanOptions::All(true)).files;
+        return ComposeExport(
+            MakeExportRequest({.files = files, .folder = tree.path()}, options, &dlg.m_translator));
+    }
+
+    ProgramFolder program;
+    TreeDir tree{"b.txt", "a.txt", "img/logo.png"};
+    TreeDir out;
+    RecordingShell shell;
+    FakeToolkit toolkit;
+    CExportDlg dlg{shell};
+    RecordingView view;
+};
+
+TEST_F(WindowLogic, ReadShowsTheListAndSaveWritesWhatTheCoreComposes) {
+    EXPECT_EQ(view.texts[Main::kFolderLabel], "Content of the folder:");
+    read(tree.path());
+    EXPECT_EQ(view.texts[Main::kFolderLabel], FolderLabel(tree.path()));
+    ASSERT_EQ(view.listFiles, &dlg.m_fileList);
+    EXPECT_EQ(dlg.m_fileList.size(), 3u);
+    EXPECT_EQ(toolkit.waitDepthInRead, 1) << "the read runs under the wait cursor";
+
+    save(out / "list.txt");
+    EXPECT_SAME_BYTES(readBytes(out / "list.txt"), expectedExport({}));
+    EXPECT_EQ(shell.calls,
+              (std::vector<std::string>{"browse", "save", "message The file list has been saved.",
+                                        "open " + out / "list.txt"}));
+    EXPECT_EQ(toolkit.waitDepth, 0);
+}
+
+TEST_F(WindowLogic, SaveStopsWithAMessageOrTheFileErrorAndWritesNothingElse) {
+    struct Case {
+        bool readFirst;
+        std::optional<std::string> answer;
+        std::string lastCall;
+    };
+    const Case cases[] = {
+        {false, out / "never.txt",
+         "message There is nothing to export yet. Please read a file "
+         "list first."},
+        {true, std::nullopt, "save"},
+        // A folder on the way that is missing is named as the cause.
+        {true, out / "missing/list.txt", "file error " + out / "missing"},
+    };
+    for (const Case& c : cases) {
+        shell.calls.clear();
+        if (c.readFirst) {
+            read(tree.path());
+        }
+        save(c.answer);
+        ASSERT_FALSE(shell.calls.empty());
+        EXPECT_EQ(shell.calls.back(), c.lastCall);
+        EXPECT_TRUE(namesIn(out.path()).empty());
+    }
+}
+
+TEST_F(WindowLogic, TheOptionsDialogKeepsItsTicksOnlyOnOk) {
+    struct Case {
+        bool ok;
+        int fullPath;
+    };
+    for (const Case c : {Case{false, 0}, Case{true, 1}}) {
+        dlg.m_optionsDlg.m_bShowFullPath = 0;
+        toolkit.person.push_back([&](CDialog& options, RecordingView& v) {
+            EXPECT_EQ(v.texts[ids::Options::kFullPath],
+                      "Show &full path of each single file in TXT file");
+            EXPECT_EQ(v.checks[ids::Options::kExtensions], 1) << "the defaults are shown";
+            v.checks[ids::Options::kFullPath] = 1;
+            c.ok ? options.OnOK() : options.OnCancel();
+        });
+        dlg.OnCommand(Main::kOptions);
+        EXPECT_EQ(dlg.m_optionsDlg.m_bShowFullPath, c.fullPath);
+    }
+    read(tree.path());
+    save(out / "list.txt");
+    EXPECT_SAME_BYTES(readBytes(out / "list.txt"), expectedExport({.showFullPath = true}));
+}
+
+TEST_F(WindowLogic, ALanguageChosenWithOkIsStoredAndShownAndTheOptionsStartAgain) {
+    dlg.m_optionsDlg.m_bShowDateTime = 0;
+    toolkit.person.push_back([](CDialog& language, RecordingView& v) {
+        EXPECT_EQ(v.texts[ids::Language::kLanguages], "English") << "the stored one preselected";
+        v.Choose(ids::Language::kLanguages, "Deutsch");
+        language.OnOK();
+    });
+    dlg.OnCommand(ids::Menu::kLanguageSelection);
+    EXPECT_EQ(CSettingsStore().ReadSetting("Language"), "[1031]");
+    EXPECT_EQ(view.texts[Main::kSaveTxtFile], "*.txt &speichern!");
+    EXPECT_EQ(view.listHeader, "Dateiname");
+    EXPECT_EQ(toolkit.interfaceLocale, "de_DE");
+    EXPECT_EQ(dlg.m_optionsDlg.m_bShowDateTime, 1);
+
+    // Escape leaves the language, and the window, as they are.
+    toolkit.person.push_back([](CDialog& language, RecordingView& v) {
+        v.Choose(ids::Language::kLanguages, "Français");
+        language.OnCancel();
+    });
+    dlg.OnCommand(ids::Menu::kLanguageSelection);
+    EXPECT_EQ(CSettingsStore().ReadSetting("Language"), "[1031]");
+    EXPECT_EQ(toolkit.dialogsRun,
+              (std::vector<int>{ids::Language::kDialog, ids::Language::kDialog}));
+}
+
+TEST_F(WindowLogic, ACancelledReadLeavesTheWindowAsIfNothingWasRead) {
+    read(tree.path());
+    toolkit.inProgress = [](CDialog& progress, RecordingView& v) {
+        EXPECT_EQ(v.texts[ids::Progress::kFiles], "Files found: 0@en_US");
+        progress.OnCancel();
+        EXPECT_FALSE(v.enabled[window::IDCANCEL]);
+    };
+    read(tree.path());
+    EXPECT_EQ(view.texts[Main::kFolderLabel], "Content of the folder:");
+    EXPECT_TRUE(dlg.m_fileList.empty());
+    EXPECT_TRUE(dlg.m_strChosenFolder.empty());
+    save(out / "list.txt");
+    EXPECT_EQ(shell.messages.back().text,
+              "There is nothing to export yet. Please read a file list first.");
+}
+
+TEST_F(WindowLogic, AnInterruptionDuringAReadStopsItAndEndsTheWindow) {
+    toolkit.inProgress = [&](CDialog&, RecordingView&) { dlg.OnInterruption(); };
+    read(tree.path());
+    EXPECT_EQ(toolkit.quits, 1);
+    EXPECT_TRUE(dlg.m_fileList.empty()) << "the walk was told to stop before it began";
+}
+
+class WindowLogicOpening : public WindowLogic {
+protected:
+    WindowLogicOpening() : WindowLogic("[1036]") {}
+};
+
+TEST_F(WindowLogicOpening, ShowsTheCatalogueOnMenuControlsAndListWithThreeOptionsOn) {
+    EXPECT_EQ(view.popups[0], "&Fichier");
+    EXPECT_EQ(view.listHeader, "Nom du fichier");
+    EXPECT_EQ(toolkit.interfaceLocale, "fr_FR");
+    const auto& o = dlg.m_optionsDlg;
+    EXPECT_EQ((std::vector<int>{o.m_bShowFullPath, o.m_bShowExtensions, o.m_bShowDateTime,
+                                o.m_bOpenAfterSaving}),
+              (std::vector<int>{0, 1, 1, 1}));
+}
+
+TEST(WindowLogicStart, AConfigThatCannotBeReadIsReportedAndTheTemplateTextsStay) {
+    ProgramFolder program;
+    program.remove("config.ini");
+    RecordingShell shell;
+    FakeToolkit toolkit;
+    CExportDlg dlg(shell);
+    RecordingView view;
+    view.texts[Main::kIntro] = "template intro";
+    dlg.Attach(&view);
+    EXPECT_TRUE(dlg.StartDialog());
+    ASSERT_EQ(shell.fileErrors.size(), 1u);
+    EXPECT_EQ(shell.fileErrors[0].path(), program.file("config.ini"));
+    EXPECT_EQ(view.texts[Main::kIntro], "template intro");
+    dlg.Attach(nullptr);
+}
+
+} // namespace
