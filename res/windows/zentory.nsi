@@ -64,32 +64,41 @@ VIAddVersionKey LegalCopyright "Copyright (c) ${PUBLISHER}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; "/ALLUSERS" among the arguments: for every user, which needs an
-; administrator. Sets the shell folders and SHCTX (HKLM or HKCU) to match.
+; " /ALLUSERS" for every user, "" for the current one: the uninstaller gets the
+; same argument from its entry in Apps & features.
 Var AllUsers
-!macro ChooseScope
+!macro AskForAllUsers
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/ALLUSERS" $1
-  ${IfNot} ${Errors}
+  ${If} ${Errors}
+    StrCpy $AllUsers ""
+  ${Else}
+    StrCpy $AllUsers " /ALLUSERS"
+  ${EndIf}
+!macroend
+
+; Sets the shell folders and SHCTX (HKLM or HKCU) for $AllUsers; for every user
+; that needs an administrator.
+!macro UseScope DOING
+  ${If} $AllUsers != ""
     UserInfo::GetAccountType
     Pop $1
     ${If} $1 != "Admin"
-      MessageBox MB_OK|MB_ICONSTOP "Installing $(^Name) for all users needs an administrator: \
-          run this program as administrator, or without /ALLUSERS for yourself alone." /SD IDOK
+      MessageBox MB_OK|MB_ICONSTOP "${DOING} $(^Name) for all users needs an administrator: \
+          run this program as administrator." /SD IDOK
       SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
       Quit
     ${EndIf}
-    StrCpy $AllUsers " /ALLUSERS"
     SetShellVarContext all
   ${Else}
-    StrCpy $AllUsers ""
     SetShellVarContext current
   ${EndIf}
 !macroend
 
 Function .onInit
-  !insertmacro ChooseScope
+  !insertmacro AskForAllUsers
+  !insertmacro UseScope "Installing"
   ; /D=FOLDER on the command line has set the folder already.
   ${If} $INSTDIR == ""
     ${If} $AllUsers != ""
@@ -101,7 +110,16 @@ Function .onInit
 FunctionEnd
 
 Function un.onInit
-  !insertmacro ChooseScope
+  !insertmacro AskForAllUsers
+  ; Started from its folder rather than from Apps & features: the machine's
+  ; entry tells whether this copy is every user's.
+  ${If} $AllUsers == ""
+    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $1 == $INSTDIR
+      StrCpy $AllUsers " /ALLUSERS"
+    ${EndIf}
+  ${EndIf}
+  !insertmacro UseScope "Removing"
 FunctionEnd
 
 Section "Install"
