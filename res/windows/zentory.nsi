@@ -56,6 +56,9 @@ VIAddVersionKey LegalCopyright "Copyright (c) ${PUBLISHER}"
   !endif
 !endif
 !define MUI_ABORTWARNING
+!ifdef ZENTORY_WINDOW
+  !define MUI_FINISHPAGE_RUN "$INSTDIR\zentory.exe"
+!endif
 !insertmacro MUI_PAGE_LICENSE "${ZENTORY_LICENSE}"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
