@@ -1,7 +1,17 @@
-# The portable zip of the Windows programs: zentory-cli.exe with the shipped
-# files beside it, a folder that runs wherever it is unpacked
-# (`cpack -G ZIP` in the build folder: zentory-VERSION-windows-x64.zip).
+# The portable zip of the Windows programs: zentory.exe (the window, once it
+# is built) and zentory-cli.exe with the shipped files beside it, a folder
+# that runs wherever it is unpacked (`cpack -G ZIP` in the build folder:
+# zentory-VERSION-windows-x64.zip). The setup program (WindowsInstaller.cmake)
+# installs the same files.
 install(TARGETS zentory-cli DESTINATION .)
+# The window is looked for once every folder has been read, so that it is
+# found wherever its target is defined.
+function(zentory_package_window)
+  if(TARGET zentory)
+    install(TARGETS zentory DESTINATION .)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL zentory_package_window)
 install(FILES ${ZENTORY_DATA_FILES} DESTINATION .)
 install(FILES ${ZENTORY_HELP_IMAGES} DESTINATION screenshots)
 if(EXISTS ${PROJECT_SOURCE_DIR}/LICENSE)

@@ -300,6 +300,21 @@ TEST(WindowsSettingsFolder, IsBesideTheProgramWhenWritableElseInAppData) {
     EXPECT_EQ(installed.userSettings, platform::environmentValue("APPDATA") + "\\Orvane\\Zentory");
 }
 
+// The setup program installs for one user into a folder the user may write
+// to, and leaves a marker beside the program; the unpacked zip has none.
+TEST(WindowsSettingsFolder, IsInAppDataForACopyTheSetupInstalledInAWritableFolder) {
+    TempDir dir;
+    writeBytes(dir / platform::kInstalledMarker, "");
+    platform::setExecutableFolderForTesting(dir.path());
+    const platform::ProgramFolders installed = platform::programFolders();
+    platform::setExecutableFolderForTesting(std::nullopt);
+    EXPECT_TRUE(installed.installed);
+    EXPECT_EQ(installed.data, dir.path());
+    EXPECT_EQ(installed.userSettings, platform::environmentValue("APPDATA") + "\\Orvane\\Zentory");
+    EXPECT_EQ(installed.userSettingsRefused, "");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{platform::kInstalledMarker});
+}
+
 struct Utf8Case {
     const char* name;
     std::string bytes;

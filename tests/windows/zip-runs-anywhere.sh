@@ -2,9 +2,10 @@
 # The portable zip unpacks and runs where it is put: packs the build folder
 # with cpack, unpacks it into a folder of the Wine prefix whose name is not
 # ASCII, and lists the worked example's tree with the zip's own catalogue.
-# Usage: zip-runs-anywhere.sh BUILD_DIR WINE_PREFIX RUNNER CPACK
+# WITH_WINDOW is 1 when the window is built: the zip holds it too.
+# Usage: zip-runs-anywhere.sh BUILD_DIR WINE_PREFIX RUNNER CPACK WITH_WINDOW
 set -eu
-build=$1 prefix=$2 runner=$3 cpack=$4
+build=$1 prefix=$2 runner=$3 cpack=$4 with_window=$5
 work=$(mktemp -d)
 trap 'rm -rf "$work" "$prefix/drive_c/Programme Ünïcode" "$prefix/drive_c/zip-work"' EXIT
 
@@ -17,7 +18,12 @@ top=$(basename "$zip" .zip)
 place="$prefix/drive_c/Programme Ünïcode"
 mkdir -p "$place"
 (cd "$place" && cmake -E tar xf "$zip")
-for f in zentory-cli.exe config.ini zentorytrl.ini help.html LICENSE; do
+files=(zentory-cli.exe config.ini zentorytrl.ini help.html LICENSE screenshots/main-en.png)
+if [ "$with_window" = 1 ]; then
+    files+=(zentory.exe)
+fi
+[ ! -e "$place/$top/installed-by-setup.txt" ] || { echo "the zip says it was installed"; exit 1; }
+for f in "${files[@]}"; do
     [ -f "$place/$top/$f" ] || { echo "the zip lacks $f"; exit 1; }
 done
 

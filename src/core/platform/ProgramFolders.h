@@ -26,9 +26,20 @@ struct ProgramFolders {
     std::string userSettingsRefused;
 };
 
-// The executable's folder when config.ini lies beside it; else its
+// The name of the file that the Windows setup program puts beside the
+// executable. On Windows the shipped files always lie beside the executable,
+// and a folder the user may write to is a portable one whose config.ini is the
+// settings (the unpacked zip); but a copy installed for one user lies in a
+// folder of the user's own (%LOCALAPPDATA%\Programs\Orvane Zentory), so this
+// file tells it apart: with it the copy counts as installed and the user's
+// settings live in %APPDATA%\Orvane\Zentory, where uninstalling leaves them.
+inline constexpr const char* kInstalledMarker = "installed-by-setup.txt";
+
+// Linux: the executable's folder when config.ini lies beside it; else its
 // ../share/zentory when config.ini lies there; else the executable's folder,
-// whose missing config.ini is then what a read reports.
+// whose missing config.ini is then what a read reports. Windows: the
+// executable's folder, installed when kInstalledMarker lies in it or the user
+// may not write to it (Program Files).
 ProgramFolders programFolders();
 
 // The user's settings folder: $XDG_CONFIG_HOME/zentory when that variable holds

@@ -29,10 +29,11 @@ bool isWritableFolder(const std::string& folder) {
 
 ProgramFolders programFolders() {
     // The shipped files always lie beside the executable. A folder the user
-    // may write to is a portable one and holds the settings too; under
-    // Program Files each user's settings are their own copy.
+    // may write to is a portable one and holds the settings too, unless the
+    // setup program put the copy there; under Program Files, or installed for
+    // one user, each user's settings are their own copy.
     const std::string exe = executableFolder();
-    if (isWritableFolder(exe)) {
+    if (!pathExists(exe + "\\" + kInstalledMarker) && isWritableFolder(exe)) {
         return {exe, {}, false, {}};
     }
     return {exe, userSettingsFolder(), true, {}};
