@@ -135,7 +135,9 @@ bool CExportDlg::OnInitDialog() {
     if (!m_bTemplateRead) {
         // The statics' members start with the template's texts, so that a
         // start which cannot load the catalogue still shows them.
-        UpdateData(true);
+        m_strFolderLabel = Ctl().GetDlgItemText(ids::Main::kFolderLabel);
+        m_strIntro = Ctl().GetDlgItemText(ids::Main::kIntro);
+        m_strStep2Hint = Ctl().GetDlgItemText(ids::Main::kStep2Hint);
         m_bTemplateRead = true;
     }
     CDialog::OnInitDialog();

@@ -193,6 +193,7 @@ TEST_F(WindowLogicOpening, ShowsTheCatalogueOnMenuControlsAndListWithThreeOption
 }
 
 TEST(WindowLogicStart, AConfigThatCannotBeReadIsReportedAndTheTemplateTextsStay) {
+    // What was set before the opening is shown, whatever the template says.
     ProgramFolder program;
     program.remove("config.ini");
     RecordingShell shell;
@@ -200,11 +201,13 @@ TEST(WindowLogicStart, AConfigThatCannotBeReadIsReportedAndTheTemplateTextsStay)
     CExportDlg dlg(shell);
     RecordingView view;
     view.texts[Main::kIntro] = "template intro";
+    dlg.m_bSubFolders = 1;
     dlg.Attach(&view);
     EXPECT_TRUE(dlg.StartDialog());
     ASSERT_EQ(shell.fileErrors.size(), 1u);
     EXPECT_EQ(shell.fileErrors[0].path(), program.file("config.ini"));
     EXPECT_EQ(view.texts[Main::kIntro], "template intro");
+    EXPECT_EQ(view.checks[Main::kSubFolders], 1);
     dlg.Attach(nullptr);
 }
 
