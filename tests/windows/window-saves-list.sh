@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# zentory.exe driven like a person would under Wine, on a virtual X server:
+# it reads the folder given on its command line, saves the list through the
+# save dialog in English and, after a change of language in the language
+# dialog, in German; each file must be the bytes zentory-cli writes for the
+# same folder and options. The window is photographed in English, German and
+# French into BUILD/screenshots-windows.
+#   window-saves-list.sh BUILD PREFIX WINE_RUN
+set -euo pipefail
+build=$1 prefix=$2 wine_run=$3
+for tool in Xvfb openbox xdotool xwd convert; do
+    command -v $tool >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
+done
+
+drive=$prefix/drive_c
+tree=$drive/zentory-window-tree out=$drive/zentory-window-out
+shots=$build/screenshots-windows
+rm -rf "$tree" "$out"
+mkdir -p "$tree/img/sub" "$out" "$shots"
+printf a >"$tree/a.txt"
+printf B >"$tree/B.TXT"
+printf b >"$tree/img/b.png"
+printf c >"$tree/img/sub/c.txt"
+
+# The language is chosen in the settings file beside the program (CR LF
+# lines): start in English, and put the file back afterwards.
+config=$build/config.ini
+cp "$config" "$out/config.ini.saved"
+sed -i '/^Language/{n;s/^[^\r]*/[1033]/}' "$config"
+
+pids=()
+cleanup() {
+    cp "$out/config.ini.saved" "$config"
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+
+display=90
+while [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
+export DISPLAY=:$display
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+openbox >/dev/null 2>&1 &
+pids+=($!)
+
+# The id of the visible window titled $1, the newest when $2 ("last") says so,
+# once there are at least $3 of them; fails after 20 s.
+window() {
+    local ids
+    for _ in $(seq 200); do
+        ids=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true)
+        if [ "$(grep -c . <<<"$ids")" -ge "${3:-1}" ]; then
+            if [ "${2:-first}" = last ]; then tail -1 <<<"$ids"; else head -1 <<<"$ids"; fi
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "no window '$1'" >&2
+    xwininfo -root -tree >&2
+    return 1
+}
+# Waits until only the main window is left.
+dialogs_closed() {
+    for _ in $(seq 100); do
+        [ "$(xdotool search --onlyvisible --name '^Orvane Zentory$' 2>/dev/null | grep -c .)" -le 1 ] &&
+            return 0
+        sleep 0.1
+    done
+    echo "a dialog stayed open" >&2
+    return 1
+}
+keys() { xdotool key --clearmodifiers --delay 100 "$@"; }
+
+# Leaves the date out and the file closed after saving; $1 and $2 are the
+# check boxes' mnemonics in the interface language.
+options_without_date() {
+    keys alt+o
+    window 'Orvane Zentory' last 2 >/dev/null
+    sleep 0.5
+    keys "alt+$1" "alt+$2" Return
+    dialogs_closed
+}
+# Saves through the save dialog to $1 and closes the box that says it is saved.
+save_as() {
+    keys alt+s
+    window 'Save As' >/dev/null
+    sleep 1.5
+    xdotool windowactivate --sync "$(window 'Save As')" 2>/dev/null || true
+    xdotool type --delay 30 "$1"
+    keys Return
+    window 'Orvane Zentory' last 2 >/dev/null
+    sleep 0.3
+    keys Return
+    dialogs_closed
+}
+# The language dialog through the File menu, whose mnemonic and that of its
+# item are $1 and $2 in the interface language; the rest are the keys that
+# pick the language in the dialog's combo box.
+language() {
+    keys "alt+$1"
+    sleep 0.5
+    keys "$2"
+    shift 2
+    window 'Language Selection' >/dev/null
+    sleep 0.5
+    keys Tab
+    "$@"
+    keys Return
+    sleep 1
+}
+shoot() {
+    sleep 0.5
+    xwd -id "$(window 'Orvane Zentory')" -out "$out/shot.xwd"
+    convert "$out/shot.xwd" "$shots/main-$1.png"
+}
+same_as_cli() {
+    "$wine_run" "$prefix" "$build/zentory-cli.exe" -d 'C:\zentory-window-tree' \
+        -o "C:\\zentory-window-out\\cli-$1.txt" </dev/null
+    if ! cmp "$out/list-$1.txt" "$out/cli-$1.txt"; then
+        diff <(cat -A "$out/cli-$1.txt") <(cat -A "$out/list-$1.txt") || true
+        exit 1
+    fi
+    echo "$1: the window's list is the command line's"
+}
+
+"$wine_run" "$prefix" "$build/zentory.exe" 'C:\zentory-window-tree' </dev/null &
+pids+=($!)
+xdotool windowactivate --sync "$(window 'Orvane Zentory')" 2>/dev/null || true
+shoot en
+options_without_date d o
+save_as 'C:\zentory-window-out\list-en.txt'
+same_as_cli en
+
+language f l xdotool type --delay 30 Deutsch
+grep -q '^\[1031\]' "$config" || { echo "German was not chosen"; exit 1; }
+shoot de
+options_without_date d f
+save_as 'C:\zentory-window-out\list-de.txt'
+same_as_cli de
+
+# After Deutsch in the sorted list come English and Français.
+language d s keys Down Down
+grep -q '^\[1036\]' "$config" || { echo "French was not chosen"; exit 1; }
+shoot fr
+keys Escape
