@@ -206,20 +206,32 @@ std::string Win32Toolkit::FormatCount(std::uint64_t count, const std::string& lo
     }
     const wchar_t* which = name.empty() ? LOCALE_NAME_USER_DEFAULT : name.c_str();
     const std::wstring digits = std::to_wstring(count);
-    wchar_t formatted[64];
+    wchar_t grouping[16];
     wchar_t decimal[8];
-    if (GetNumberFormatEx(which, 0, digits.c_str(), nullptr, formatted,
-                          static_cast<int>(std::size(formatted))) == 0 ||
-        GetLocaleInfoEx(which, LOCALE_SDECIMAL, decimal, static_cast<int>(std::size(decimal))) ==
-            0) {
+    wchar_t thousand[8];
+    wchar_t formatted[64];
+    if (GetLocaleInfoEx(which, LOCALE_SGROUPING, grouping, 16) == 0 ||
+        GetLocaleInfoEx(which, LOCALE_SDECIMAL, decimal, 8) == 0 ||
+        GetLocaleInfoEx(which, LOCALE_STHOUSAND, thousand, 8) == 0) {
         return platform::narrow(digits);
     }
-    // A whole number: the locale's decimals go.
-    std::wstring text = formatted;
-    if (const size_t point = text.rfind(decimal); point != std::wstring::npos && decimal[0]) {
-        text.resize(point);
+    // A whole number, grouped as the locale groups: "3;0" (threes
+    // throughout) is 3 here, "3;2;0" 32.
+    NUMBERFMTW format{};
+    for (const wchar_t* g = grouping; *g != L'\0'; ++g) {
+        if (*g >= L'1' && *g <= L'9') {
+            format.Grouping = format.Grouping * 10 + static_cast<UINT>(*g - L'0');
+        }
     }
-    return platform::narrow(text);
+    format.lpDecimalSep = decimal;
+    format.lpThousandSep = thousand;
+    format.LeadingZero = 1; // 0 is "0", not ""
+    format.NegativeOrder = 1;
+    if (GetNumberFormatEx(which, 0, digits.c_str(), &format, formatted,
+                          static_cast<int>(std::size(formatted))) == 0) {
+        return platform::narrow(digits);
+    }
+    return platform::narrow(formatted);
 }
 
 void Win32Toolkit::QuitAll() {
