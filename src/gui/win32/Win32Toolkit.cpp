@@ -44,14 +44,6 @@ std::wstring localeName(const std::string& locale) {
 
 } // namespace
 
-Win32Toolkit::Win32Toolkit() {
-    Install(this);
-}
-
-Win32Toolkit::~Win32Toolkit() {
-    Install(nullptr);
-}
-
 void Win32Toolkit::Remember(DialogWindow& window) {
     m_open.push_back(&window);
 }
@@ -92,14 +84,7 @@ void Win32Toolkit::RunBesideLoop(window::CDialog& owner, const std::function<voi
         }
     }
     std::exception_ptr failure;
-    std::thread walker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        SetEvent(done.get());
-    });
+    std::thread walker = window::StartBeside(work, failure, [&] { SetEvent(done.get()); });
     std::unique_ptr<DialogWindow> frame;
     PumpUntil(done.get(), frame, owner, progress, delay);
     walker.join();

@@ -19,10 +19,7 @@ class DialogWindow;
 class Win32Toolkit : public window::Toolkit {
 public:
     // Installed for the program's run while it lives.
-    Win32Toolkit();
-    ~Win32Toolkit() override;
-    Win32Toolkit(const Win32Toolkit&) = delete;
-    Win32Toolkit& operator=(const Win32Toolkit&) = delete;
+    Win32Toolkit() = default;
 
     int RunModal(window::CDialog& dlg) override;
     void RunBesideLoop(window::CDialog& owner, const std::function<void()>& work,
@@ -50,6 +47,7 @@ private:
     std::unique_ptr<DialogWindow> OpenProgress(window::CDialog& owner,
                                                window::CProgressDlg& progress);
 
+    window::ToolkitInstallation m_installation{*this};
     std::vector<DialogWindow*> m_open;
     int m_waitDepth = 0;
     bool m_progressShown = false;
