@@ -4,11 +4,11 @@
 # save dialog in English and, after a change of language in the language
 # dialog, in German; each file must be the bytes zentory-cli writes for the
 # same folder and options. The window is photographed in English, German and
-# French into BUILD/screenshots-windows.
+# French into BUILD/screenshots-windows. Run it through with-display.sh:
 #   window-saves-list.sh BUILD PREFIX WINE_RUN
 set -euo pipefail
 build=$1 prefix=$2 wine_run=$3
-for tool in Xvfb openbox xdotool xwd convert; do
+for tool in xdotool xwd convert; do
     command -v $tool >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
 
@@ -28,21 +28,7 @@ config=$build/config.ini
 cp "$config" "$out/config.ini.saved"
 sed -i '/^Language/{n;s/^[^\r]*/[1033]/}' "$config"
 
-pids=()
-cleanup() {
-    cp "$out/config.ini.saved" "$config"
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-}
-trap cleanup EXIT
-
-display=90
-while [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-export DISPLAY=:$display
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-pids+=($!)
+trap 'cp "$out/config.ini.saved" "$config"' EXIT
 
 # The id of the visible window titled $1, the newest when $2 ("last") says so,
 # once there are at least $3 of them; fails after 20 s.
@@ -124,8 +110,8 @@ same_as_cli() {
     echo "$1: the window's list is the command line's"
 }
 
-"$wine_run" "$prefix" "$build/zentory.exe" 'C:\zentory-window-tree' </dev/null &
-pids+=($!)
+"$wine_run" "$prefix" "$build/zentory.exe" 'C:\zentory-window-tree' </dev/null >/dev/null 2>&1 &
+app=$!
 xdotool windowactivate --sync "$(window 'Orvane Zentory')" 2>/dev/null || true
 shoot en
 options_without_date d o
@@ -143,4 +129,8 @@ same_as_cli de
 language d s keys Down Down
 grep -q '^\[1036\]' "$config" || { echo "French was not chosen"; exit 1; }
 shoot fr
+# Escape is Cancel, and Cancel ends the main window and the program.
 keys Escape
+for _ in $(seq 100); do kill -0 $app 2>/dev/null || exit 0; sleep 0.1; done
+echo "the program did not end"
+exit 1
