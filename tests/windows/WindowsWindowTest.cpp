@@ -249,5 +249,26 @@ TEST_F(Win32Window, WorkBesideTheLoopDisablesTheWindowShowsProgressAndPassesItsF
     });
 }
 
+TEST_F(Win32Window, EscapeInTheProgressWindowCancelsTheWork) {
+    runProbe(ids::Main::kDialog, [&](window::CDialog& dlg, HWND hwnd) {
+        ScanWatch watch;
+        window::CProgressDlg progress(watch, &dlg);
+        const auto work = [&] {
+            HWND shown = nullptr;
+            for (int waited = 0; shown == nullptr && waited < 5000; waited += 50) {
+                Sleep(50);
+                shown = ownedWindow(hwnd);
+            }
+            // A key press, as the person would make it in the Cancel button.
+            PostMessageW(GetDlgItem(shown, window::IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0);
+            for (int waited = 0; !watch.cancelled() && waited < 5000; waited += 50) {
+                Sleep(50);
+            }
+        };
+        m_toolkit.RunBesideLoop(dlg, work, progress, std::chrono::milliseconds(50));
+        EXPECT_TRUE(watch.cancelled());
+    });
+}
+
 } // namespace
 } // namespace zentory::win32

@@ -128,6 +128,10 @@ INT_PTR DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_NOTIFY:
         return m_list.OnNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
+    case WM_DPICHANGED:
+        // Windows scales the dialog and its controls; the column is the program's.
+        m_list.OnDpiChanged();
+        return FALSE;
     case WM_SETCURSOR:
         if (!m_toolkit.ShowBusyCursor()) {
             return FALSE;

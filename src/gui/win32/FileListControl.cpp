@@ -28,10 +28,10 @@ int rowCount(const FileList& files) {
 } // namespace
 
 void FileListControl::Prepare(HWND list) {
-    if (m_prepared) {
+    if (m_list == list) {
         return;
     }
-    m_prepared = true;
+    m_list = list;
     ListView_SetBkColor(list, colourOf(window::kListBackground));
     ListView_SetTextBkColor(list, colourOf(window::kListBackground));
     ListView_SetTextColor(list, colourOf(window::kListText));
@@ -78,6 +78,12 @@ void FileListControl::SetFiles(HWND list, const FileList& files) {
     ListView_SetItemCountEx(list, rowCount(files),
                             same ? LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL : 0);
     RedrawWindow(list, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void FileListControl::OnDpiChanged() {
+    if (m_list != nullptr) {
+        ListView_SetColumnWidth(m_list, 0, columnWidth(m_list));
+    }
 }
 
 bool FileListControl::OnNotify(const NMHDR& note) {

@@ -23,12 +23,15 @@ public:
     void SetFiles(HWND list, const FileList& files);
     // Answers the list's question for a row's text; false for any other note.
     bool OnNotify(const NMHDR& note);
+    // The column's width for the DPI of the monitor the window is now on.
+    void OnDpiChanged();
 
 private:
     void Prepare(HWND list);
 
+    // The list view, once prepared.
+    HWND m_list = nullptr;
     const FileList* m_files = nullptr;
-    bool m_prepared = false;
     // The row count the control was last given.
     size_t m_rows = 0;
 };
