@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # zentory.exe driven like a person would under Wine, on a virtual X server:
 # it reads the folder given on its command line, saves the list through the
-# save dialog in English and, after a change of language in the language
-# dialog, in German; each file must be the bytes zentory-cli writes for the
-# same folder and options. The window is photographed in English, German and
+# save dialog in English, reads it again with its sub-folders through the
+# folder browser and saves it in English and, after a change of language in
+# the language dialog, in German; each file must be the bytes zentory-cli
+# writes for the same folder and options. The window is photographed in English, German and
 # French into BUILD/screenshots-windows. Run it through with-display.sh:
 #   window-saves-list.sh BUILD PREFIX WINE_RUN
 set -euo pipefail
@@ -100,14 +101,17 @@ shoot() {
     xwd -id "$(window 'Orvane Zentory')" -out "$out/shot.xwd"
     convert "$out/shot.xwd" "$shots/main-$1.png"
 }
+# Compares list-$1.txt with what zentory-cli writes with the options that follow.
 same_as_cli() {
-    "$wine_run" "$prefix" "$build/zentory-cli.exe" -d 'C:\zentory-window-tree' \
-        -o "C:\\zentory-window-out\\cli-$1.txt" </dev/null
-    if ! cmp "$out/list-$1.txt" "$out/cli-$1.txt"; then
-        diff <(cat -A "$out/cli-$1.txt") <(cat -A "$out/list-$1.txt") || true
+    local name=$1
+    shift
+    "$wine_run" "$prefix" "$build/zentory-cli.exe" -d "$@" 'C:\zentory-window-tree' \
+        -o "C:\\zentory-window-out\\cli-$name.txt" </dev/null
+    if ! cmp "$out/list-$name.txt" "$out/cli-$name.txt"; then
+        diff <(cat -A "$out/cli-$name.txt") <(cat -A "$out/list-$name.txt") || true
         exit 1
     fi
-    echo "$1: the window's list is the command line's"
+    echo "$name: the window's list is the command line's"
 }
 
 "$wine_run" "$prefix" "$build/zentory.exe" 'C:\zentory-window-tree' </dev/null >/dev/null 2>&1 &
@@ -118,12 +122,29 @@ options_without_date d o
 save_as 'C:\zentory-window-out\list-en.txt'
 same_as_cli en
 
+# With the sub-folders, read again through the folder browser.
+keys alt+u alt+r
+browser=$(window 'Please select the folder you want to export:')
+sleep 1
+xdotool windowactivate --sync "$browser" 2>/dev/null || true
+xdotool type --delay 30 'C:\zentory-window-tree'
+keys Return
+for _ in $(seq 100); do
+    xdotool search --onlyvisible --name '^Please select' >/dev/null 2>&1 || break
+    sleep 0.1
+done
+sleep 1
+xdotool windowactivate --sync "$(window 'Orvane Zentory')" 2>/dev/null || true
+save_as 'C:\zentory-window-out\list-en-r.txt'
+same_as_cli en-r -r
+
 language f l xdotool type --delay 30 Deutsch
 grep -q '^\[1031\]' "$config" || { echo "German was not chosen"; exit 1; }
 shoot de
 options_without_date d f
 save_as 'C:\zentory-window-out\list-de.txt'
-same_as_cli de
+# A new language keeps the list read last: the sub-folders' too.
+same_as_cli de -r
 
 # After Deutsch in the sorted list come English and Français.
 language d s keys Down Down
