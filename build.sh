@@ -11,7 +11,8 @@ packages=(cmake ninja-build g++ pkg-config libicu-dev libcli11-dev
 test_packages=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev acl
                desktop-file-utils libglib2.0-bin appstream man-db dpkg-dev
                lintian devscripts xvfb xauth python3
-               g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest nsis)
+               g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest nsis
+               icoutils openbox xdotool x11-apps x11-utils imagemagick)
 setup() {
     local missing=()
     for p in "$@"; do

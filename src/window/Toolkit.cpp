@@ -19,4 +19,16 @@ void Toolkit::Install(Toolkit* toolkit) {
     g_toolkit = toolkit;
 }
 
+std::thread StartBeside(const std::function<void()>& work, std::exception_ptr& failure,
+                        std::function<void()> ended) {
+    return std::thread([&work, &failure, ended = std::move(ended)] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        ended();
+    });
+}
+
 } // namespace zentory::window

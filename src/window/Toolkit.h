@@ -7,8 +7,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
+#include <thread>
 
 namespace zentory::window {
 
@@ -41,6 +43,22 @@ public:
     // The toolkit of this run; installing one replaces the last.
     static Toolkit& Current();
     static void Install(Toolkit* toolkit);
+};
+
+// Starts `work` on a thread of its own, for a toolkit's RunBesideLoop: what
+// `work` throws is kept in `failure`, and `ended` runs on that thread once
+// `work` is over, to wake the event loop.
+std::thread StartBeside(const std::function<void()>& work, std::exception_ptr& failure,
+                        std::function<void()> ended);
+
+// A toolkit installed for as long as the object lives: a toolkit's member,
+// so that it is the toolkit of the run from its making to its end.
+class ToolkitInstallation {
+public:
+    explicit ToolkitInstallation(Toolkit& toolkit) { Toolkit::Install(&toolkit); }
+    ~ToolkitInstallation() { Toolkit::Install(nullptr); }
+    ToolkitInstallation(const ToolkitInstallation&) = delete;
+    ToolkitInstallation& operator=(const ToolkitInstallation&) = delete;
 };
 
 // The wait cursor for as long as the object lives, however the scope is left.

@@ -71,14 +71,6 @@ private:
 
 } // namespace
 
-QtToolkit::QtToolkit() {
-    Install(this);
-}
-
-QtToolkit::~QtToolkit() {
-    Install(nullptr);
-}
-
 int QtToolkit::RunModal(window::CDialog& dlg) {
     // A dialog that is drawn already (its frame made by whoever holds it) runs in that frame.
     if (DialogFrame* frame = DialogFrame::Of(dlg)) {
@@ -94,12 +86,7 @@ void QtToolkit::RunBesideLoop(window::CDialog& owner, const std::function<void()
     InputBlocker blocker;
     QEventLoop loop;
     std::exception_ptr failure;
-    std::thread walker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
+    std::thread walker = window::StartBeside(work, failure, [&] {
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
 

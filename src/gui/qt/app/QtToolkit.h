@@ -13,10 +13,7 @@ namespace zentory::ui {
 class QtToolkit : public window::Toolkit {
 public:
     // Installed for the program's run while it lives.
-    QtToolkit();
-    ~QtToolkit() override;
-    QtToolkit(const QtToolkit&) = delete;
-    QtToolkit& operator=(const QtToolkit&) = delete;
+    QtToolkit() = default;
 
     int RunModal(window::CDialog& dlg) override;
     void RunBesideLoop(window::CDialog& owner, const std::function<void()>& work,
@@ -28,6 +25,7 @@ public:
     void QuitAll() override;
 
 private:
+    window::ToolkitInstallation m_installation{*this};
     // Qt's own texts in the interface language.
     QtTranslations m_qtTranslations;
 };

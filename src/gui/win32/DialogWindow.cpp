@@ -1,0 +1,284 @@
+#include "DialogWindow.h"
+
+#include "Dialog.h"
+#include "ResourceIds.h"
+#include "Win32Toolkit.h"
+#include "platform/WideText_win32.h"
+
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zentory::win32 {
+
+namespace {
+
+constexpr int kAppIcon = 128;
+// The system menu's About entry: below SC_* (0xF000), a multiple of 16.
+constexpr UINT kAboutBoxCommand = 0x0010;
+// Posted from WM_INITDIALOG: arrives once the dialog shows and its loop runs.
+constexpr UINT kShownMessage = WM_APP + 1;
+
+std::wstring windowText(HWND hwnd) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+bool isPushButton(HWND control) {
+    const LONG_PTR type = GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+void setMenuText(HMENU menu, UINT item, BOOL byPosition, const std::string& text) {
+    std::wstring wide = platform::widen(text);
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = wide.data();
+    if (menu != nullptr) {
+        SetMenuItemInfoW(menu, item, byPosition, &info);
+    }
+}
+
+} // namespace
+
+DialogWindow::DialogWindow(window::CDialog& logic, Win32Toolkit& toolkit, bool modeless)
+    : m_logic(logic), m_toolkit(toolkit), m_modeless(modeless) {}
+
+DialogWindow::~DialogWindow() {
+    if (m_modeless && m_hwnd != nullptr && IsWindow(m_hwnd)) {
+        DestroyWindow(m_hwnd);
+    }
+    if (m_logic.View() == this) {
+        m_logic.Attach(nullptr);
+    }
+    m_toolkit.Forget(*this);
+}
+
+DialogWindow* DialogWindow::Of(const window::CDialog& logic) {
+    return dynamic_cast<DialogWindow*>(logic.View());
+}
+
+INT_PTR CALLBACK DialogWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* window = reinterpret_cast<DialogWindow*>(lParam);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+        return window->OnInitDialog(hwnd);
+    }
+    auto* window = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    return window != nullptr ? window->OnMessage(message, wParam, lParam) : FALSE;
+}
+
+BOOL DialogWindow::OnInitDialog(HWND hwnd) {
+    m_hwnd = hwnd;
+    m_toolkit.Remember(*this);
+    m_logic.Attach(this);
+    if (m_logic.m_pParentWnd == nullptr) {
+        PrepareMainWindow();
+    }
+    if (m_modeless) {
+        return FALSE; // the toolkit starts it and puts the focus
+    }
+    PostMessageW(hwnd, kShownMessage, 0, 0);
+    return m_logic.StartDialog() ? TRUE : FALSE;
+}
+
+void DialogWindow::PrepareMainWindow() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const auto& [which, size] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
+        const int pixels = GetSystemMetrics(size);
+        if (HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(kAppIcon), IMAGE_ICON, pixels,
+                                     pixels, LR_DEFAULTCOLOR | LR_SHARED)) {
+            SendMessageW(m_hwnd, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+        }
+    }
+    if (HMENU system = GetSystemMenu(m_hwnd, FALSE)) {
+        wchar_t about[128] = L"&About ...";
+        LoadStringW(instance, ids::Strings::kAboutBox, about, static_cast<int>(std::size(about)));
+        AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(system, MF_STRING, kAboutBoxCommand, about);
+    }
+    DragAcceptFiles(m_hwnd, m_logic.AcceptsDroppedFolders() ? TRUE : FALSE);
+}
+
+INT_PTR DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case kShownMessage:
+        m_logic.OnShown();
+        return TRUE;
+    case WM_COMMAND:
+        OnCommand(wParam, lParam);
+        return TRUE;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) != kAboutBoxCommand) {
+            return FALSE;
+        }
+        m_logic.OnCommand(ids::Menu::kAbout);
+        return TRUE;
+    case WM_HELP:
+        // Handled here, so that F1 in a dialog does not reach its owner.
+        m_logic.OnHelpInfo();
+        return TRUE;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return TRUE;
+    case WM_NOTIFY:
+        return m_list.OnNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
+    case WM_DPICHANGED:
+        // Windows scales the dialog and its controls; the column is the program's.
+        m_list.OnDpiChanged();
+        return FALSE;
+    case WM_SETCURSOR:
+        if (!m_toolkit.ShowBusyCursor()) {
+            return FALSE;
+        }
+        SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam != FALSE) {
+            m_toolkit.QuitAll();
+        }
+        return TRUE;
+    case WM_DESTROY:
+        if (m_logic.View() == this) {
+            m_logic.Attach(nullptr);
+        }
+        SetWindowLongPtrW(m_hwnd, DWLP_USER, 0);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void DialogWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const int id = LOWORD(wParam);
+    if (id == window::IDOK) {
+        m_logic.OnOK();
+    } else if (id == window::IDCANCEL) {
+        m_logic.OnCancel(); // Cancel, Escape and the close box
+    } else if (lParam == 0) {
+        m_logic.OnCommand(id); // a menu item
+    } else if (HIWORD(wParam) == BN_CLICKED && isPushButton(reinterpret_cast<HWND>(lParam))) {
+        m_logic.OnCommand(id);
+    }
+}
+
+void DialogWindow::OnDropFiles(HDROP drop) {
+    std::wstring path;
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
+        path.resize(DragQueryFileW(drop, 0, nullptr, 0) + 1);
+        path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
+    }
+    DragFinish(drop);
+    const DWORD attributes =
+        path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        m_logic.OnDropFolder(platform::narrow(path));
+    }
+}
+
+HWND DialogWindow::Item(int id) const {
+    HWND control = GetDlgItem(m_hwnd, id);
+    if (control == nullptr) {
+        throw std::logic_error("dialog " + std::to_string(m_logic.m_nIDTemplate) +
+                               " has no control " + std::to_string(id));
+    }
+    return control;
+}
+
+void DialogWindow::SetDlgItemText(int id, const std::string& text) {
+    SetWindowTextW(Item(id), platform::widen(text).c_str());
+}
+
+std::string DialogWindow::GetDlgItemText(int id) const {
+    return platform::narrow(windowText(Item(id)));
+}
+
+void DialogWindow::CheckDlgButton(int id, int state) {
+    ::CheckDlgButton(m_hwnd, id, static_cast<UINT>(state));
+}
+
+int DialogWindow::IsDlgButtonChecked(int id) const {
+    return static_cast<int>(::IsDlgButtonChecked(m_hwnd, id));
+}
+
+void DialogWindow::EnableDlgItem(int id, bool enable) {
+    EnableWindow(Item(id), enable ? TRUE : FALSE);
+}
+
+void DialogWindow::UpdateDlgItem(int id) {
+    UpdateWindow(Item(id));
+}
+
+int DialogWindow::AddComboString(int id, const std::string& text) {
+    HWND combo = Item(id);
+    const LRESULT added = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    const std::wstring wide = platform::widen(text);
+    const LRESULT item =
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    if (item >= 0) {
+        SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), added);
+    }
+    return static_cast<int>(item);
+}
+
+int DialogWindow::GetComboSelection(int id) const {
+    HWND combo = Item(id);
+    const LRESULT item = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    if (item < 0) {
+        return -1;
+    }
+    std::wstring text(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, item, 0)) + 1,
+                      L'\0');
+    text.resize(static_cast<size_t>(
+        SendMessageW(combo, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text.data()))));
+    if (text != windowText(combo)) {
+        return -1;
+    }
+    return static_cast<int>(SendMessageW(combo, CB_GETITEMDATA, item, 0));
+}
+
+bool DialogWindow::SelectComboString(int id, const std::string& text) {
+    HWND combo = Item(id);
+    const std::wstring wide = platform::widen(text);
+    if (SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(wide.c_str())) != CB_ERR) {
+        return true;
+    }
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    return false;
+}
+
+void DialogWindow::SetPopupText(int position, const std::string& text) {
+    setMenuText(GetMenu(m_hwnd), static_cast<UINT>(position), TRUE, text);
+    DrawMenuBar(m_hwnd);
+}
+
+void DialogWindow::SetMenuItemText(int command, const std::string& text) {
+    setMenuText(GetMenu(m_hwnd), static_cast<UINT>(command), FALSE, text);
+    if (command == ids::Menu::kAbout && m_logic.m_pParentWnd == nullptr) {
+        // The system menu's entry speaks the interface language too.
+        setMenuText(GetSystemMenu(m_hwnd, FALSE), kAboutBoxCommand, FALSE, text);
+    }
+    DrawMenuBar(m_hwnd);
+}
+
+void DialogWindow::SetListColumn(int id, const std::string& header) {
+    m_list.SetColumn(Item(id), header);
+}
+
+void DialogWindow::SetListFiles(int id, const FileList& files) {
+    m_list.SetFiles(Item(id), files);
+}
+
+void DialogWindow::EndDialog(int result) {
+    if (!m_modeless) {
+        ::EndDialog(m_hwnd, result);
+    }
+}
+
+} // namespace zentory::win32

@@ -1,0 +1,74 @@
+#pragma once
+// A dialog of the window logic drawn by Windows from its template resource:
+// the dialog procedure forwards what the person did to the logic, and the
+// DialogView that the logic acts through moves texts (UTF-8 in the program,
+// UTF-16 at the control), checks, combo entries, menu texts and the file
+// list to and from the controls. A main window (one without an owner) also
+// gets the program's icon, the system menu's About entry and dropped folders.
+
+#include "WinApi.h"
+
+#include "DialogView.h"
+#include "FileListControl.h"
+
+#include <string>
+
+namespace zentory {
+
+namespace window {
+class CDialog;
+}
+
+namespace win32 {
+
+class Win32Toolkit;
+
+class DialogWindow : public window::DialogView {
+public:
+    // `modeless`: the toolkit runs the dialog's start itself (the progress window).
+    DialogWindow(window::CDialog& logic, Win32Toolkit& toolkit, bool modeless);
+    ~DialogWindow() override;
+    DialogWindow(const DialogWindow&) = delete;
+    DialogWindow& operator=(const DialogWindow&) = delete;
+
+    // The procedure of every dialog of the program; the DialogWindow comes
+    // with WM_INITDIALOG.
+    static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window that draws `logic`, or null when it is not open.
+    static DialogWindow* Of(const window::CDialog& logic);
+
+    HWND Handle() const { return m_hwnd; }
+    bool IsModeless() const { return m_modeless; }
+
+    void SetDlgItemText(int id, const std::string& text) override;
+    std::string GetDlgItemText(int id) const override;
+    void CheckDlgButton(int id, int state) override;
+    int IsDlgButtonChecked(int id) const override;
+    void EnableDlgItem(int id, bool enable) override;
+    void UpdateDlgItem(int id) override;
+    int AddComboString(int id, const std::string& text) override;
+    int GetComboSelection(int id) const override;
+    bool SelectComboString(int id, const std::string& text) override;
+    void SetPopupText(int position, const std::string& text) override;
+    void SetMenuItemText(int command, const std::string& text) override;
+    void SetListColumn(int id, const std::string& header) override;
+    void SetListFiles(int id, const FileList& files) override;
+    void EndDialog(int result) override;
+
+private:
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    BOOL OnInitDialog(HWND hwnd);
+    void OnCommand(WPARAM wParam, LPARAM lParam);
+    void OnDropFiles(HDROP drop);
+    void PrepareMainWindow();
+    HWND Item(int id) const;
+
+    window::CDialog& m_logic;
+    Win32Toolkit& m_toolkit;
+    const bool m_modeless;
+    HWND m_hwnd = nullptr;
+    FileListControl m_list;
+};
+
+} // namespace win32
+} // namespace zentory

@@ -1,0 +1,28 @@
+#pragma once
+// The Shell on Windows: the common item dialog picking a folder, the common
+// save dialog, message boxes and ShellExecuteW. Texts and paths are UTF-8 in
+// the program and UTF-16 at each call. COM must be started (apartment-
+// threaded) on the calling thread.
+
+#include "Shell.h"
+
+#include <string>
+
+namespace zentory::win32 {
+
+class Win32Shell : public window::Shell {
+public:
+    std::optional<std::string> browseForFolder(const std::string& title) override;
+    std::optional<std::string> askSaveFileName(const std::string& proposedName,
+                                               const std::string& filter,
+                                               const std::string& defaultExt) override;
+    void messageBox(const std::string& text, const std::string& caption) override;
+    void fileErrorBox(const platform::FileError& error) override;
+    void open(const std::string& fileOrAddress) override;
+};
+
+// The filter "TXT files (*.txt)|*.txt||" as the save dialog takes it: each "|"
+// a terminating zero.
+std::wstring saveDialogFilter(const std::string& filter);
+
+} // namespace zentory::win32
