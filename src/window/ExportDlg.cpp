@@ -219,24 +219,30 @@ void CExportDlg::ReadFolder(const std::string& folder) {
 }
 
 void CExportDlg::ScanFolder(const std::string& folder) {
-    const auto watch = m_newScanWatch ? m_newScanWatch() : std::make_unique<ScanWatch>();
-    CProgressDlg progress(*watch, this);
+    // The read owns what it uses: a cancelled read may end after this returns.
+    struct ReadJob {
+        std::unique_ptr<ScanWatch> watch;
+        ScanResult result;
+    };
+    auto job = std::make_shared<ReadJob>();
+    job->watch = m_newScanWatch ? m_newScanWatch() : std::make_unique<ScanWatch>();
+    CProgressDlg progress(*job->watch, this);
     progress.m_strReadingText =
         textOr(m_translator, TextKey::ProgressReading, "Reading the folder:");
     progress.m_strFilesText = textOr(m_translator, TextKey::ProgressFiles, "Files found: %1");
     progress.m_strCancelText = textOr(m_translator, TextKey::ProgressCancel, "Cancel");
     progress.m_strLocale = LocaleForTag(m_translator.Tag());
     if (platform::caughtInterruption() != 0) {
-        watch->cancel(); // the program is ending: nothing to read
+        job->watch->cancel(); // the program is ending: nothing to read
     }
-    ScanResult result;
-    m_activeWatch = watch.get();
+    const ScanOptions options = ScanOptions::All(m_bSubFolders != 0);
+    m_activeWatch = job->watch.get();
+    bool ended = false;
     try {
-        Toolkit::Current().RunBesideLoop(
+        ended = Toolkit::Current().RunBesideLoop(
             *this,
-            [&] {
-                result =
-                    zentory::ScanFolder(folder, ScanOptions::All(m_bSubFolders != 0), watch.get());
+            [job, folder, options] {
+                job->result = zentory::ScanFolder(folder, options, job->watch.get());
             },
             progress, m_progressDelay);
     } catch (...) {
@@ -244,13 +250,13 @@ void CExportDlg::ScanFolder(const std::string& folder) {
         throw;
     }
     m_activeWatch = nullptr;
-    if (result.cancelled) {
+    if (!ended || job->result.cancelled) {
         // As if no folder had been read: the caption again, no list, nothing to export.
         m_strFolderLabel = m_translator.GetText(TextKey::FolderLabel);
         return;
     }
     // A folder that cannot be read contributes nothing, and nothing is reported.
-    m_fileList = std::move(result.files);
+    m_fileList = std::move(job->result.files);
     m_strChosenFolder = folder;
 }
 

@@ -32,6 +32,8 @@ public:
     void OnCancel() override;
     // Shows what the walk has found so far.
     void Refresh();
+    // Whether the read was asked to stop (Cancel, or the program ending).
+    bool Cancelled() const { return m_watch.cancelled(); }
 
 private:
     ScanWatch& m_watch;

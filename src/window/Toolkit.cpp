@@ -19,16 +19,41 @@ void Toolkit::Install(Toolkit* toolkit) {
     g_toolkit = toolkit;
 }
 
-std::thread StartBeside(const std::function<void()>& work, std::exception_ptr& failure,
-                        std::function<void()> ended) {
-    return std::thread([&work, &failure, ended = std::move(ended)] {
+BesideWork::BesideWork(std::function<void()> work, std::function<void()> wake)
+    : m_shared(std::make_shared<Shared>()) {
+    m_shared->wake = std::move(wake);
+    m_thread = std::thread([shared = m_shared, work = std::move(work)] {
+        std::exception_ptr failure;
         try {
             work();
         } catch (...) {
             failure = std::current_exception();
         }
-        ended();
+        const std::lock_guard<std::mutex> lock(shared->mutex);
+        shared->failure = failure;
+        if (!shared->abandoned) {
+            shared->wake();
+        }
     });
+}
+
+BesideWork::~BesideWork() {
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+void BesideWork::Finish() {
+    m_thread.join();
+    if (m_shared->failure) {
+        std::rethrow_exception(m_shared->failure);
+    }
+}
+
+void BesideWork::Abandon() {
+    const std::lock_guard<std::mutex> lock(m_shared->mutex);
+    m_shared->abandoned = true;
+    m_thread.detach();
 }
 
 } // namespace zentory::window

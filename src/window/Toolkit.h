@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -27,9 +29,14 @@ public:
     // Runs `work` on a thread of its own while the event loop goes on; input
     // reaches none of the program's windows meanwhile but the progress window
     // `progress`, which appears over `owner` once `delay` has passed. Returns
-    // when `work` has; what `work` throws is thrown here.
-    virtual void RunBesideLoop(CDialog& owner, const std::function<void()>& work,
-                               CProgressDlg& progress, std::chrono::milliseconds delay) = 0;
+    // true when `work` has ended; what `work` throws is thrown here. Once the
+    // progress window was cancelled, it waits kCancelGrace at most, then
+    // returns false and leaves `work` to end on its own: a system call can
+    // hold a read for seconds (a folder of a million files under some
+    // systems), and a cancel must not wait for it. `work` must therefore own
+    // everything it uses.
+    virtual bool RunBesideLoop(CDialog& owner, std::function<void()> work, CProgressDlg& progress,
+                               std::chrono::milliseconds delay) = 0;
     // The busy cursor over the program's windows, nested.
     virtual void BeginWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;
@@ -45,11 +52,35 @@ public:
     static void Install(Toolkit* toolkit);
 };
 
-// Starts `work` on a thread of its own, for a toolkit's RunBesideLoop: what
-// `work` throws is kept in `failure`, and `ended` runs on that thread once
-// `work` is over, to wake the event loop.
-std::thread StartBeside(const std::function<void()>& work, std::exception_ptr& failure,
-                        std::function<void()> ended);
+// How long a cancelled read is waited for before it is left to end on its own.
+inline constexpr std::chrono::milliseconds kCancelGrace{100};
+
+// Work on a thread of its own, for a toolkit's RunBesideLoop: `wake` runs on
+// that thread once `work` is over, to wake the event loop, unless the loop
+// has let the work go first (Abandon).
+class BesideWork {
+public:
+    BesideWork(std::function<void()> work, std::function<void()> wake);
+    // Waits for the work unless it was let go.
+    ~BesideWork();
+    BesideWork(const BesideWork&) = delete;
+    BesideWork& operator=(const BesideWork&) = delete;
+
+    // Waits for the work (woken, it is over) and throws what it threw.
+    void Finish();
+    // Lets the work end on its own; `wake` is not called once this returns.
+    void Abandon();
+
+private:
+    struct Shared {
+        std::mutex mutex;
+        bool abandoned = false;
+        std::function<void()> wake;
+        std::exception_ptr failure;
+    };
+    std::shared_ptr<Shared> m_shared;
+    std::thread m_thread;
+};
 
 // A toolkit installed for as long as the object lives: a toolkit's member,
 // so that it is the toolkit of the run from its making to its end.

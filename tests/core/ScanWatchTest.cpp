@@ -3,6 +3,7 @@
 
 #include "listing/ScanWatch.h"
 #include "listing/FolderScan.h"
+#include "listing/WalkCollector.h"
 
 #include "Files.h"
 #include "SlowWatch.h"
@@ -96,4 +97,25 @@ TEST_F(ScanWatchTest, AWalkCancelledBeforeItStartsReadsNothing) {
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(result.files.size(), 0u);
     EXPECT_EQ(watch.files(), 0u);
+}
+
+// A folder of a million files is read entry by entry for seconds on some
+// systems: its count must move meanwhile, and a cancel must end that read,
+// not wait for its end.
+TEST(ScanWatchInAFolder, CountsAndCancelsWithinAFewThousandEntriesOfOneFolder) {
+    const zentory::ListFilter rules;
+    const zentory::FileFilter filter(rules);
+    zentory::FolderOrder order;
+    ScanWatch watch;
+    zentory::walk::Collector collector(order, true, filter, 0, &watch);
+    size_t taken = 0;
+    while (taken < 100000 && collector.entry("file.txt", false)) {
+        if (++taken == 10000) {
+            EXPECT_GE(watch.files(), 10000u - 4096u) << "the count follows within the folder";
+            EXPECT_EQ(watch.files(), collector.reported());
+            watch.cancel();
+        }
+    }
+    EXPECT_GE(taken, 10000u);
+    EXPECT_LE(taken, 10000u + 4096u);
 }

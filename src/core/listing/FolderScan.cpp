@@ -265,8 +265,11 @@ private:
     // Reads the open folder `f` into its records and its sub-folders into w.children.
     void read(Worker& w, Folder& f, Directory& dir) {
         w.order.clear();
-        Collector collector(w.order, m_subFolders, m_filter, f.depth);
+        Collector collector(w.order, m_subFolders, m_filter, f.depth, m_watch);
         int err = dir.read(collector);
+        if (err == ECANCELED) {
+            return; // the walk ends as cancelled; nothing of this folder counts
+        }
         if (err == 0 && collector.overflow()) {
             err = EOVERFLOW;
         }
@@ -302,7 +305,7 @@ private:
             out = putRecord(out, name, child);
         }
         if (m_watch != nullptr) {
-            m_watch->found(w.files - filesBefore);
+            m_watch->found(w.files - filesBefore - collector.reported());
         }
     }
 

@@ -27,7 +27,8 @@ public:
         // `isFolder`: the entry is a folder, or a link that leads to one. A
         // dangling link and every other kind of entry count as files. `name`
         // is followed by a NUL byte in memory; it is valid only during the call.
-        virtual void entry(std::string_view name, bool isFolder) = 0;
+        // Returns false to end the read early.
+        virtual bool entry(std::string_view name, bool isFolder) = 0;
 
     protected:
         ~Visitor() = default;
@@ -53,7 +54,7 @@ public:
     // Reports every entry once to `visitor`, in the order the file system keeps
     // them, reading many entries per system call. Only the types of links and
     // of entries whose type the file system does not tell are looked up.
-    // Returns 0 or the errno value.
+    // Returns 0, ECANCELED when the visitor ended the read, or the errno value.
     int read(Visitor& visitor);
     // The size in bytes and the time of last change (seconds since 1970, UTC)
     // of the entry `name` in this folder, a link followed to what it leads to.

@@ -104,7 +104,9 @@ int Directory::read(Visitor& visitor) {
                 struct stat st;
                 isFolder = ::fstatat(m_fd, d->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
             }
-            visitor.entry(std::string_view(d->d_name, std::strlen(d->d_name)), isFolder);
+            if (!visitor.entry(std::string_view(d->d_name, std::strlen(d->d_name)), isFolder)) {
+                return ECANCELED;
+            }
         }
     }
 }

@@ -134,7 +134,10 @@ int Directory::read(Visitor& visitor) {
     std::string name;
     do {
         name = narrow(data.cFileName);
-        visitor.entry(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        if (!visitor.entry(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
+            FindClose(find);
+            return ECANCELED;
+        }
     } while (FindNextFileW(find, &data));
     const DWORD error = GetLastError();
     FindClose(find);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -68,7 +69,7 @@ int Win32Toolkit::RunModal(window::CDialog& dlg) {
     return static_cast<int>(result);
 }
 
-void Win32Toolkit::RunBesideLoop(window::CDialog& owner, const std::function<void()>& work,
+bool Win32Toolkit::RunBesideLoop(window::CDialog& owner, std::function<void()> work,
                                  window::CProgressDlg& progress, std::chrono::milliseconds delay) {
     platform::Handle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!done.valid()) {
@@ -83,11 +84,9 @@ void Win32Toolkit::RunBesideLoop(window::CDialog& owner, const std::function<voi
             disabled.push_back(open->Handle());
         }
     }
-    std::exception_ptr failure;
-    std::thread walker = window::StartBeside(work, failure, [&] { SetEvent(done.get()); });
+    window::BesideWork walker(std::move(work), [&] { SetEvent(done.get()); });
     std::unique_ptr<DialogWindow> frame;
-    PumpUntil(done.get(), frame, owner, progress, delay);
-    walker.join();
+    const bool ended = PumpUntil(done.get(), frame, owner, progress, delay);
     // Enabled before the progress window goes, so that the owner, not
     // another program, becomes the active window.
     for (HWND hwnd : disabled) {
@@ -95,22 +94,38 @@ void Win32Toolkit::RunBesideLoop(window::CDialog& owner, const std::function<voi
     }
     m_progressShown = false;
     frame.reset();
-    if (failure) {
-        std::rethrow_exception(failure);
+    if (!ended) {
+        walker.Abandon();
+        return false;
     }
+    walker.Finish();
+    return true;
 }
 
-void Win32Toolkit::PumpUntil(HANDLE done, std::unique_ptr<DialogWindow>& frame,
+bool Win32Toolkit::PumpUntil(HANDLE done, std::unique_ptr<DialogWindow>& frame,
                              window::CDialog& owner, window::CProgressDlg& progress,
                              std::chrono::milliseconds delay) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point due = Clock::now() + delay;
     bool progressDue = true;
     int quitCode = -1;
+    std::optional<Clock::time_point> letGo; // a cancelled read is waited for a moment only
     for (;;) {
+        if (!letGo && progress.Cancelled()) {
+            letGo = Clock::now() + window::kCancelGrace;
+        }
+        if (letGo && Clock::now() >= *letGo) {
+            if (quitCode >= 0) {
+                PostQuitMessage(quitCode);
+            }
+            return false;
+        }
+        const Clock::time_point next = letGo         ? *letGo
+                                       : progressDue ? due
+                                                     : Clock::time_point::max();
         DWORD timeout = INFINITE;
-        if (progressDue) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - Clock::now());
+        if (next != Clock::time_point::max()) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now());
             timeout = static_cast<DWORD>(std::max<long long>(0, left.count()));
         }
         const DWORD woke =
@@ -140,6 +155,7 @@ void Win32Toolkit::PumpUntil(HANDLE done, std::unique_ptr<DialogWindow>& frame,
     if (quitCode >= 0) {
         PostQuitMessage(quitCode);
     }
+    return true;
 }
 
 std::unique_ptr<DialogWindow> Win32Toolkit::OpenProgress(window::CDialog& owner,

@@ -22,7 +22,7 @@ public:
     Win32Toolkit() = default;
 
     int RunModal(window::CDialog& dlg) override;
-    void RunBesideLoop(window::CDialog& owner, const std::function<void()>& work,
+    bool RunBesideLoop(window::CDialog& owner, std::function<void()> work,
                        window::CProgressDlg& progress, std::chrono::milliseconds delay) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
@@ -38,9 +38,10 @@ public:
     bool ShowBusyCursor() const;
 
 private:
-    // Runs the messages of this thread until `done` is signalled; the
+    // Runs the messages of this thread until `done` is signalled (true), or
+    // until a cancelled read has had kCancelGrace to end (false); the
     // progress window `frame` is opened over `owner` once `delay` has passed.
-    void PumpUntil(HANDLE done, std::unique_ptr<DialogWindow>& frame, window::CDialog& owner,
+    bool PumpUntil(HANDLE done, std::unique_ptr<DialogWindow>& frame, window::CDialog& owner,
                    window::CProgressDlg& progress, std::chrono::milliseconds delay);
     // The progress window shown, started and refreshed by a timer; null
     // when Windows cannot make it.

@@ -78,7 +78,7 @@ int FakeToolkit::RunModal(window::CDialog& dlg) {
     return view.result.value_or(window::IDCANCEL);
 }
 
-void FakeToolkit::RunBesideLoop(window::CDialog& /*owner*/, const std::function<void()>& work,
+bool FakeToolkit::RunBesideLoop(window::CDialog& /*owner*/, std::function<void()> work,
                                 window::CProgressDlg& progress,
                                 std::chrono::milliseconds /*delay*/) {
     waitDepthInRead = waitDepth;
@@ -90,6 +90,7 @@ void FakeToolkit::RunBesideLoop(window::CDialog& /*owner*/, const std::function<
     }
     work();
     progress.Attach(nullptr);
+    return true;
 }
 
 } // namespace zentory::test

@@ -70,7 +70,7 @@ public:
     int RunModal(window::CDialog& dlg) override;
     // Runs `work` here; with `inProgress` set, the progress window is shown
     // first and `inProgress` acts in it.
-    void RunBesideLoop(window::CDialog& owner, const std::function<void()>& work,
+    bool RunBesideLoop(window::CDialog& owner, std::function<void()> work,
                        window::CProgressDlg& progress, std::chrono::milliseconds delay) override;
     void BeginWaitCursor() override { ++waitDepth; }
     void EndWaitCursor() override { --waitDepth; }

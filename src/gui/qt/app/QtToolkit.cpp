@@ -81,18 +81,36 @@ int QtToolkit::RunModal(window::CDialog& dlg) {
     return frame.DoModal();
 }
 
-void QtToolkit::RunBesideLoop(window::CDialog& owner, const std::function<void()>& work,
+bool QtToolkit::RunBesideLoop(window::CDialog& owner, std::function<void()> work,
                               window::CProgressDlg& progress, std::chrono::milliseconds delay) {
     InputBlocker blocker;
     QEventLoop loop;
-    std::exception_ptr failure;
-    std::thread walker = window::StartBeside(work, failure, [&] {
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    bool ended = false;
+    window::BesideWork walker(std::move(work), [&] {
+        QMetaObject::invokeMethod(
+            &loop,
+            [&] {
+                ended = true;
+                loop.quit();
+            },
+            Qt::QueuedConnection);
     });
 
     std::unique_ptr<DialogFrame> frame;
     QTimer refresh;
     QObject::connect(&refresh, &QTimer::timeout, &loop, [&] { progress.Refresh(); });
+    // A cancelled read is waited for a moment only.
+    QTimer letGo;
+    letGo.setSingleShot(true);
+    QObject::connect(&letGo, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QTimer watchCancel;
+    QObject::connect(&watchCancel, &QTimer::timeout, &loop, [&] {
+        if (progress.Cancelled() && !letGo.isActive()) {
+            watchCancel.stop();
+            letGo.start(window::kCancelGrace);
+        }
+    });
+    watchCancel.start(std::chrono::milliseconds(10));
     QTimer showProgress;
     showProgress.setSingleShot(true);
     QObject::connect(&showProgress, &QTimer::timeout, &loop, [&] {
@@ -109,13 +127,15 @@ void QtToolkit::RunBesideLoop(window::CDialog& owner, const std::function<void()
     });
     showProgress.start(delay);
     loop.exec();
-    walker.join();
     blocker.allowed = nullptr;
     refresh.stop();
     frame.reset();
-    if (failure) {
-        std::rethrow_exception(failure);
+    if (!ended && progress.Cancelled()) {
+        walker.Abandon();
+        return false;
     }
+    walker.Finish();
+    return true;
 }
 
 void QtToolkit::BeginWaitCursor() {

@@ -16,7 +16,7 @@ public:
     QtToolkit() = default;
 
     int RunModal(window::CDialog& dlg) override;
-    void RunBesideLoop(window::CDialog& owner, const std::function<void()>& work,
+    bool RunBesideLoop(window::CDialog& owner, std::function<void()> work,
                        window::CProgressDlg& progress, std::chrono::milliseconds delay) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
