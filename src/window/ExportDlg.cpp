@@ -235,7 +235,7 @@ void CExportDlg::ScanFolder(const std::string& folder) {
     if (platform::caughtInterruption() != 0) {
         job->watch->cancel(); // the program is ending: nothing to read
     }
-    const ScanOptions options = ScanOptions::All(m_bSubFolders != 0);
+    const ScanOptions options = m_listOptions.ScanFor(m_bSubFolders != 0);
     m_activeWatch = job->watch.get();
     bool ended = false;
     try {

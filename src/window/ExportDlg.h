@@ -5,6 +5,7 @@
 // and the options dialog, and routes the commands of its buttons and menu.
 
 #include "Dialog.h"
+#include "ListOptions.h"
 #include "OptionsDlg.h"
 #include "Shell.h"
 #include "i18n/SettingsStore.h"
@@ -65,6 +66,8 @@ public:
 
     CTranslator m_translator;
     COptionsDlg m_optionsDlg;
+    // What the List options dialog set; every read and save follows it.
+    ListOptions m_listOptions;
     CSettingsStore m_settings;
     FileList m_fileList;
     std::string m_strFolderLabel;
