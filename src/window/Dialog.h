@@ -49,6 +49,8 @@ public:
     // A folder dropped on the dialog; false when it takes none.
     virtual bool AcceptsDroppedFolders() const { return false; }
     virtual void OnDropFolder(const std::string& /*folder*/) {}
+    // The list that grows with a resizable dialog; 0 for a dialog of fixed size.
+    virtual int StretchingList() const { return 0; }
 
     // The front end's side while the dialog is open, null otherwise.
     void Attach(DialogView* view) { m_view = view; }

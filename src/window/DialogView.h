@@ -5,13 +5,23 @@
 // control's text keeps its "&" prefix characters: a button or check box shows
 // the next letter as its mnemonic, a static without SS_NOPREFIX drops them.
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace zentory {
 
 class FileList;
 
 namespace window {
+
+// The texts of a list's columns after the file name, which the front end asks
+// for whenever it draws a cell; column 1 is the first after the name.
+class ListCells {
+public:
+    virtual ~ListCells() = default;
+    virtual std::string CellText(size_t row, size_t column) const = 0;
+};
 
 class DialogView {
 public:
@@ -46,6 +56,15 @@ public:
     // the dialog's view.
     virtual void SetListColumn(int id, const std::string& header) = 0;
     virtual void SetListFiles(int id, const FileList& files) = 0;
+    // The columns after the name: made anew with `headers` when these differ
+    // from the ones shown (none at the start), else kept as the person sized
+    // them; their cells come from `cells`, which outlives the view.
+    virtual void SetListCells(int id, const std::vector<std::string>& headers,
+                              const ListCells& cells) = 0;
+
+    // The dialog's caption in its title bar.
+    virtual void SetWindowTitle(const std::string& text) = 0;
+    virtual std::string GetWindowTitle() const = 0;
 
     // Ends the dialog's modal loop with `result`.
     virtual void EndDialog(int result) = 0;

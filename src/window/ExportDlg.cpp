@@ -138,6 +138,7 @@ bool CExportDlg::OnInitDialog() {
         m_strFolderLabel = Ctl().GetDlgItemText(ids::Main::kFolderLabel);
         m_strIntro = Ctl().GetDlgItemText(ids::Main::kIntro);
         m_strStep2Hint = Ctl().GetDlgItemText(ids::Main::kStep2Hint);
+        m_strCaption = Ctl().GetWindowTitle();
         m_bTemplateRead = true;
     }
     CDialog::OnInitDialog();
@@ -150,6 +151,7 @@ bool CExportDlg::OnInitDialog() {
     ApplyOptionsTexts();
     // The column is made anew, so a new language shows in its header.
     Ctl().SetListColumn(ids::Main::kFileList, m_translator.GetText(TextKey::ListColumn));
+    ShowListColumns();
     m_optionsDlg.m_bShowExtensions = 1;
     m_optionsDlg.m_bShowDateTime = 1;
     m_optionsDlg.m_bOpenAfterSaving = 1;
@@ -209,12 +211,15 @@ void CExportDlg::ReadFolder(const std::string& folder) {
 
     CWaitCursor busy;
     m_fileList.clear();
+    m_fileStats.clear();
     Ctl().SetListFiles(ids::Main::kFileList, m_fileList);
     m_strChosenFolder.clear();
     if (!folder.empty()) {
         ScanFolder(folder);
     }
+    m_listCells.Read(m_strChosenFolder, m_listOptions.ScanFor(m_bSubFolders != 0).subFolders);
     Ctl().SetListFiles(ids::Main::kFileList, m_fileList);
+    ShowListColumns();
     UpdateData(false);
 }
 
@@ -257,6 +262,7 @@ void CExportDlg::ScanFolder(const std::string& folder) {
     }
     // A folder that cannot be read contributes nothing, and nothing is reported.
     m_fileList = std::move(job->result.files);
+    m_fileStats = std::move(job->result.stats);
     m_strChosenFolder = folder;
 }
 

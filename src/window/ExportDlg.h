@@ -5,6 +5,7 @@
 // and the options dialog, and routes the commands of its buttons and menu.
 
 #include "Dialog.h"
+#include "FileListCells.h"
 #include "ListOptions.h"
 #include "OptionsDlg.h"
 #include "Shell.h"
@@ -28,6 +29,8 @@ inline constexpr std::chrono::milliseconds kProgressDelay{400};
 inline constexpr unsigned char kListBackground[3] = {240, 255, 240};
 inline constexpr unsigned char kListText[3] = {20, 20, 255};
 inline constexpr int kListColumnWidth = 400;
+// The width of each column after the name (pixels).
+inline constexpr int kListCellColumnWidth = 120;
 
 class CExportDlg : public CDialog {
 public:
@@ -50,6 +53,7 @@ public:
     bool AcceptsDroppedFolders() const override { return true; }
     // A folder dragged from a file manager is read as if chosen in the folder browser.
     void OnDropFolder(const std::string& folder) override;
+    int StretchingList() const override;
 
     // Commands of the buttons and the menu.
     void OnReadFileList();
@@ -63,6 +67,9 @@ public:
     // A signal asked the program to end: a folder read stops and every event
     // loop ends, open dialogs' included, so that the window closes.
     void OnInterruption();
+    // Puts the columns after the name, as the last read and the list options
+    // ask for them, onto the list, and the count of the read into the title.
+    void ShowListColumns();
 
     CTranslator m_translator;
     COptionsDlg m_optionsDlg;
@@ -70,6 +77,11 @@ public:
     ListOptions m_listOptions;
     CSettingsStore m_settings;
     FileList m_fileList;
+    // The size and time of each file of the list, when the read asked for them.
+    std::vector<FileStat> m_fileStats;
+    FileListCells m_listCells{m_fileList, m_fileStats};
+    // The window's caption as the template gives it.
+    std::string m_strCaption;
     std::string m_strFolderLabel;
     int m_bSubFolders = 0;
     std::string m_strIntro;

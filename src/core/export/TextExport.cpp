@@ -119,11 +119,11 @@ private:
         const FileStat stat = m_stats != nullptr ? m_stats[i] : FileStat{};
         if (m_columns.size) {
             m_out.text("\t");
-            m_out.text(stat.known() ? std::to_string(stat.size) : std::string("-"));
+            m_out.text(ListSizeCell(stat));
         }
         if (m_columns.modified) {
             m_out.text("\t");
-            m_out.text(stat.known() ? m_times.listTime(stat.modified) : std::string_view("-"));
+            m_out.text(ListTimeCell(m_times, stat));
         }
     }
 
@@ -181,6 +181,14 @@ std::string FormatExportDate(const platform::LocalTime& time) {
     };
     return std::to_string(time.year) + "/" + two(time.month) + "/" + two(time.day) + " " +
            two(time.hour) + ":" + two(time.minute);
+}
+
+std::string ListSizeCell(const FileStat& stat) {
+    return stat.known() ? std::to_string(stat.size) : std::string("-");
+}
+
+std::string_view ListTimeCell(FileTimes& times, const FileStat& stat) {
+    return stat.known() ? times.listTime(stat.modified) : std::string_view("-");
 }
 
 std::string OneLine(std::string text) {

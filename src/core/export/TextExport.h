@@ -18,6 +18,7 @@
 // time), each "-" for a file that leads nowhere; its totals end the title line
 // and each heading with " (N files, B bytes)" of the files listed under it.
 
+#include "export/FileTimes.h"
 #include "listing/FileList.h"
 #include "listing/FileStat.h"
 #include "platform/Clock.h"
@@ -69,6 +70,12 @@ struct ExportRequest {
     ListColumns columns{};
     const std::vector<FileStat>* stats = nullptr;
 };
+
+// A cell of the size and time columns as the text list writes it: the size in
+// bytes, the time of last change ("YYYY/MM/DD hh:mm"); "-" for a file that
+// leads nowhere. The time lasts until the next call on `times`.
+std::string ListSizeCell(const FileStat& stat);
+std::string_view ListTimeCell(FileTimes& times, const FileStat& stat);
 
 // `text` with every control byte written as "?", as an exported line holds it,
 // so that it stays one line wherever it is written.

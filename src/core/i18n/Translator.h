@@ -64,6 +64,13 @@ enum class TextKey : int {
     MenuShowHelpFile = 250,
     MenuGoToWebsite = 255,
     MenuAbout = 260,
+    // The main window's count after a read: %1 the files, %2 their bytes.
+    ListCount = 330,
+    ListCountBytes = 331,
+    // The list's columns after the file name.
+    ListFolderColumn = 332,
+    ListSizeColumn = 333,
+    ListModifiedColumn = 334,
 };
 
 struct TranslationEntry {

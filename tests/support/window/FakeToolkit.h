@@ -38,6 +38,13 @@ public:
         listFiles = &files;
         ++listResets;
     }
+    void SetListCells(int /*id*/, const std::vector<std::string>& headers,
+                      const window::ListCells& cells) override {
+        cellHeaders = headers;
+        listCells = &cells;
+    }
+    void SetWindowTitle(const std::string& text) override { title = text; }
+    std::string GetWindowTitle() const override { return title; }
     void EndDialog(int code) override { result = code; }
 
     // Chooses the combo box entry `text` as a person would, in the list or typed.
@@ -53,6 +60,9 @@ public:
     std::string listHeader;
     const FileList* listFiles = nullptr;
     int listResets = 0;
+    std::vector<std::string> cellHeaders; // the columns after the name
+    const window::ListCells* listCells = nullptr;
+    std::string title = "Orvane Zentory"; // the template's caption
     std::optional<int> result;
 };
 

@@ -21,22 +21,30 @@ int FileListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int FileListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() || !m_hasColumn ? 0 : 1;
+    return parent.isValid() || !m_hasColumn ? 0 : 1 + static_cast<int>(m_cellHeaders.size());
 }
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows) {
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid() ||
+        index.row() >= m_rows) {
         return {};
     }
-    return ui::fromBytes(m_list.name(static_cast<size_t>(index.row())));
+    const auto row = static_cast<size_t>(index.row());
+    if (index.column() == 0) {
+        return ui::fromBytes(m_list.name(row));
+    }
+    return m_cells != nullptr
+               ? ui::fromBytes(m_cells->CellText(row, static_cast<size_t>(index.column())))
+               : QVariant();
 }
 
 QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section != 0 || !m_hasColumn) {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) {
         return {};
     }
     if (role == Qt::DisplayRole) {
-        return m_header;
+        return section == 0 ? m_header
+                            : ui::fromBytes(m_cellHeaders[static_cast<size_t>(section) - 1]);
     }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
@@ -48,7 +56,7 @@ void FileListModel::DeleteColumn() {
     if (!m_hasColumn) {
         return;
     }
-    beginRemoveColumns(QModelIndex(), 0, 0);
+    beginRemoveColumns(QModelIndex(), 0, columnCount() - 1);
     m_hasColumn = false;
     m_header.clear();
     endRemoveColumns();
@@ -56,10 +64,34 @@ void FileListModel::DeleteColumn() {
 
 void FileListModel::InsertColumn(const std::string& header) {
     DeleteColumn();
-    beginInsertColumns(QModelIndex(), 0, 0);
+    beginInsertColumns(QModelIndex(), 0, static_cast<int>(m_cellHeaders.size()));
     m_hasColumn = true;
     m_header = ui::fromBytes(header);
     endInsertColumns();
+}
+
+bool FileListModel::SetCells(const std::vector<std::string>& headers,
+                             const window::ListCells& cells) {
+    m_cells = &cells;
+    if (headers == m_cellHeaders) {
+        if (m_rows > 0 && !headers.empty()) {
+            emit dataChanged(index(0, 1), index(m_rows - 1, columnCount() - 1));
+        }
+        return false;
+    }
+    if (m_hasColumn && !m_cellHeaders.empty()) {
+        beginRemoveColumns(QModelIndex(), 1, columnCount() - 1);
+        m_cellHeaders.clear();
+        endRemoveColumns();
+    }
+    if (m_hasColumn && !headers.empty()) {
+        beginInsertColumns(QModelIndex(), 1, static_cast<int>(headers.size()));
+    }
+    m_cellHeaders = headers;
+    if (m_hasColumn && !headers.empty()) {
+        endInsertColumns();
+    }
+    return true;
 }
 
 void FileListModel::reset() {

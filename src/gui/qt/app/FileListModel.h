@@ -1,14 +1,17 @@
 #pragma once
 // The list view's model over the main window's file list: one row per entry,
-// showing the file name, and at most one column, which the window deletes and
-// inserts with a header of its own. Rows are read from the list on demand, so
-// a million names appear at once.
+// showing the file name in the name column, which the window deletes and
+// inserts with a header of its own, and the window logic's cells in the
+// columns after it. Rows are read from the list on demand, so a million names
+// appear at once. A cell's whole text is its tool tip.
 
+#include "DialogView.h"
 #include "listing/FileList.h"
 
 #include <QAbstractTableModel>
 
 #include <string>
+#include <vector>
 
 namespace zentory {
 
@@ -28,6 +31,9 @@ public:
     void DeleteColumn();
     // Adds the column with `header` (bytes in the locale's encoding), left-aligned.
     void InsertColumn(const std::string& header);
+    // The columns after the name, with `headers`, and their cells; false when
+    // the headers were those shown already, so the columns stay as they are.
+    bool SetCells(const std::vector<std::string>& headers, const window::ListCells& cells);
 
     const FileList& List() const { return m_list; }
 
@@ -42,6 +48,8 @@ private:
     int m_rows = 0; // the list's size when last reset
     bool m_hasColumn = false;
     QString m_header;
+    std::vector<std::string> m_cellHeaders;
+    const window::ListCells* m_cells = nullptr;
 };
 
 } // namespace zentory

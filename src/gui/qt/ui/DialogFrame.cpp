@@ -3,6 +3,7 @@
 #include "Dialog.h"
 #include "ExportDlg.h"
 #include "app/FileListModel.h"
+#include "ui/ControlAnchors.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,12 +43,22 @@ QColor colourOf(const unsigned char (&rgb)[3]) {
     return QColor(rgb[0], rgb[1], rgb[2]);
 }
 
+// The columns after the name at their first width.
+void sizeCellColumns(QTreeView& list) {
+    for (int column = 1; column < list.header()->count(); ++column) {
+        list.header()->resizeSection(column, window::kListCellColumnWidth);
+    }
+}
+
 } // namespace
 
 DialogFrame::DialogFrame(window::CDialog& logic, QWidget* pParent)
     : TemplateDialog(logic.m_nIDTemplate, pParent), m_logic(logic) {
     m_logic.Attach(this);
     ConnectCommands();
+    if (logic.StretchingList() != 0) {
+        new ControlAnchors(*this, Built(), logic.StretchingList());
+    }
     if (logic.m_pParentWnd == nullptr) {
         PrepareMainWindow();
     }
@@ -216,6 +227,14 @@ void DialogFrame::SetListFiles(int id, const FileList& files) {
     m_listModel->reset();
 }
 
+void DialogFrame::SetListCells(int id, const std::vector<std::string>& headers,
+                               const window::ListCells& cells) {
+    auto* list = DlgItem<QTreeView>(id);
+    if (m_listModel != nullptr && m_listModel->SetCells(headers, cells)) {
+        sizeCellColumns(*list);
+    }
+}
+
 void DialogFrame::SetListColumn(int id, const std::string& header) {
     if (m_listModel == nullptr) {
         static const FileList none;
@@ -231,6 +250,7 @@ void DialogFrame::SetListColumn(int id, const std::string& header) {
     m_listModel->DeleteColumn();
     m_listModel->InsertColumn(header);
     list->header()->resizeSection(0, window::kListColumnWidth);
+    sizeCellColumns(*list);
     if (current >= 0) {
         list->selectionModel()->setCurrentIndex(m_listModel->index(current, 0),
                                                 QItemSelectionModel::NoUpdate);

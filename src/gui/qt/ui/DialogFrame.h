@@ -46,6 +46,10 @@ public:
     void SetMenuItemText(int command, const std::string& text) override;
     void SetListColumn(int id, const std::string& header) override;
     void SetListFiles(int id, const FileList& files) override;
+    void SetListCells(int id, const std::vector<std::string>& headers,
+                      const window::ListCells& cells) override;
+    void SetWindowTitle(const std::string& text) override { setWindowTitle(fromBytes(text)); }
+    std::string GetWindowTitle() const override { return toBytes(windowTitle()); }
     void EndDialog(int result) override { TemplateDialog::EndDialog(result); }
 
 protected:

@@ -1,0 +1,20 @@
+// The main window's list beyond the names, and its size.
+#include "ExportDlg.h"
+
+#include "ResourceIds.h"
+#include "i18n/Translator.h"
+
+namespace zentory::window {
+
+int CExportDlg::StretchingList() const {
+    return ids::Main::kFileList;
+}
+
+void CExportDlg::ShowListColumns() {
+    m_listCells.Choose(m_listOptions.columns);
+    Ctl().SetListCells(ids::Main::kFileList, m_listCells.Headers(m_translator), m_listCells);
+    const std::string count = m_listCells.CountText(m_translator, LocaleForTag(m_translator.Tag()));
+    Ctl().SetWindowTitle(count.empty() ? m_strCaption : m_strCaption + " - " + count);
+}
+
+} // namespace zentory::window
