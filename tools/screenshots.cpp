@@ -1,6 +1,7 @@
 // zentory-screenshots: renders the main window, the options dialog, the
 // language dialog, the About box and the progress window of a long read to PNG
-// files, once per shipped language, through the real dialogs. Run it without a display:
+// files, once per shipped language, through the real dialogs; and the main
+// window grown, with the list's columns over a sample folder. Run it without a display:
 //   QT_QPA_PLATFORM=offscreen zentory-screenshots OUTPUT-FOLDER
 
 #include "AboutDlg.h"
@@ -16,8 +17,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -82,6 +85,45 @@ bool shootProgress(CExportDlg& main, const QString& path) {
 
 } // namespace
 
+// A sample folder for the list's columns, its files all changed on 2026/03/14 09:26.
+bool makeSampleFolder(const QString& root) {
+    const QDateTime changed(QDate(2026, 3, 14), QTime(9, 26));
+    const std::pair<const char*, qint64> files[] = {
+        {"notes.txt", 1234},
+        {"annual-report-2025-final-version-as-sent-to-the-board.pdf", 482113},
+        {"img/logo.png", 20480},
+        {"img/photos/beach.jpg", 2345678},
+        {"src/main.cpp", 4321},
+    };
+    for (const auto& [name, size] : files) {
+        QFile file(root + '/' + name);
+        if (!QDir(root).mkpath(QFileInfo(file).path()) || !file.open(QIODevice::WriteOnly) ||
+            !file.resize(size) || !file.setFileTime(changed, QFileDevice::FileModificationTime)) {
+            std::fprintf(stderr, "zentory-screenshots: cannot make %s\n",
+                         qPrintable(file.fileName()));
+            return false;
+        }
+    }
+    return true;
+}
+
+// The main window grown beyond its template, after a read of `folder` with
+// its sub-folders and the size and date columns.
+bool shootColumns(Shell& shell, const QString& folder, const QString& path) {
+    CExportDlg main(shell);
+    ui::DialogFrame frame(main, nullptr);
+    main.m_listOptions.columns.size = true;
+    main.m_listOptions.columns.modified = true;
+    main.m_strStartFolder = folder.toStdString();
+    main.StartDialog();
+    main.View()->CheckDlgButton(ids::Main::kSubFolders, 1);
+    frame.show();
+    frame.resize(frame.width() + 240, frame.height() + 60);
+    main.OnShown();
+    QApplication::processEvents();
+    return saveShot(frame, path);
+}
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ui::QtToolkit toolkit;
@@ -99,7 +141,8 @@ int main(int argc, char** argv) {
     }
     platform::setExecutableFolderForTesting(work.path().toStdString());
 
-    bool ok = true;
+    QTemporaryDir sample;
+    bool ok = makeSampleFolder(sample.path());
     ui::QtShell shell;
     for (const auto& language : kLanguages) {
         CSettingsStore().WriteSetting("Language", language.tag);
@@ -116,6 +159,7 @@ int main(int argc, char** argv) {
         CAboutDlg about(&main);
         ok = shootModal(about, outDir + "/about-" + suffix + ".png") && ok;
         ok = shootProgress(main, outDir + "/progress-" + suffix + ".png") && ok;
+        ok = shootColumns(shell, sample.path(), outDir + "/main-columns-" + suffix + ".png") && ok;
     }
     return ok ? 0 : 1;
 }

@@ -80,6 +80,9 @@ BOOL DialogWindow::OnInitDialog(HWND hwnd) {
     if (m_logic.m_pParentWnd == nullptr) {
         PrepareMainWindow();
     }
+    if (m_logic.StretchingList() != 0) {
+        m_anchors.Attach(hwnd, m_logic.StretchingList());
+    }
     if (m_modeless) {
         return FALSE; // the toolkit starts it and puts the focus
     }
@@ -128,6 +131,14 @@ INT_PTR DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_NOTIFY:
         return m_list.OnNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED) {
+            m_anchors.OnSize();
+        }
+        return FALSE;
+    case WM_GETMINMAXINFO:
+        m_anchors.OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+        return TRUE;
     case WM_DPICHANGED:
         // Windows scales the dialog and its controls; the column is the program's.
         m_list.OnDpiChanged();
@@ -273,6 +284,19 @@ void DialogWindow::SetListColumn(int id, const std::string& header) {
 
 void DialogWindow::SetListFiles(int id, const FileList& files) {
     m_list.SetFiles(Item(id), files);
+}
+
+void DialogWindow::SetListCells(int id, const std::vector<std::string>& headers,
+                                const window::ListCells& cells) {
+    m_list.SetCells(Item(id), headers, cells);
+}
+
+void DialogWindow::SetWindowTitle(const std::string& text) {
+    SetWindowTextW(m_hwnd, platform::widen(text).c_str());
+}
+
+std::string DialogWindow::GetWindowTitle() const {
+    return platform::narrow(windowText(m_hwnd));
 }
 
 void DialogWindow::EndDialog(int result) {

@@ -8,6 +8,7 @@
 
 #include "WinApi.h"
 
+#include "ControlAnchors.h"
 #include "DialogView.h"
 #include "FileListControl.h"
 
@@ -53,6 +54,10 @@ public:
     void SetMenuItemText(int command, const std::string& text) override;
     void SetListColumn(int id, const std::string& header) override;
     void SetListFiles(int id, const FileList& files) override;
+    void SetListCells(int id, const std::vector<std::string>& headers,
+                      const window::ListCells& cells) override;
+    void SetWindowTitle(const std::string& text) override;
+    std::string GetWindowTitle() const override;
     void EndDialog(int result) override;
 
 private:
@@ -68,6 +73,7 @@ private:
     const bool m_modeless;
     HWND m_hwnd = nullptr;
     FileListControl m_list;
+    ControlAnchors m_anchors;
 };
 
 } // namespace win32
