@@ -62,10 +62,6 @@ public:
     virtual void SetListCells(int id, const std::vector<std::string>& headers,
                               const ListCells& cells) = 0;
 
-    // The dialog's caption in its title bar.
-    virtual void SetWindowTitle(const std::string& text) = 0;
-    virtual std::string GetWindowTitle() const = 0;
-
     // Ends the dialog's modal loop with `result`.
     virtual void EndDialog(int result) = 0;
 };

@@ -138,7 +138,6 @@ bool CExportDlg::OnInitDialog() {
         m_strFolderLabel = Ctl().GetDlgItemText(ids::Main::kFolderLabel);
         m_strIntro = Ctl().GetDlgItemText(ids::Main::kIntro);
         m_strStep2Hint = Ctl().GetDlgItemText(ids::Main::kStep2Hint);
-        m_strCaption = Ctl().GetWindowTitle();
         m_bTemplateRead = true;
     }
     CDialog::OnInitDialog();

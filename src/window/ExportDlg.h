@@ -31,6 +31,10 @@ inline constexpr unsigned char kListText[3] = {20, 20, 255};
 inline constexpr int kListColumnWidth = 400;
 // The width of each column after the name (pixels).
 inline constexpr int kListCellColumnWidth = 120;
+// The count of a read, below the list between the two steps' groups: empty
+// until a read, so the window looks as its template until then.
+inline constexpr int kFileCountId = 1050;
+inline constexpr AddedStatic kFileCount{kFileCountId, 20, 146, 309, 8};
 
 class CExportDlg : public CDialog {
 public:
@@ -54,6 +58,7 @@ public:
     // A folder dragged from a file manager is read as if chosen in the folder browser.
     void OnDropFolder(const std::string& folder) override;
     int StretchingList() const override;
+    std::vector<AddedStatic> AddedStatics() const override { return {kFileCount}; }
 
     // Commands of the buttons and the menu.
     void OnReadFileList();
@@ -68,7 +73,7 @@ public:
     // loop ends, open dialogs' included, so that the window closes.
     void OnInterruption();
     // Puts the columns after the name, as the last read and the list options
-    // ask for them, onto the list, and the count of the read into the title.
+    // ask for them, onto the list, and the count of the read below it.
     void ShowListColumns();
 
     CTranslator m_translator;
@@ -80,8 +85,6 @@ public:
     // The size and time of each file of the list, when the read asked for them.
     std::vector<FileStat> m_fileStats;
     FileListCells m_listCells{m_fileList, m_fileStats};
-    // The window's caption as the template gives it.
-    std::string m_strCaption;
     std::string m_strFolderLabel;
     int m_bSubFolders = 0;
     std::string m_strIntro;

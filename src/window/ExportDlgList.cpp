@@ -13,8 +13,8 @@ int CExportDlg::StretchingList() const {
 void CExportDlg::ShowListColumns() {
     m_listCells.Choose(m_listOptions.columns);
     Ctl().SetListCells(ids::Main::kFileList, m_listCells.Headers(m_translator), m_listCells);
-    const std::string count = m_listCells.CountText(m_translator, LocaleForTag(m_translator.Tag()));
-    Ctl().SetWindowTitle(count.empty() ? m_strCaption : m_strCaption + " - " + count);
+    Ctl().SetDlgItemText(kFileCountId,
+                         m_listCells.CountText(m_translator, LocaleForTag(m_translator.Tag())));
 }
 
 } // namespace zentory::window

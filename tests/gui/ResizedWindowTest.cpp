@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLayout>
 
 #include <gtest/gtest.h>
@@ -39,6 +40,8 @@ TEST_F(ResizedWindow, TheListGrowsAndTheButtonsKeepToTheBottomRightCorner) {
         const QSize options = toCorner(dlg.m_btnOptions);
         const QPoint read = dlg.m_btnReadList->geometry().topRight();
         const QPoint box = dlg.m_chkSubFolders->pos();
+        const QWidget* count = dlg.GetDlgItem(zentory::window::kFileCountId);
+        const QSize countToCorner = toCorner(count);
 
         resizeBy(200, 120);
         EXPECT_EQ(dlg.size(), smallest + QSize(200, 120));
@@ -47,6 +50,7 @@ TEST_F(ResizedWindow, TheListGrowsAndTheButtonsKeepToTheBottomRightCorner) {
         EXPECT_EQ(toCorner(dlg.m_btnOptions), options);
         EXPECT_EQ(dlg.m_btnReadList->geometry().topRight(), read + QPoint(200, 0));
         EXPECT_EQ(dlg.m_chkSubFolders->pos(), box);
+        EXPECT_EQ(toCorner(count), countToCorner) << "the count stays below the list";
         EXPECT_EQ(dlg.m_grpStep2->width(), dlg.m_grpStep1->width());
 
         resizeBy(-400, -400);
@@ -69,7 +73,10 @@ TEST_F(ResizedWindow, ColumnsFollowTheNamesWithTheirWholeTextAsTip) {
         EXPECT_EQ(model->index(1, 0).data(Qt::ToolTipRole).toString(),
                   "a-name-long-enough-to-be-cut-by-its-column-in-the-list.png");
         EXPECT_EQ(dlg.m_listFiles->header()->sectionResizeMode(1), QHeaderView::Interactive);
-        EXPECT_EQ(dlg.windowTitle(), "Orvane Zentory - 2 files, 0 bytes");
+        const auto* count = dlg.DlgItem<QLabel>(zentory::window::kFileCountId);
+        ASSERT_NE(count, nullptr);
+        EXPECT_EQ(count->text(), "2 files, 0 bytes");
+        EXPECT_EQ(dlg.windowTitle(), "Orvane Zentory");
 
         // A person's widths stay over the next read with the same columns.
         dlg.m_listFiles->header()->resizeSection(1, 77);

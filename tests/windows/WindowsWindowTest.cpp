@@ -125,6 +125,10 @@ public:
         m_probe(*this, DialogWindow::Of(*this)->Handle());
         EndDialog(window::IDOK);
     }
+    int StretchingList() const override { return m_stretching; }
+
+    // The list that grows with the window; 0: the dialog has a fixed size.
+    int m_stretching = 0;
 
 private:
     Check m_probe;
@@ -217,6 +221,82 @@ TEST_F(Win32Window, FileListShowsTheNamesAndKeepsItsSelectionWhenTheColumnIsMade
         ASSERT_TRUE(ListView_GetColumn(list, 0, &column));
         EXPECT_STREQ(text, L"Dateiname");
         EXPECT_EQ(column.cx, MulDiv(window::kListColumnWidth, GetDpiForWindow(list), 96));
+    });
+}
+
+// A control's rectangle in its dialog's client area.
+RECT clientRectOf(HWND dialog, int id) {
+    RECT r{};
+    EXPECT_TRUE(GetWindowRect(GetDlgItem(dialog, id), &r));
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+TEST_F(Win32Window, AGrownMainWindowGrowsItsListAndKeepsSaveAtTheCorner) {
+    Probe dlg(ids::Main::kDialog, [](window::CDialog&, HWND hwnd) {
+        EXPECT_NE(GetWindowLongPtrW(hwnd, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+        RECT frame{};
+        RECT client{};
+        ASSERT_TRUE(GetWindowRect(hwnd, &frame) && GetClientRect(hwnd, &client));
+        const RECT list = clientRectOf(hwnd, ids::Main::kFileList);
+        const RECT save = clientRectOf(hwnd, ids::Main::kSaveTxtFile);
+        ASSERT_TRUE(SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left + 200,
+                                 frame.bottom - frame.top + 100, SWP_NOMOVE | SWP_NOZORDER));
+        RECT grown{};
+        ASSERT_TRUE(GetClientRect(hwnd, &grown));
+        ASSERT_EQ(grown.right - client.right, 200);
+        const RECT listNow = clientRectOf(hwnd, ids::Main::kFileList);
+        EXPECT_EQ(listNow.left, list.left);
+        EXPECT_EQ(listNow.top, list.top);
+        EXPECT_EQ(listNow.right - list.right, 200);
+        EXPECT_EQ(listNow.bottom - list.bottom, grown.bottom - client.bottom);
+        const RECT saveNow = clientRectOf(hwnd, ids::Main::kSaveTxtFile);
+        EXPECT_EQ(grown.right - saveNow.right, client.right - save.right);
+        EXPECT_EQ(grown.bottom - saveNow.bottom, client.bottom - save.bottom);
+        MINMAXINFO limits{};
+        SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        EXPECT_EQ(limits.ptMinTrackSize.x, frame.right - frame.left) << "the template's size";
+        EXPECT_EQ(limits.ptMinTrackSize.y, frame.bottom - frame.top);
+    });
+    dlg.m_stretching = ids::Main::kFileList;
+    EXPECT_EQ(dlg.DoModal(), window::IDOK);
+}
+
+TEST_F(Win32Window, CellsAfterTheNameComeFromTheLogicAndShowWholeInATip) {
+    struct Cells : window::ListCells {
+        std::string CellText(size_t row, size_t column) const override {
+            return "r" + std::to_string(row) + "c" + std::to_string(column);
+        }
+    } cells;
+    FileList files;
+    files.append("C:\\t\\a-long-name.txt");
+    runProbe(ids::Main::kDialog, [&](window::CDialog& dlg, HWND hwnd) {
+        DialogView& view = *dlg.View();
+        const HWND list = GetDlgItem(hwnd, ids::Main::kFileList);
+        view.SetListColumn(ids::Main::kFileList, "File name");
+        view.SetListFiles(ids::Main::kFileList, files);
+        view.SetListCells(ids::Main::kFileList, {"Folder", "Größe"}, cells);
+        view.SetListColumn(ids::Main::kFileList, "Dateiname");
+        wchar_t text[64];
+        ListView_GetItemText(list, 0, 2, text, 64);
+        EXPECT_STREQ(text, L"r0c2");
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT;
+        column.pszText = text;
+        column.cchTextMax = 64;
+        ASSERT_TRUE(ListView_GetColumn(list, 0, &column));
+        EXPECT_STREQ(text, L"Dateiname");
+        ASSERT_TRUE(ListView_GetColumn(list, 2, &column));
+        EXPECT_STREQ(text, L"Größe");
+        EXPECT_FALSE(ListView_GetColumn(list, 3, &column));
+
+        NMLVGETINFOTIPW tip{};
+        tip.hdr = {list, ids::Main::kFileList, LVN_GETINFOTIPW};
+        tip.pszText = text;
+        tip.cchTextMax = 64;
+        SendMessageW(hwnd, WM_NOTIFY, ids::Main::kFileList, reinterpret_cast<LPARAM>(&tip));
+        EXPECT_STREQ(text, L"a-long-name.txt");
+        EXPECT_NE(ListView_GetExtendedListViewStyle(list) & LVS_EX_INFOTIP, 0);
     });
 }
 

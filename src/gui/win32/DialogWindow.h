@@ -56,8 +56,6 @@ public:
     void SetListFiles(int id, const FileList& files) override;
     void SetListCells(int id, const std::vector<std::string>& headers,
                       const window::ListCells& cells) override;
-    void SetWindowTitle(const std::string& text) override;
-    std::string GetWindowTitle() const override;
     void EndDialog(int result) override;
 
 private:

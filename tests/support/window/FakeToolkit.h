@@ -43,8 +43,6 @@ public:
         cellHeaders = headers;
         listCells = &cells;
     }
-    void SetWindowTitle(const std::string& text) override { title = text; }
-    std::string GetWindowTitle() const override { return title; }
     void EndDialog(int code) override { result = code; }
 
     // Chooses the combo box entry `text` as a person would, in the list or typed.
@@ -62,7 +60,6 @@ public:
     int listResets = 0;
     std::vector<std::string> cellHeaders; // the columns after the name
     const window::ListCells* listCells = nullptr;
-    std::string title = "Orvane Zentory"; // the template's caption
     std::optional<int> result;
 };
 

@@ -48,8 +48,6 @@ public:
     void SetListFiles(int id, const FileList& files) override;
     void SetListCells(int id, const std::vector<std::string>& headers,
                       const window::ListCells& cells) override;
-    void SetWindowTitle(const std::string& text) override { setWindowTitle(fromBytes(text)); }
-    std::string GetWindowTitle() const override { return toBytes(windowTitle()); }
     void EndDialog(int result) override { TemplateDialog::EndDialog(result); }
 
 protected:

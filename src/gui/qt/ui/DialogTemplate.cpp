@@ -378,4 +378,12 @@ BuiltDialog buildDialog(QDialog& dialog, const DialogTemplate& tmpl) {
     return built;
 }
 
+QWidget* addControl(BuiltDialog& built, const ControlTemplate& c) {
+    QWidget* w = createControl(c, built.client, DialogUnits(built.client->font()));
+    w->lower();
+    built.controls.push_back(w);
+    built.byId[c.id] = w;
+    return w;
+}
+
 } // namespace zentory::ui

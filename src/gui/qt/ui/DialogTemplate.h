@@ -107,5 +107,8 @@ struct BuiltDialog {
 // Builds `tmpl` into `dialog`: caption, font, frame, menu and controls, and
 // fixes the dialog's size to the client area plus the menu bar.
 BuiltDialog buildDialog(QDialog& dialog, const DialogTemplate& tmpl);
+// Adds control `c` to a built dialog, below the controls already there, as
+// if the template had it last.
+QWidget* addControl(BuiltDialog& built, const ControlTemplate& c);
 
 } // namespace zentory::ui

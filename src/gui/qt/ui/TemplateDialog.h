@@ -56,6 +56,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
     const BuiltDialog& Built() const { return m_built; }
+    BuiltDialog& Built() { return m_built; }
 
 private:
     void FocusFirstTabStop();
