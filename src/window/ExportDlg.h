@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zentory::window {
 
@@ -60,6 +61,7 @@ public:
     void OnOptions();
     void OnShowHelpFile();
     void OnLanguageSelection();
+    void OnListOptions();
     // A signal asked the program to end: a folder read stops and every event
     // loop ends, open dialogs' included, so that the window closes.
     void OnInterruption();
@@ -70,6 +72,8 @@ public:
     ListOptions m_listOptions;
     CSettingsStore m_settings;
     FileList m_fileList;
+    // The size and time of each file of m_fileList, when the read took them.
+    std::vector<FileStat> m_fileStats;
     std::string m_strFolderLabel;
     int m_bSubFolders = 0;
     std::string m_strIntro;
