@@ -1,11 +1,12 @@
 // zentory-screenshots: renders the main window, the options dialog, the
-// language dialog, the About box and the progress window of a long read to PNG
+// language dialog, the list options, the About box and the progress window of a long read to PNG
 // files, once per shipped language, through the real dialogs. Run it without a display:
 //   QT_QPA_PLATFORM=offscreen zentory-screenshots OUTPUT-FOLDER
 
 #include "AboutDlg.h"
 #include "ExportDlg.h"
 #include "LanguageDlg.h"
+#include "ListOptionsDlg.h"
 #include "ProgressDlg.h"
 #include "ResourceIds.h"
 #include "app/QtToolkit.h"
@@ -113,6 +114,8 @@ int main(int argc, char** argv) {
         ok = shootLanguageDialog(main, shell, language.tag,
                                  outDir + "/language-" + suffix + ".png") &&
              ok;
+        CListOptionsDlg listOptions(shell, main.m_translator, &main);
+        ok = shootModal(listOptions, outDir + "/list-options-" + suffix + ".png") && ok;
         CAboutDlg about(&main);
         ok = shootModal(about, outDir + "/about-" + suffix + ".png") && ok;
         ok = shootProgress(main, outDir + "/progress-" + suffix + ".png") && ok;
