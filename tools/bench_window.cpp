@@ -49,9 +49,9 @@ public:
         confirmed = Clock::now();
         return folder;
     }
-    std::optional<std::string> askSaveFileName(const std::string&, const std::string&,
-                                               const std::string&) override {
-        return output;
+    std::optional<window::SaveChoice> askSaveFileName(const std::string&, const std::string&,
+                                                      const std::string&) override {
+        return window::SaveChoice{output};
     }
     void messageBox(const std::string& text, const std::string&) override { messages += text; }
     void fileErrorBox(const platform::FileError& error) override { failure = error.what(); }

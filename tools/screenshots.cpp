@@ -1,12 +1,14 @@
 // zentory-screenshots: renders the main window, the options dialog, the
-// language dialog, the About box and the progress window of a long read to PNG
-// files, once per shipped language, through the real dialogs; and the main
-// window grown, with the list's columns over a sample folder. Run it without a display:
+// language dialog, the list options, the About box and the progress window of a
+// long read to PNG files, once per shipped language, through the real dialogs;
+// and the main window grown, with the list's columns over a sample folder. Run
+// it without a display:
 //   QT_QPA_PLATFORM=offscreen zentory-screenshots OUTPUT-FOLDER
 
 #include "AboutDlg.h"
 #include "ExportDlg.h"
 #include "LanguageDlg.h"
+#include "ListOptionsDlg.h"
 #include "ProgressDlg.h"
 #include "ResourceIds.h"
 #include "app/QtToolkit.h"
@@ -156,6 +158,8 @@ int main(int argc, char** argv) {
         ok = shootLanguageDialog(main, shell, language.tag,
                                  outDir + "/language-" + suffix + ".png") &&
              ok;
+        CListOptionsDlg listOptions(shell, main.m_translator, &main);
+        ok = shootModal(listOptions, outDir + "/list-options-" + suffix + ".png") && ok;
         CAboutDlg about(&main);
         ok = shootModal(about, outDir + "/about-" + suffix + ".png") && ok;
         ok = shootProgress(main, outDir + "/progress-" + suffix + ".png") && ok;

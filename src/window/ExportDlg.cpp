@@ -3,10 +3,11 @@
 #include "AboutDlg.h"
 #include "DataExchange.h"
 #include "LanguageDlg.h"
+#include "ListOptionsDlg.h"
+#include "ListSave.h"
 #include "ProgressDlg.h"
 #include "ResourceIds.h"
 #include "Toolkit.h"
-#include "export/ExportJob.h"
 #include "listing/FolderPath.h"
 #include "listing/FolderScan.h"
 #include "platform/Directory.h"
@@ -24,6 +25,7 @@ struct MenuText {
 };
 // Menu items and the catalogue keys of their texts.
 constexpr MenuText kMenuTexts[] = {
+    {TextKey::MenuListOptions, ids::Menu::kListOptions},
     {TextKey::MenuLanguageSelection, ids::Menu::kLanguageSelection},
     {TextKey::MenuExit, ids::Menu::kExit},
     {TextKey::MenuShowHelpFile, ids::Menu::kShowHelpFile},
@@ -47,11 +49,8 @@ constexpr Command kCommands[] = {
     {ids::Menu::kExit, &CExportDlg::OnExit},
     {ids::Menu::kShowHelpFile, &CExportDlg::OnShowHelpFile},
     {ids::Menu::kLanguageSelection, &CExportDlg::OnLanguageSelection},
+    {ids::Menu::kListOptions, &CExportDlg::OnListOptions},
 };
-
-// What the save dialog offers.
-constexpr const char* kSaveFilter = "TXT files (*.txt)|*.txt||";
-constexpr const char* kSaveDefaultExt = "txt";
 
 // A text of the catalogue, or `english` where the translation file has none (one
 // written for an older version), so that no button is left without a caption.
@@ -271,24 +270,24 @@ void CExportDlg::OnSaveTxtFile() {
         m_shell.messageBox(m_translator.GetText(TextKey::NothingToExport), caption);
         return;
     }
-    const auto path = m_shell.askSaveFileName(m_translator.GetText(TextKey::SaveFileName),
-                                              kSaveFilter, kSaveDefaultExt);
-    if (!path) {
+    const auto choice = m_shell.askSaveFileName(m_translator.GetText(TextKey::SaveFileName),
+                                                kSaveFilter, kSaveDefaultExt);
+    if (!choice) {
         return;
     }
     const ExportOptions options{.showFullPath = m_optionsDlg.m_bShowFullPath == 1,
                                 .showExtensions = m_optionsDlg.m_bShowExtensions == 1,
                                 .showDateTime = m_optionsDlg.m_bShowDateTime == 1};
-    // The folder of the last read, whatever the label shows since.
-    const ExportRequest request = MakeExportRequest(
-        {.files = m_fileList, .folder = m_strChosenFolder}, options, &m_translator);
     {
         CWaitCursor busy;
-        WriteExport(*path, request);
+        // The folder of the last read, whatever the label shows since.
+        SaveList(choice->path, SaveFormat(choice->type),
+                 {.files = m_fileList, .folder = m_strChosenFolder, .stats = &m_fileStats}, options,
+                 m_listOptions.columns, m_translator);
     }
     m_shell.messageBox(m_translator.GetText(TextKey::ExportSaved), caption);
     if (m_optionsDlg.m_bOpenAfterSaving == 1) {
-        m_shell.open(*path);
+        m_shell.open(choice->path);
     }
 }
 
@@ -320,6 +319,19 @@ void CExportDlg::OnExit() {
 
 void CExportDlg::OnOptions() {
     m_optionsDlg.DoModal();
+}
+
+void CExportDlg::OnListOptions() {
+    CListOptionsDlg dlg(m_shell, m_translator, this);
+    dlg.m_options = m_listOptions;
+    if (dlg.DoModal() != IDOK) {
+        return;
+    }
+    m_listOptions = dlg.m_options;
+    // The list shown follows the options at once. (A copy: the read empties the member.)
+    if (const std::string folder = m_strChosenFolder; !folder.empty()) {
+        ReadFolder(folder);
+    }
 }
 
 void CExportDlg::OnShowHelpFile() {

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zentory::window {
 
@@ -69,6 +70,7 @@ public:
     void OnOptions();
     void OnShowHelpFile();
     void OnLanguageSelection();
+    void OnListOptions();
     // A signal asked the program to end: a folder read stops and every event
     // loop ends, open dialogs' included, so that the window closes.
     void OnInterruption();

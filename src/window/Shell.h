@@ -12,18 +12,30 @@
 
 namespace zentory::window {
 
+// What the save dialog gives back: the file and the position of the type
+// chosen in its filter (0: the first).
+struct SaveChoice {
+    std::string path;
+    int type = 0;
+
+    bool operator==(const SaveChoice&) const = default;
+};
+
 class Shell {
 public:
     virtual ~Shell() = default;
 
     // The folder the person picked, or nothing when they cancelled.
     virtual std::optional<std::string> browseForFolder(const std::string& title) = 0;
-    // A file name to save to, or nothing when cancelled. `filter` has the form
-    // "TXT files (*.txt)|*.txt||"; `defaultExt` ("txt") is added to a name typed
-    // without one. An existing file is replaced only after the person agreed.
-    virtual std::optional<std::string> askSaveFileName(const std::string& proposedName,
-                                                       const std::string& filter,
-                                                       const std::string& defaultExt) = 0;
+    // A file name to save to and the type chosen for it, or nothing when
+    // cancelled. `filter` has the form "TXT files (*.txt)|*.txt|CSV files
+    // (*.csv)|*.csv||", its first type chosen at the start; `defaultExt` ("txt")
+    // is added to a name typed without one, and the extension of the type
+    // chosen takes its place. An existing file is replaced only after the
+    // person agreed.
+    virtual std::optional<SaveChoice> askSaveFileName(const std::string& proposedName,
+                                                      const std::string& filter,
+                                                      const std::string& defaultExt) = 0;
     // A modal box with one OK button and no icon.
     virtual void messageBox(const std::string& text, const std::string& caption) = 0;
     // The standard box for a file operation that failed: the file and the OS's reason.

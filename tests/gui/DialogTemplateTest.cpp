@@ -68,7 +68,7 @@ TEST(DialogTemplates, UnknownClassOrStyleIsRefused) {
         {"class": "button", "rect": [0, 0, 1, 1], "style": ["BS_RADIOBUTTON"]}]})"),
                  std::runtime_error);
     EXPECT_THROW(ui::parseDialogTemplate(R"({"size": [10, 10], "controls": [
-        {"class": "edit", "rect": [0, 0, 1, 1]}]})"),
+        {"class": "scrollbar", "rect": [0, 0, 1, 1]}]})"),
                  std::runtime_error);
     EXPECT_THROW(ui::parseDialogTemplate("{"), std::runtime_error);
     EXPECT_THROW(ui::loadDialogTemplate(4711), std::runtime_error);

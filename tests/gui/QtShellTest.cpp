@@ -9,9 +9,11 @@
 #include "GuiTestSupport.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -85,6 +87,29 @@ TEST_P(QtDialogs, FolderAndSaveDialogsSpeakTheInterfaceLanguage) {
         EXPECT_TRUE(saveTexts.contains(text))
             << text.toStdString() << " not in " << saveTexts.join(" | ").toStdString();
     }
+}
+
+TEST(QtSaveDialog, GivesBackTheTypeChosenAndItsExtension) {
+    QTemporaryDir folder;
+    const std::string filter = "TXT files (*.txt)|*.txt|CSV files (*.csv)|*.csv|JSON files "
+                               "(*.json)|*.json||";
+    EXPECT_EQ(ui::suffixesOf(filter), (QStringList{"txt", "csv", "json"}));
+    EXPECT_EQ(ui::suffixesOf("All|*.*|Text|*.txt;*.text||"), (QStringList{"", "txt"}));
+    ui::QtShell shell;
+    whenModalOpens([&](QWidget* modal) {
+        auto* types = modal->findChild<QComboBox*>(u"fileTypeCombo"_qs);
+        auto* name = modal->findChild<QLineEdit*>(u"fileNameEdit"_qs);
+        ASSERT_TRUE(types != nullptr && name != nullptr);
+        types->setFocus();
+        QTest::keyClick(types, Qt::Key_Down);
+        QTest::keyClick(types, Qt::Key_Down);
+        name->setText(folder.filePath(u"list"_qs));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    const auto choice = shell.askSaveFileName("FileList.txt", filter, "txt");
+    ASSERT_TRUE(choice.has_value());
+    EXPECT_EQ(choice->type, 2);
+    EXPECT_EQ(choice->path, folder.filePath(u"list.json"_qs).toStdString());
 }
 
 TEST_P(QtDialogs, FileErrorBoxSpeaksTheInterfaceLanguage) {

@@ -62,7 +62,8 @@ TEST_F(SaveTxtFile, WritesTheCoresCompositionToTheChosenPath) {
 
     ASSERT_EQ(shell.saveRequests.size(), 1u);
     EXPECT_EQ(shell.saveRequests[0].proposedName, "FileList.txt");
-    EXPECT_EQ(shell.saveRequests[0].filter, "TXT files (*.txt)|*.txt||");
+    EXPECT_EQ(shell.saveRequests[0].filter,
+              "TXT files (*.txt)|*.txt|CSV files (*.csv)|*.csv|JSON files (*.json)|*.json||");
     EXPECT_EQ(shell.saveRequests[0].defaultExt, "txt");
 }
 

@@ -105,6 +105,9 @@ TEST_P(GeneratedDialog, PutsEachControlWhereItsTemplateSays) {
         if (c.className == "SysListView32") {
             EXPECT_NE(style & LVS_OWNERDATA, 0) << "the file list must be virtual";
         }
+        if (c.className == "edit") {
+            EXPECT_NE(style & ES_AUTOHSCROLL, 0) << "a field scrolls with what is typed";
+        }
     }
     DestroyWindow(dlg);
 }
@@ -114,7 +117,9 @@ INSTANTIATE_TEST_SUITE_P(Templates, GeneratedDialog,
                                            TemplateCase{ids::Main::kDialog, "dialog102.json"},
                                            TemplateCase{ids::Options::kDialog, "dialog132.json"},
                                            TemplateCase{ids::Language::kDialog, "dialog134.json"},
-                                           TemplateCase{ids::Progress::kDialog, "dialog136.json"}));
+                                           TemplateCase{ids::Progress::kDialog, "dialog136.json"},
+                                           TemplateCase{ids::ListOptions::kDialog,
+                                                        "dialog138.json"}));
 
 // A dialog whose logic runs `probe` once it shows, then ends.
 class Probe : public window::CDialog {

@@ -71,6 +71,20 @@ enum class TextKey : int {
     ListFolderColumn = 332,
     ListSizeColumn = 333,
     ListModifiedColumn = 334,
+    // The list options dialog and its menu item.
+    ListOptionsFilesGroup = 300,
+    ListOptionsInclude = 301,
+    ListOptionsExclude = 302,
+    ListOptionsIgnoreCase = 303,
+    ListOptionsNoHidden = 304,
+    ListOptionsDepth = 305,
+    ListOptionsColumnsGroup = 306,
+    ListOptionsSize = 307,
+    ListOptionsModified = 308,
+    ListOptionsTotals = 309,
+    ListOptionsCancel = 310,
+    ListOptionsBadDepth = 311,
+    MenuListOptions = 312,
 };
 
 struct TranslationEntry {

@@ -53,6 +53,11 @@ function(rc_control out control)
   if(no_text)
     set(text "")
   endif()
+  if(class STREQUAL "edit")
+    rc_styles(styles "${control}" style "ES_LEFT")
+    set(${out} "    EDITTEXT ${id}, ${xywh}, ${styles}\n" PARENT_SCOPE)
+    return()
+  endif()
   rc_quote(text "${text}")
   # The file list draws its rows on demand from the program's list, however
   # long: the list view must be virtual from its creation on.

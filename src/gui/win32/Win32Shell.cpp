@@ -74,9 +74,9 @@ std::optional<std::string> Win32Shell::browseForFolder(const std::string& title)
     return folder;
 }
 
-std::optional<std::string> Win32Shell::askSaveFileName(const std::string& proposedName,
-                                                       const std::string& filter,
-                                                       const std::string& defaultExt) {
+std::optional<window::SaveChoice> Win32Shell::askSaveFileName(const std::string& proposedName,
+                                                              const std::string& filter,
+                                                              const std::string& defaultExt) {
     std::wstring name = platform::widen(proposedName);
     name.resize(kSaveNameChars, L'\0');
     const std::wstring filters = saveDialogFilter(filter);
@@ -85,15 +85,20 @@ std::optional<std::string> Win32Shell::askSaveFileName(const std::string& propos
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = GetActiveWindow();
     ofn.lpstrFilter = filters.c_str();
+    ofn.nFilterIndex = 1;
     ofn.lpstrFile = name.data();
     ofn.nMaxFile = static_cast<DWORD>(name.size());
+    // With a default extension, the dialog gives a name typed without one the
+    // extension of the type chosen.
     ofn.lpstrDefExt = extension.c_str();
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetSaveFileNameW(&ofn)) {
         return std::nullopt; // cancelled (CommDlgExtendedError() 0) or refused
     }
     name.resize(name.find(L'\0'));
-    return platform::narrow(name);
+    // nFilterIndex counts the types from 1.
+    return window::SaveChoice{platform::narrow(name),
+                              ofn.nFilterIndex > 0 ? static_cast<int>(ofn.nFilterIndex) - 1 : 0};
 }
 
 void Win32Shell::messageBox(const std::string& text, const std::string& caption) {

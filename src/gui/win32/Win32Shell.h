@@ -13,9 +13,9 @@ namespace zentory::win32 {
 class Win32Shell : public window::Shell {
 public:
     std::optional<std::string> browseForFolder(const std::string& title) override;
-    std::optional<std::string> askSaveFileName(const std::string& proposedName,
-                                               const std::string& filter,
-                                               const std::string& defaultExt) override;
+    std::optional<window::SaveChoice> askSaveFileName(const std::string& proposedName,
+                                                      const std::string& filter,
+                                                      const std::string& defaultExt) override;
     void messageBox(const std::string& text, const std::string& caption) override;
     void fileErrorBox(const platform::FileError& error) override;
     void open(const std::string& fileOrAddress) override;

@@ -27,12 +27,15 @@ public:
         calls.push_back("browse");
         return folderAnswer;
     }
-    std::optional<std::string> askSaveFileName(const std::string& proposedName,
-                                               const std::string& filter,
-                                               const std::string& defaultExt) override {
+    std::optional<window::SaveChoice> askSaveFileName(const std::string& proposedName,
+                                                      const std::string& filter,
+                                                      const std::string& defaultExt) override {
         saveRequests.push_back({proposedName, filter, defaultExt});
         calls.push_back("save");
-        return saveAnswer;
+        if (!saveAnswer) {
+            return std::nullopt;
+        }
+        return window::SaveChoice{*saveAnswer, saveTypeAnswer};
     }
     void messageBox(const std::string& text, const std::string& caption) override {
         messages.push_back({text, caption});
@@ -50,6 +53,8 @@ public:
     // Scripted answers.
     std::optional<std::string> folderAnswer;
     std::optional<std::string> saveAnswer;
+    // The position of the type chosen in the save dialog's filter.
+    int saveTypeAnswer = 0;
 
     // What was asked, in order.
     std::vector<std::string> browseTitles;

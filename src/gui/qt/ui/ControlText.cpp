@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 
 namespace zentory::ui {
 
@@ -41,6 +42,8 @@ void setControlText(QWidget* control, const QString& text) {
         button->setText(text);
     } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
         combo->setEditText(text);
+    } else if (auto* field = qobject_cast<QLineEdit*>(control)) {
+        field->setText(text);
     } else {
         control->setProperty(kRawTextProperty, text);
     }
@@ -55,6 +58,9 @@ QString controlText(const QWidget* control) {
     }
     if (auto* combo = qobject_cast<const QComboBox*>(control)) {
         return combo->currentText();
+    }
+    if (auto* field = qobject_cast<const QLineEdit*>(control)) {
+        return field->text();
     }
     return control->property(kRawTextProperty).toString();
 }

@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -42,6 +43,7 @@ const std::map<std::string, std::set<std::string>>& knownStyles() {
         {"static", {"SS_LEFT", "SS_NOPREFIX", "SS_ICON", "SS_PATHELLIPSIS"}},
         {"combobox", {"CBS_DROPDOWN", "CBS_SORT", "WS_VSCROLL"}},
         {"SysListView32", {"LVS_REPORT", "LVS_SINGLESEL", "WS_BORDER"}},
+        {"edit", {"ES_AUTOHSCROLL", "WS_BORDER"}},
     };
     return styles;
 }
@@ -193,6 +195,11 @@ QWidget* createControl(const ControlTemplate& c, QWidget* parent, const DialogUn
         w = createStatic(c, parent);
     } else if (c.className == "combobox") {
         w = createComboBox(c, parent);
+    } else if (c.className == "edit") {
+        // A one-line field; it scrolls sideways as ES_AUTOHSCROLL asks.
+        auto* field = new QLineEdit(parent);
+        field->setFrame(c.has("WS_BORDER"));
+        w = field;
     } else {
         w = createListView(c, parent);
     }

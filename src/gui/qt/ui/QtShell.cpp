@@ -12,6 +12,8 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace zentory::ui {
 
 namespace {
@@ -45,6 +47,17 @@ QStringList nameFiltersOf(const std::string& filter) {
                         : description + u" ("_qs + patterns + QChar(u')'));
     }
     return filters;
+}
+
+QStringList suffixesOf(const std::string& filter) {
+    const QStringList parts = fromBytes(filter).split(u'|');
+    QStringList suffixes;
+    for (qsizetype i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
+        const QString first = parts[i + 1].section(u';', 0, 0);
+        const QString suffix = first.startsWith(u"*."_qs) ? first.mid(2) : QString();
+        suffixes << (suffix.contains(u'*') || suffix.contains(u'?') ? QString() : suffix);
+    }
+    return suffixes;
 }
 
 QString fileErrorText(const platform::FileError& error, const CTranslator* catalogue) {
@@ -81,20 +94,31 @@ std::optional<std::string> QtShell::browseForFolder(const std::string& title) {
     return toPath(folder);
 }
 
-std::optional<std::string> QtShell::askSaveFileName(const std::string& proposedName,
-                                                    const std::string& filter,
-                                                    const std::string& defaultExt) {
+std::optional<window::SaveChoice> QtShell::askSaveFileName(const std::string& proposedName,
+                                                           const std::string& filter,
+                                                           const std::string& defaultExt) {
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(nameFiltersOf(filter));
+    const QStringList types = nameFiltersOf(filter);
+    const QStringList suffixes = suffixesOf(filter);
+    dialog.setNameFilters(types);
     dialog.setDefaultSuffix(fromBytes(defaultExt));
+    // A type chosen gives a name typed without an extension its own.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
+        const qsizetype type = types.indexOf(chosen);
+        if (type >= 0 && type < suffixes.size() && !suffixes[type].isEmpty()) {
+            dialog.setDefaultSuffix(suffixes[type]);
+        }
+    });
     dialog.selectFile(fromPath(proposedName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return toPath(dialog.selectedFiles().constFirst());
+    const qsizetype type = types.indexOf(dialog.selectedNameFilter());
+    return window::SaveChoice{toPath(dialog.selectedFiles().constFirst()),
+                              static_cast<int>(std::max<qsizetype>(type, 0))};
 }
 
 void QtShell::messageBox(const std::string& text, const std::string& caption) {

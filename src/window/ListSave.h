@@ -1,0 +1,33 @@
+#pragma once
+// The types of the save dialog and what each writes: the text list, a CSV or a
+// JSON table, composed by the core exactly as zentory-cli composes them with
+// the same options, so that the window and the command line give the same bytes.
+
+#include "export/ExportJob.h"
+#include "export/ListExport.h"
+
+#include <string>
+
+namespace zentory {
+class CTranslator;
+}
+
+namespace zentory::window {
+
+// What the save dialog offers, in the order of SaveFormat's types.
+inline constexpr const char* kSaveFilter =
+    "TXT files (*.txt)|*.txt|CSV files (*.csv)|*.csv|JSON files (*.json)|*.json||";
+inline constexpr const char* kSaveDefaultExt = "txt";
+
+// The format of the save dialog's type at `type`: 0 the text list, 1 CSV,
+// 2 JSON; the text list for any other position.
+ListFormat SaveFormat(int type);
+
+// Writes the list of `read` to `path` in `format`: the text list with the
+// catalogue's title and heading, the tables without. Sizes and times that the
+// format or the columns need and the read did not collect (no stats, or not
+// one per file) are looked up now. Throws platform::FileError.
+void SaveList(const std::string& path, ListFormat format, const FolderRead& read,
+              const ExportOptions& options, ListColumns columns, const CTranslator& catalogue);
+
+} // namespace zentory::window
