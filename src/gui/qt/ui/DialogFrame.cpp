@@ -135,6 +135,15 @@ std::string DialogFrame::GetDlgItemText(int id) const {
     return controlTextBytes(GetDlgItem(id));
 }
 
+void DialogFrame::SetAccessibleName(int id, const std::string& name) {
+    (id == 0 ? this : GetDlgItem(id))->setAccessibleName(fromBytes(name));
+}
+
+void DialogFrame::Announce(int id, const std::string& text) {
+    // Qt tells assistive technology of the change, which reads it out.
+    GetDlgItem(id)->setAccessibleDescription(fromBytes(text));
+}
+
 void DialogFrame::CheckDlgButton(int id, int state) {
     auto* box = DlgItem<QAbstractButton>(id);
     auto* check = qobject_cast<QCheckBox*>(box);

@@ -46,6 +46,8 @@ public:
     void SetMenuItemText(int command, const std::string& text) override;
     void SetListColumn(int id, const std::string& header) override;
     void SetListFiles(int id, const FileList& files) override;
+    void SetAccessibleName(int id, const std::string& name) override;
+    void Announce(int id, const std::string& text) override;
     void EndDialog(int result) override { TemplateDialog::EndDialog(result); }
 
 protected:
