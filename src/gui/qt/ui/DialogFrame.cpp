@@ -4,6 +4,7 @@
 #include "ExportDlg.h"
 #include "app/FileListModel.h"
 
+#include "ui/ReportView.h"
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -19,7 +20,6 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
-#include <QTreeView>
 #include <QVariant>
 
 namespace zentory::ui {
@@ -57,7 +57,7 @@ DialogFrame::~DialogFrame() {
     if (m_logic.View() == this) {
         m_logic.Attach(nullptr);
     }
-    if (auto* list = findChild<QTreeView*>()) {
+    if (auto* list = findChild<ReportView*>()) {
         list->setModel(nullptr);
     }
 }
@@ -211,7 +211,7 @@ void DialogFrame::SetMenuItemText(int command, const std::string& text) {
 }
 
 void DialogFrame::SetListFiles(int id, const FileList& files) {
-    auto* list = DlgItem<QTreeView>(id);
+    auto* list = DlgItem<ReportView>(id);
     if (m_listModel == nullptr || &m_listModel->List() != &files) {
         list->setModel(nullptr);
         m_listModel = std::make_unique<FileListModel>(files);
@@ -230,7 +230,7 @@ void DialogFrame::SetListColumn(int id, const std::string& header) {
         static const FileList none;
         SetListFiles(id, none); // rows until the logic gives its own
     }
-    auto* list = DlgItem<QTreeView>(id);
+    auto* list = DlgItem<ReportView>(id);
     // The column is made anew, so a new language shows in its header; the rows
     // stay, and so do the selection and the scroll position, which the view
     // would otherwise drop with the column.

@@ -10,8 +10,6 @@
 
 #include <memory>
 
-class QTreeView;
-
 namespace zentory {
 
 namespace window {
