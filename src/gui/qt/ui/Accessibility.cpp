@@ -3,10 +3,15 @@
 #include "ui/TemplateDialog.h"
 
 #include <QAccessibleWidget>
+#include <QComboBox>
+#include <QLabel>
 
 namespace zentory::ui {
 
 namespace {
+
+// The object name of the unseen label that names a combo box.
+constexpr const char* kNamingLabel = "accessibleNameOfComboBox";
 
 // A dialog, or its client area, whose children are the controls it shows, or
 // shows once it opens.
@@ -52,6 +57,30 @@ QAccessibleInterface* dialogAccessible(const QString& /*className*/, QObject* ob
 }
 
 } // namespace
+
+void setAccessibleNameOf(QWidget* control, const QString& name) {
+    control->setAccessibleName(name);
+    auto* combo = qobject_cast<QComboBox*>(control);
+    if (combo == nullptr || combo->parentWidget() == nullptr) {
+        return;
+    }
+    // On Linux Qt gives a combo box's entry as its name and takes what names
+    // the box from a label that has the box as its buddy: an unseen one here,
+    // which the dialog does not list among its controls.
+    QLabel* label = nullptr;
+    for (QLabel* naming :
+         combo->parentWidget()->findChildren<QLabel*>(kNamingLabel, Qt::FindDirectChildrenOnly)) {
+        label = naming->buddy() == combo ? naming : label;
+    }
+    if (label == nullptr) {
+        label = new QLabel(combo->parentWidget());
+        label->setObjectName(kNamingLabel);
+        label->hide();
+        label->setBuddy(combo);
+    }
+    // A label's "&" marks its mnemonic.
+    label->setText(QString(name).replace(u'&', QStringLiteral("&&")));
+}
 
 void installDialogAccessibility() {
     static const bool installed = [] {

@@ -3,6 +3,7 @@
 #include "Dialog.h"
 #include "ExportDlg.h"
 #include "app/FileListModel.h"
+#include "ui/Accessibility.h"
 
 #include "ui/ReportView.h"
 #include <QAction>
@@ -136,7 +137,7 @@ std::string DialogFrame::GetDlgItemText(int id) const {
 }
 
 void DialogFrame::SetAccessibleName(int id, const std::string& name) {
-    (id == 0 ? this : GetDlgItem(id))->setAccessibleName(fromBytes(name));
+    setAccessibleNameOf(id == 0 ? this : GetDlgItem(id), fromBytes(name));
 }
 
 void DialogFrame::Announce(int id, const std::string& text) {
