@@ -2,18 +2,14 @@
 // dropped that cannot be read, and what assistive technology is told: the
 // list's name and count, and the dialogs' names.
 
-#include "FakeToolkit.h"
-#include "RecordingShell.h"
+#include "LogicWindow.h"
 
-#include "ExportDlg.h"
 #include "PrefixText.h"
 #include "ResourceIds.h"
 #include "export/ExportJob.h"
 #include "listing/FolderPath.h"
 #include "listing/FolderScan.h"
-#include "platform/Clock.h"
 
-#include "ProgramFolder.h"
 #include "TextDiff.h"
 #include "TreeDir.h"
 
@@ -21,9 +17,8 @@
 
 using namespace zentory;
 using namespace zentory::test;
-using window::CDialog;
-using window::CExportDlg;
 using Main = ids::Main;
+using window::CDialog;
 
 namespace {
 
@@ -48,30 +43,16 @@ TEST(PrefixText, DoublingThenShowingGivesTheTextBack) {
     }
 }
 
-class NamedFolder : public ::testing::Test {
+class NamedFolder : public ::testing::Test, protected LogicWindow {
 protected:
-    NamedFolder() {
-        platform::setClockForTesting(platform::LocalTime{2007, 5, 17, 14, 30});
-        dlg.Attach(&view);
-        dlg.StartDialog();
-    }
-    ~NamedFolder() override {
-        dlg.Attach(nullptr);
-        platform::setClockForTesting(std::nullopt);
-    }
     void start(const std::string& folder) {
         dlg.m_strStartFolder = folder;
         dlg.OnShown();
     }
     std::string listName() { return view.accessibleNames[Main::kFileList]; }
 
-    ProgramFolder program;
     TreeDir tree{"R&D Müller & Co/a.txt", "R&D Müller & Co/b.txt", "plain.txt", "empty/"};
     TreeDir out;
-    RecordingShell shell;
-    FakeToolkit toolkit;
-    CExportDlg dlg{shell};
-    RecordingView view;
 };
 
 TEST_F(NamedFolder, AnAmpersandShowsAsItselfAndTheExportNamesTheFolderAsItIs) {
