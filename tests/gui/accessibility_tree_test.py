@@ -204,31 +204,33 @@ def main():
     program, data = sys.argv[1], sys.argv[2]
     launcher = sys.argv[3] if len(sys.argv) > 3 else '/usr/libexec/at-spi-bus-launcher'
     processes = start_buses(launcher)
-    # pyatspi finds the accessibility bus through the session bus it is given.
-    import pyatspi
-    global GLib
-    from gi.repository import GLib
-    # Calls that wait for a dialog's end give up soon (milliseconds).
-    pyatspi.setTimeout(2000, 15000)
-    checks = Checks()
-    with tempfile.TemporaryDirectory() as work:
-        copy = program_folder(program, data, work)
-        folder = os.path.join(work, 'R&D Müller & Co')
-        os.mkdir(folder)
-        for name in ('a.txt', 'b&c.txt'):
-            open(os.path.join(folder, name), 'w').close()
-        for run, target in ((check_read_folder, folder),
-                            (check_missing_folder, os.path.join(work, 'missing'))):
-            window = Window(pyatspi, copy, target)
-            try:
-                run(window, checks, target)
-                if checks.failures and window.app():
-                    print('\n'.join(dump(window.app())))
-            finally:
-                window.close()
-    for process in processes:
-        process.terminate()
-        process.wait()
+    try:
+        # pyatspi finds the accessibility bus through the session bus it is given.
+        import pyatspi
+        global GLib
+        from gi.repository import GLib
+        # Calls that wait for a dialog's end give up soon (milliseconds).
+        pyatspi.setTimeout(2000, 15000)
+        checks = Checks()
+        with tempfile.TemporaryDirectory() as work:
+            copy = program_folder(program, data, work)
+            folder = os.path.join(work, 'R&D Müller & Co')
+            os.mkdir(folder)
+            for name in ('a.txt', 'b&c.txt'):
+                open(os.path.join(folder, name), 'w').close()
+            for run, target in ((check_read_folder, folder),
+                                (check_missing_folder, os.path.join(work, 'missing'))):
+                window = Window(pyatspi, copy, target)
+                try:
+                    run(window, checks, target)
+                    if checks.failures and window.app():
+                        print('\n'.join(dump(window.app())))
+                finally:
+                    window.close()
+    finally:
+        for process in processes:
+            process.terminate()
+            process.wait()
     for failure in checks.failures:
         print('FAILED:', failure)
     return 1 if checks.failures else 0
