@@ -12,7 +12,8 @@ test_packages=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev acl
                desktop-file-utils libglib2.0-bin appstream man-db dpkg-dev
                lintian devscripts xvfb xauth python3
                g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest nsis
-               icoutils openbox xdotool x11-apps x11-utils imagemagick)
+               icoutils openbox xdotool x11-apps x11-utils imagemagick
+               python3-pyatspi at-spi2-core dbus-daemon)
 setup() {
     local missing=()
     for p in "$@"; do

@@ -25,6 +25,9 @@ void CDialog::EndDialog(int result) {
 }
 
 bool CDialog::OnInitDialog() {
+    if (m_view != nullptr && !m_strAccessibleName.empty()) {
+        m_view->SetAccessibleName(0, m_strAccessibleName);
+    }
     UpdateData(false);
     return true;
 }

@@ -67,6 +67,8 @@ public:
     DialogView* View() const { return m_view; }
 
     const int m_nIDTemplate;
+    // The name assistive technology announces the dialog by; empty: its caption.
+    std::string m_strAccessibleName;
     // The dialog it shows over; null for the main window.
     CDialog* m_pParentWnd;
 

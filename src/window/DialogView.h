@@ -62,6 +62,13 @@ public:
     virtual void SetListCells(int id, const std::vector<std::string>& headers,
                               const ListCells& cells) = 0;
 
+    // What assistive technology (a screen reader) says of control `id`, or of
+    // the dialog itself when `id` is 0: its name, in place of the one it
+    // takes from its caption, and a state it reads out at once (its
+    // description). Texts without prefix characters.
+    virtual void SetAccessibleName(int id, const std::string& name) = 0;
+    virtual void Announce(int id, const std::string& text) = 0;
+
     // Ends the dialog's modal loop with `result`.
     virtual void EndDialog(int result) = 0;
 };

@@ -1,10 +1,12 @@
 #include "ExportDlg.h"
 
 #include "AboutDlg.h"
+#include "CatalogueText.h"
 #include "DataExchange.h"
 #include "LanguageDlg.h"
 #include "ListOptionsDlg.h"
 #include "ListSave.h"
+#include "PrefixText.h"
 #include "ProgressDlg.h"
 #include "ResourceIds.h"
 #include "Toolkit.h"
@@ -52,12 +54,6 @@ constexpr Command kCommands[] = {
     {ids::Menu::kListOptions, &CExportDlg::OnListOptions},
 };
 
-// A text of the catalogue, or `english` where the translation file has none (one
-// written for an older version), so that no button is left without a caption.
-std::string textOr(const CTranslator& catalogue, TextKey key, const char* english) {
-    std::string text = catalogue.GetText(key);
-    return text.empty() ? english : text;
-}
 
 } // namespace
 
@@ -102,6 +98,10 @@ void CExportDlg::DoDataExchange(DataExchange& dx) {
     dx.Check(ids::Main::kSubFolders, m_bSubFolders);
     dx.Text(ids::Main::kIntro, m_strIntro);
     dx.Text(ids::Main::kStep2Hint, m_strStep2Hint);
+    if (!dx.m_bSaveAndValidate) {
+        // The list is known by what its label shows.
+        Ctl().SetAccessibleName(ids::Main::kFileList, ShownText(m_strFolderLabel));
+    }
 }
 
 bool CExportDlg::StartDialog() {
@@ -127,7 +127,7 @@ void CExportDlg::OnDropFolder(const std::string& folder) {
 }
 
 void CExportDlg::OnReadDroppedFolder() {
-    ReadFolder(m_strDroppedFolder);
+    ReadNamedFolder(m_strDroppedFolder);
 }
 
 bool CExportDlg::OnInitDialog() {
@@ -184,6 +184,7 @@ void CExportDlg::ApplyOptionsTexts() {
     m_optionsDlg.m_strDateTimeText = m_translator.GetText(TextKey::OptionsDateTime);
     m_optionsDlg.m_strOpenAfterSavingText = m_translator.GetText(TextKey::OptionsOpenAfterSaving);
     m_optionsDlg.m_strCancelText = m_translator.GetText(TextKey::OptionsCancel);
+    m_optionsDlg.m_strAccessibleName = m_translator.GetText(TextKey::OptionsDialogName);
 }
 
 void CExportDlg::OnReadFileList() {
@@ -196,13 +197,14 @@ void CExportDlg::OnReadFileList() {
 
 void CExportDlg::OnReadStartFolder() {
     const bool relative = !platform::isAbsolutePath(m_strStartFolder);
-    ReadFolder(
+    ReadNamedFolder(
         AbsoluteFolder(m_strStartFolder, relative ? platform::workingDirectory() : std::string()));
 }
 
 void CExportDlg::ReadFolder(const std::string& folder) {
     UpdateData(true);
-    m_strFolderLabel = folder.empty() ? std::string() : FolderLabel(folder);
+    // A "&" in the path shows as itself, not as a mnemonic's mark.
+    m_strFolderLabel = folder.empty() ? std::string() : DoublePrefixes(FolderLabel(folder));
     UpdateData(false);
     // The label shows the choice now, not only once the walk is over.
     Ctl().UpdateDlgItem(ids::Main::kFolderLabel);
@@ -219,6 +221,7 @@ void CExportDlg::ReadFolder(const std::string& folder) {
     Ctl().SetListFiles(ids::Main::kFileList, m_fileList);
     ShowListColumns();
     UpdateData(false);
+    AnnounceFileCount();
 }
 
 void CExportDlg::ScanFolder(const std::string& folder) {
@@ -235,6 +238,7 @@ void CExportDlg::ScanFolder(const std::string& folder) {
     progress.m_strFilesText = textOr(m_translator, TextKey::ProgressFiles, "Files found: %1");
     progress.m_strCancelText = textOr(m_translator, TextKey::ProgressCancel, "Cancel");
     progress.m_strLocale = LocaleForTag(m_translator.Tag());
+    progress.m_strAccessibleName = m_translator.GetText(TextKey::ProgressDialogName);
     if (platform::caughtInterruption() != 0) {
         job->watch->cancel(); // the program is ending: nothing to read
     }
@@ -306,6 +310,7 @@ void CExportDlg::OnLanguageSelection() {
 
 void CExportDlg::OnAbout() {
     CAboutDlg dlg(this);
+    dlg.m_strAccessibleName = m_translator.GetText(TextKey::AboutDialogName);
     dlg.DoModal();
 }
 

@@ -113,6 +113,11 @@ private:
     // What follows the choice of `folder` in the browser ("" when none was
     // chosen): the label, the sub-folder box read as it stands, the walk.
     void ReadFolder(const std::string& folder);
+    // Reads `folder`, named at start or dropped; one that is missing or no
+    // folder is reported, and the window is left as after a cancelled read.
+    void ReadNamedFolder(const std::string& folder);
+    // Tells assistive technology how many files the list now holds.
+    void AnnounceFileCount();
     // Reads m_strStartFolder, made absolute against the working folder.
     void OnReadStartFolder();
     void OnReadDroppedFolder();

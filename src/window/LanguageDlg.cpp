@@ -1,6 +1,7 @@
 #include "LanguageDlg.h"
 
 #include "DataExchange.h"
+#include "PrefixText.h"
 #include "ResourceIds.h"
 #include "platform/FileError.h"
 
@@ -15,6 +16,8 @@ void CLanguageDlg::DoDataExchange(DataExchange& dx) {
 
 bool CLanguageDlg::OnInitDialog() {
     Ctl().SetDlgItemText(ids::Language::kGroup, m_strGroupCaption);
+    // The group names the box within it.
+    Ctl().SetAccessibleName(ids::Language::kLanguages, ShownText(m_strGroupCaption));
     m_arrLanguages.clear();
     try {
         m_arrLanguages = readLanguageList(m_settings);

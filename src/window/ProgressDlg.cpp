@@ -13,7 +13,7 @@ bool CProgressDlg::OnInitDialog() {
     Ctl().SetDlgItemText(ids::Progress::kReading, m_strReadingText);
     Ctl().SetDlgItemText(IDCANCEL, m_strCancelText);
     Refresh();
-    return true;
+    return CDialog::OnInitDialog();
 }
 
 void CProgressDlg::Refresh() {

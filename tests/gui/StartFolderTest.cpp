@@ -119,13 +119,16 @@ TEST_F(StartFolder, ARelativeFolderIsTakenFromTheWorkingFolder) {
     EXPECT_EQ(dlg.m_fileList.entry(0), tree / "sub/deeper/d.txt\n");
 }
 
-TEST_F(StartFolder, OneThatCannotBeReadShowsItsLabelAnEmptyListAndNoBox) {
+TEST_F(StartFolder, OneThatCannotBeReadIsReportedAndLeavesTheCaptionAndAnEmptyList) {
     dlg.m_strStartFolder = tree / "missing";
     open([&] {
-        ASSERT_TRUE(waitForLabel(tree / "missing"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !shell.calls.empty(); }));
+        EXPECT_EQ(dlg.DlgItem<QLabel>(1006)->text(), "Content of the folder:");
         EXPECT_EQ(rows(), 0);
     });
-    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_EQ(shell.calls, (std::vector<std::string>{"message The folder \"" + tree / "missing" +
+                                                     "\" cannot be read. It may not exist, or "
+                                                     "it may not be a folder."}));
 }
 
 TEST_F(StartFolder, ADroppedFolderIsReadWithTheBoxAsItStands) {

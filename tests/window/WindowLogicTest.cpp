@@ -3,6 +3,7 @@
 // whichever toolkit draws it.
 
 #include "FakeToolkit.h"
+#include "LogicWindow.h"
 #include "RecordingShell.h"
 
 #include "ExportDlg.h"
@@ -28,17 +29,9 @@ using Main = ids::Main;
 
 namespace {
 
-class WindowLogic : public ::testing::Test {
+class WindowLogic : public ::testing::Test, protected LogicWindow {
 protected:
-    explicit WindowLogic(const char* tag = "[1033]") : program(tag) {
-        platform::setClockForTesting(platform::LocalTime{2007, 5, 17, 14, 30});
-        dlg.Attach(&view);
-        dlg.StartDialog();
-    }
-    ~WindowLogic() override {
-        dlg.Attach(nullptr);
-        platform::setClockForTesting(std::nullopt);
-    }
+    explicit WindowLogic(const char* tag = "[1033]") : LogicWindow(tag) {}
 
     void read(std::optional<std::string> folder, int subFolders = 1) {
         view.checks[Main::kSubFolders] = subFolders;
@@ -56,13 +49,8 @@ protected:
             MakeExportRequest({.files = files, .folder = tree.path()}, options, &dlg.m_translator));
     }
 
-    ProgramFolder program;
     TreeDir tree{"b.txt", "a.txt", "img/logo.png"};
     TreeDir out;
-    RecordingShell shell;
-    FakeToolkit toolkit;
-    CExportDlg dlg{shell};
-    RecordingView view;
 };
 
 TEST_F(WindowLogic, ReadShowsTheListAndSaveWritesWhatTheCoreComposes) {

@@ -57,6 +57,10 @@ enum class TextKey : int {
     ProgressReading = 90,
     ProgressFiles = 92,
     ProgressCancel = 94,
+    // A folder named at start or dropped that is missing or no folder: %1 the path.
+    FolderCannotBeRead = 96,
+    // What assistive technology says of the list after a read: %1 the number of files.
+    FilesInList = 98,
     MenuFile = 200,
     MenuLanguageSelection = 217,
     MenuExit = 220,
@@ -85,6 +89,11 @@ enum class TextKey : int {
     ListOptionsCancel = 310,
     ListOptionsBadDepth = 311,
     MenuListOptions = 312,
+    // The names by which assistive technology announces the dialogs whose
+    // caption is only the program's name.
+    OptionsDialogName = 340,
+    AboutDialogName = 342,
+    ProgressDialogName = 344,
 };
 
 struct TranslationEntry {

@@ -76,6 +76,10 @@ private:
 // How many files this process may hold open at once.
 size_t openFileLimit();
 
+// Whether `path` leads to a folder (links followed); false for a file, a
+// missing path and one whose kind cannot be told.
+bool isFolder(const std::string& path);
+
 // The process's working directory. Throws FileError when it cannot be named.
 std::string workingDirectory();
 

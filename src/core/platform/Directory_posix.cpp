@@ -132,6 +132,11 @@ size_t openFileLimit() {
     return static_cast<size_t>(limit.rlim_cur);
 }
 
+bool isFolder(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 std::string workingDirectory() {
     std::string buf(4096, '\0');
     for (;;) {

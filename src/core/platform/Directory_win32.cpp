@@ -169,6 +169,11 @@ size_t openFileLimit() {
     return 4096;
 }
 
+bool isFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(longPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 std::string workingDirectory() {
     DWORD n = GetCurrentDirectoryW(0, nullptr);
     while (n > 0) {

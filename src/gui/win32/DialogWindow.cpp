@@ -1,5 +1,6 @@
 #include "DialogWindow.h"
 
+#include "Accessible.h"
 #include "Dialog.h"
 #include "ResourceIds.h"
 #include "Win32Toolkit.h"
@@ -223,6 +224,14 @@ HWND DialogWindow::Item(int id) const {
 
 void DialogWindow::SetDlgItemText(int id, const std::string& text) {
     SetWindowTextW(Item(id), platform::widen(text).c_str());
+}
+
+void DialogWindow::SetAccessibleName(int id, const std::string& name) {
+    setAccessibleName(id == 0 ? m_hwnd : Item(id), platform::widen(name));
+}
+
+void DialogWindow::Announce(int id, const std::string& text) {
+    announce(Item(id), platform::widen(text));
 }
 
 std::string DialogWindow::GetDlgItemText(int id) const {

@@ -56,6 +56,8 @@ public:
     void SetListFiles(int id, const FileList& files) override;
     void SetListCells(int id, const std::vector<std::string>& headers,
                       const window::ListCells& cells) override;
+    void SetAccessibleName(int id, const std::string& name) override;
+    void Announce(int id, const std::string& text) override;
     void EndDialog(int result) override;
 
 private:

@@ -11,11 +11,11 @@
 #include "ResourceIds.h"
 #include "ui/DialogFrame.h"
 
+#include "ui/ReportView.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
-#include <QTreeView>
 
 #include <utility>
 
@@ -51,7 +51,7 @@ public:
     QPushButton* m_btnSave = DlgItem<QPushButton>(ids::Main::kSaveTxtFile);
     QPushButton* m_btnReadList = DlgItem<QPushButton>(ids::Main::kReadFileList);
     QPushButton* m_btnOptions = DlgItem<QPushButton>(ids::Main::kOptions);
-    QTreeView* m_listFiles = DlgItem<QTreeView>(ids::Main::kFileList);
+    ui::ReportView* m_listFiles = DlgItem<ui::ReportView>(ids::Main::kFileList);
 };
 
 // The language dialog's controls.

@@ -43,6 +43,10 @@ public:
         cellHeaders = headers;
         listCells = &cells;
     }
+    void SetAccessibleName(int id, const std::string& name) override { accessibleNames[id] = name; }
+    void Announce(int id, const std::string& text) override {
+        announced.push_back(std::to_string(id) + " " + text);
+    }
     void EndDialog(int code) override { result = code; }
 
     // Chooses the combo box entry `text` as a person would, in the list or typed.
@@ -57,6 +61,8 @@ public:
     std::map<int, std::string> menuItems;
     std::string listHeader;
     const FileList* listFiles = nullptr;
+    std::map<int, std::string> accessibleNames; // 0: the dialog's
+    std::vector<std::string> announced;         // "ID TEXT", in order
     int listResets = 0;
     std::vector<std::string> cellHeaders; // the columns after the name
     const window::ListCells* listCells = nullptr;

@@ -4,7 +4,9 @@
 #include "ExportDlg.h"
 #include "app/FileListModel.h"
 #include "ui/ControlAnchors.h"
+#include "ui/Accessibility.h"
 
+#include "ui/ReportView.h"
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -20,7 +22,6 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
-#include <QTreeView>
 #include <QVariant>
 
 namespace zentory::ui {
@@ -44,7 +45,7 @@ QColor colourOf(const unsigned char (&rgb)[3]) {
 }
 
 // The columns after the name at their first width.
-void sizeCellColumns(QTreeView& list) {
+void sizeCellColumns(ReportView& list) {
     for (int column = 1; column < list.header()->count(); ++column) {
         list.header()->resizeSection(column, window::kListCellColumnWidth);
     }
@@ -76,7 +77,7 @@ DialogFrame::~DialogFrame() {
     if (m_logic.View() == this) {
         m_logic.Attach(nullptr);
     }
-    if (auto* list = findChild<QTreeView*>()) {
+    if (auto* list = findChild<ReportView*>()) {
         list->setModel(nullptr);
     }
 }
@@ -154,6 +155,15 @@ std::string DialogFrame::GetDlgItemText(int id) const {
     return controlTextBytes(GetDlgItem(id));
 }
 
+void DialogFrame::SetAccessibleName(int id, const std::string& name) {
+    setAccessibleNameOf(id == 0 ? this : GetDlgItem(id), fromBytes(name));
+}
+
+void DialogFrame::Announce(int id, const std::string& text) {
+    // Qt tells assistive technology of the change, which reads it out.
+    GetDlgItem(id)->setAccessibleDescription(fromBytes(text));
+}
+
 void DialogFrame::CheckDlgButton(int id, int state) {
     auto* box = DlgItem<QAbstractButton>(id);
     auto* check = qobject_cast<QCheckBox*>(box);
@@ -221,7 +231,7 @@ void DialogFrame::SetMenuItemText(int command, const std::string& text) {
 }
 
 void DialogFrame::SetListFiles(int id, const FileList& files) {
-    auto* list = DlgItem<QTreeView>(id);
+    auto* list = DlgItem<ReportView>(id);
     if (m_listModel == nullptr || &m_listModel->List() != &files) {
         list->setModel(nullptr);
         m_listModel = std::make_unique<FileListModel>(files);
@@ -237,7 +247,7 @@ void DialogFrame::SetListFiles(int id, const FileList& files) {
 
 void DialogFrame::SetListCells(int id, const std::vector<std::string>& headers,
                                const window::ListCells& cells) {
-    auto* list = DlgItem<QTreeView>(id);
+    auto* list = DlgItem<ReportView>(id);
     if (m_listModel != nullptr && m_listModel->SetCells(headers, cells)) {
         sizeCellColumns(*list);
     }
@@ -248,7 +258,7 @@ void DialogFrame::SetListColumn(int id, const std::string& header) {
         static const FileList none;
         SetListFiles(id, none); // rows until the logic gives its own
     }
-    auto* list = DlgItem<QTreeView>(id);
+    auto* list = DlgItem<ReportView>(id);
     // The column is made anew, so a new language shows in its header; the rows
     // stay, and so do the selection and the scroll position, which the view
     // would otherwise drop with the column.

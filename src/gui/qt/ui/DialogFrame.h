@@ -10,8 +10,6 @@
 
 #include <memory>
 
-class QTreeView;
-
 namespace zentory {
 
 namespace window {
@@ -48,6 +46,8 @@ public:
     void SetListFiles(int id, const FileList& files) override;
     void SetListCells(int id, const std::vector<std::string>& headers,
                       const window::ListCells& cells) override;
+    void SetAccessibleName(int id, const std::string& name) override;
+    void Announce(int id, const std::string& text) override;
     void EndDialog(int result) override { TemplateDialog::EndDialog(result); }
 
 protected:

@@ -3,6 +3,7 @@
 #include "ui/ControlText.h"
 #include "ui/ElidingLabel.h"
 
+#include "ui/ReportView.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,7 +21,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSvgRenderer>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -157,16 +157,11 @@ QWidget* createStatic(const ControlTemplate& c, QWidget* parent) {
 }
 
 QWidget* createListView(const ControlTemplate& c, QWidget* parent) {
-    auto* view = new QTreeView(parent);
-    view->setRootIsDecorated(false);
-    view->setItemsExpandable(false);
-    // Every row has the same height, so a million rows cost no more than a screenful.
-    view->setUniformRowHeights(true);
+    auto* view = new ReportView(parent);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(c.has("LVS_SINGLESEL") ? QAbstractItemView::SingleSelection
                                                   : QAbstractItemView::ExtendedSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setAllColumnsShowFocus(true);
     view->header()->setStretchLastSection(false);
     view->header()->setSectionsMovable(false);
     view->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

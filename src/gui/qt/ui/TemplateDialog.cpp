@@ -1,5 +1,7 @@
 #include "ui/TemplateDialog.h"
 
+#include "ui/Accessibility.h"
+
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
@@ -9,6 +11,7 @@ namespace zentory::ui {
 
 TemplateDialog::TemplateDialog(int templateId, QWidget* pParent)
     : QDialog(pParent), m_built(buildDialog(*this, loadDialogTemplate(templateId))) {
+    installDialogAccessibility();
     if (auto* ok = DlgItem<QPushButton>(kOkButton)) {
         connect(ok, &QPushButton::clicked, this, &TemplateDialog::OnOK);
     }

@@ -1,0 +1,93 @@
+#include "ui/Accessibility.h"
+
+#include "ui/TemplateDialog.h"
+
+#include <QAccessibleWidget>
+#include <QComboBox>
+#include <QLabel>
+
+namespace zentory::ui {
+
+namespace {
+
+// The object name of the unseen label that names a combo box.
+constexpr const char* kNamingLabel = "accessibleNameOfComboBox";
+
+// A dialog, or its client area, whose children are the controls it shows, or
+// shows once it opens.
+class ShownChildren : public QAccessibleWidget {
+public:
+    ShownChildren(QWidget* widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {}
+
+    int childCount() const override { return static_cast<int>(Shown().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const QList<QAccessibleInterface*> shown = Shown();
+        return index >= 0 && index < shown.size() ? shown[index] : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return static_cast<int>(Shown().indexOf(child));
+    }
+
+private:
+    QList<QAccessibleInterface*> Shown() const {
+        QList<QAccessibleInterface*> shown;
+        for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
+            QAccessibleInterface* child = QAccessibleWidget::child(i);
+            const auto* control =
+                child != nullptr ? qobject_cast<QWidget*>(child->object()) : nullptr;
+            if (control != nullptr && control->isVisibleTo(widget())) {
+                shown.append(child);
+            }
+        }
+        return shown;
+    }
+};
+
+QAccessibleInterface* dialogAccessible(const QString& /*className*/, QObject* object) {
+    if (auto* dialog = qobject_cast<TemplateDialog*>(object)) {
+        return new ShownChildren(dialog, QAccessible::Dialog);
+    }
+    // The client area below the menu bar, a plain widget, holds the controls.
+    auto* area = qobject_cast<QWidget*>(object);
+    if (area != nullptr && area->metaObject() == &QWidget::staticMetaObject &&
+        qobject_cast<TemplateDialog*>(area->parent()) != nullptr) {
+        return new ShownChildren(area, QAccessible::Client);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void setAccessibleNameOf(QWidget* control, const QString& name) {
+    control->setAccessibleName(name);
+    auto* combo = qobject_cast<QComboBox*>(control);
+    if (combo == nullptr || combo->parentWidget() == nullptr) {
+        return;
+    }
+    // On Linux Qt gives a combo box's entry as its name and takes what names
+    // the box from a label that has the box as its buddy: an unseen one here,
+    // which the dialog does not list among its controls.
+    QLabel* label = nullptr;
+    for (QLabel* naming :
+         combo->parentWidget()->findChildren<QLabel*>(kNamingLabel, Qt::FindDirectChildrenOnly)) {
+        label = naming->buddy() == combo ? naming : label;
+    }
+    if (label == nullptr) {
+        label = new QLabel(combo->parentWidget());
+        label->setObjectName(kNamingLabel);
+        label->hide();
+        label->setBuddy(combo);
+    }
+    // A label's "&" marks its mnemonic.
+    label->setText(QString(name).replace(u'&', QStringLiteral("&&")));
+}
+
+void installDialogAccessibility() {
+    static const bool installed = [] {
+        QAccessible::installFactory(dialogAccessible);
+        return true;
+    }();
+    (void)installed;
+}
+
+} // namespace zentory::ui

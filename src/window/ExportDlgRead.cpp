@@ -1,0 +1,42 @@
+// The main window's reads of a folder named at start or dropped on it, and
+// what assistive technology hears once a read is over.
+
+#include "CatalogueText.h"
+#include "ExportDlg.h"
+#include "ResourceIds.h"
+#include "Toolkit.h"
+#include "i18n/FileErrorText.h"
+#include "platform/Directory.h"
+
+namespace zentory::window {
+
+void CExportDlg::ReadNamedFolder(const std::string& folder) {
+    if (platform::isFolder(folder)) {
+        ReadFolder(folder);
+        return;
+    }
+    // As after a cancelled read: the caption, no list, nothing to export; the
+    // sub-folder box stays as it stands.
+    UpdateData(true);
+    m_fileList.clear();
+    m_strChosenFolder.clear();
+    m_strFolderLabel = m_translator.GetText(TextKey::FolderLabel);
+    Ctl().SetListFiles(ids::Main::kFileList, m_fileList);
+    UpdateData(false);
+    const std::string text =
+        textOr(m_translator, TextKey::FolderCannotBeRead, "The folder \"%1\" cannot be read.");
+    m_shell.messageBox(FillPlaceholders(text, folder),
+                       m_translator.GetText(TextKey::MessageCaption));
+}
+
+void CExportDlg::AnnounceFileCount() {
+    const std::string text = m_translator.GetText(TextKey::FilesInList);
+    if (text.empty()) {
+        return; // a translation file of an older version: nothing to say
+    }
+    const std::string count =
+        Toolkit::Current().FormatCount(m_fileList.size(), LocaleForTag(m_translator.Tag()));
+    Ctl().Announce(ids::Main::kFileList, FillPlaceholders(text, count));
+}
+
+} // namespace zentory::window

@@ -1,0 +1,38 @@
+#pragma once
+// The main window's logic opened on a recording view, a recording Shell and the
+// fake toolkit, in a program folder of its own and with the clock set, as the
+// window's logic tests start it.
+
+#include "FakeToolkit.h"
+#include "RecordingShell.h"
+
+#include "ExportDlg.h"
+#include "platform/Clock.h"
+
+#include "ProgramFolder.h"
+
+namespace zentory::test {
+
+class LogicWindow {
+protected:
+    // The program folder's stored language is `tag`.
+    explicit LogicWindow(const char* tag = "[1033]") : program(tag) {
+        platform::setClockForTesting(platform::LocalTime{2007, 5, 17, 14, 30});
+        dlg.Attach(&view);
+        dlg.StartDialog();
+    }
+    ~LogicWindow() {
+        dlg.Attach(nullptr);
+        platform::setClockForTesting(std::nullopt);
+    }
+    LogicWindow(const LogicWindow&) = delete;
+    LogicWindow& operator=(const LogicWindow&) = delete;
+
+    ProgramFolder program;
+    RecordingShell shell;
+    FakeToolkit toolkit;
+    window::CExportDlg dlg{shell};
+    RecordingView view;
+};
+
+} // namespace zentory::test
