@@ -54,7 +54,6 @@ constexpr Command kCommands[] = {
     {ids::Menu::kListOptions, &CExportDlg::OnListOptions},
 };
 
-
 } // namespace
 
 CExportDlg::CExportDlg(Shell& shell)

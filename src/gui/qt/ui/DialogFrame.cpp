@@ -3,8 +3,8 @@
 #include "Dialog.h"
 #include "ExportDlg.h"
 #include "app/FileListModel.h"
-#include "ui/ControlAnchors.h"
 #include "ui/Accessibility.h"
+#include "ui/ControlAnchors.h"
 
 #include "ui/ReportView.h"
 #include <QAction>
