@@ -79,16 +79,19 @@ std::string FileListCells::CountText(const CTranslator& catalogue,
     }
     const Toolkit& toolkit = Toolkit::Current();
     const std::string files = toolkit.FormatCount(m_files.size(), locale);
+    const bool one = m_files.size() == 1;
     if (std::find(m_columns.begin(), m_columns.end(), Column::Size) == m_columns.end()) {
-        return FillPlaceholders(catalogue.GetText(TextKey::ListCount), files);
+        return FillPlaceholders(catalogue.GetText(one ? TextKey::ListCountOne : TextKey::ListCount),
+                                files);
     }
     std::uint64_t bytes = 0;
     for (size_t row = 0; row < m_files.size(); ++row) {
         const FileStat* stat = StatOf(row);
         bytes += stat != nullptr && stat->known() ? static_cast<std::uint64_t>(stat->size) : 0;
     }
-    return FillPlaceholders(catalogue.GetText(TextKey::ListCountBytes), files,
-                            toolkit.FormatCount(bytes, locale));
+    return FillPlaceholders(
+        catalogue.GetText(one ? TextKey::ListCountBytesOne : TextKey::ListCountBytes), files,
+        toolkit.FormatCount(bytes, locale));
 }
 
 } // namespace zentory::window

@@ -152,6 +152,10 @@ TEST_F(MainWindowList, TheCountBelowTheListCountsTheFilesOfEachReadThatEnded) {
     dlg.m_listOptions.columns.size = true;
     read(0);
     EXPECT_EQ(count(), "2@en_US files, 5@en_US bytes");
+    dlg.m_listOptions.filter.include = {"b.txt"};
+    read(0);
+    EXPECT_EQ(count(), "1@en_US file, 5@en_US bytes");
+    dlg.m_listOptions.filter.include.clear();
 
     toolkit.inProgress = [](CDialog& progress, RecordingView&) { progress.OnCancel(); };
     read(1);

@@ -75,6 +75,9 @@ enum class TextKey : int {
     ListFolderColumn = 332,
     ListSizeColumn = 333,
     ListModifiedColumn = 334,
+    // The count when the read found exactly one file.
+    ListCountOne = 335,
+    ListCountBytesOne = 336,
     // The list options dialog and its menu item.
     ListOptionsFilesGroup = 300,
     ListOptionsInclude = 301,
