@@ -1,8 +1,8 @@
 #include "FileListCells.h"
 
 #include "Toolkit.h"
+#include "export/FileName.h"
 #include "i18n/FileErrorText.h"
-#include "listing/FolderPath.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -63,7 +63,7 @@ std::string FileListCells::CellText(size_t row, size_t column) const {
     switch (m_columns[column - 1]) {
     case Column::Folder:
         return OneLine(
-            std::string(FolderBelow(m_files.folderPath(m_files.folderIndex(row)), m_folder)));
+            std::string(RelativeFolder(m_files.folderPath(m_files.folderIndex(row)), m_folder)));
     case Column::Size:
         return ListSizeCell(stat);
     case Column::Modified:

@@ -2,8 +2,7 @@
 // that a read and the list options ask for, their cells, the count of a read
 // below the list, and how the controls follow a resized window.
 
-#include "FakeToolkit.h"
-#include "RecordingShell.h"
+#include "LogicWindow.h"
 
 #include "Anchoring.h"
 #include "ExportDlg.h"
@@ -61,21 +60,14 @@ TEST(Anchoring, AGrownWindowGrowsTheListAndKeepsTheButtonsDistanceToTheCorner) {
     EXPECT_EQ(layout.Place(1, 300, 100), (Rect{244, 191, 85, 15}));
 }
 
-class MainWindowList : public ::testing::Test {
+class MainWindowList : public ::testing::Test, protected LogicWindow {
 protected:
     MainWindowList() {
         tree.add("b.txt", "12345");
         tree.add("img/logo.png", "ab");
-        dlg.Attach(&view);
-        dlg.StartDialog();
     }
-    ~MainWindowList() override { dlg.Attach(nullptr); }
 
-    void read(int subFolders) {
-        view.checks[Main::kSubFolders] = subFolders;
-        shell.folderAnswer = tree.path();
-        dlg.OnCommand(Main::kReadFileList);
-    }
+    void read(int subFolders) { LogicWindow::read(tree.path(), subFolders); }
     std::string count() { return view.texts[window::kFileCountId]; }
     // The cells of the row whose name is `name`.
     std::vector<std::string> cellsOf(const std::string& name) const {
@@ -90,12 +82,7 @@ protected:
         return cells;
     }
 
-    ProgramFolder program{"[1033]"};
     TreeDir tree{"a.txt"};
-    RecordingShell shell;
-    FakeToolkit toolkit;
-    window::CExportDlg dlg{shell};
-    RecordingView view;
 };
 
 TEST_F(MainWindowList, TheColumnsFollowTheReadAndTheListOptions) {

@@ -2,8 +2,7 @@
 // the person sets shapes the list shown and the file saved, byte for byte as
 // zentory-cli writes it with the same options.
 
-#include "FakeToolkit.h"
-#include "RecordingShell.h"
+#include "LogicWindow.h"
 
 #include "CliSupport.h"
 #include "ExportDlg.h"
@@ -36,22 +35,15 @@ struct Choices {
     bool columns = false; // size, date and totals
 };
 
-class ListOptionsLogic : public ::testing::Test {
+class ListOptionsLogic : public ::testing::Test, protected LogicWindow {
 protected:
-    explicit ListOptionsLogic(const char* tag = "[1033]") : program(tag) {
-        platform::setClockForTesting(platform::LocalTime{2007, 5, 17, 14, 30});
-        dlg.Attach(&view);
-        dlg.StartDialog();
+    explicit ListOptionsLogic(const char* tag = "[1033]") : LogicWindow(tag) {
         tree.add("b.jpg", "12345");
         tree.add("Note.JPG", "x");
         tree.add("img/a.jpg", "1234567890");
         tree.add("img/.hidden.jpg", "12");
         tree.add("img/old/c.jpg", "123");
         tree.add("img/old/c.png", "1");
-    }
-    ~ListOptionsLogic() override {
-        dlg.Attach(nullptr);
-        platform::setClockForTesting(std::nullopt);
     }
 
     // Opens the dialog from the menu and fills it in; OK or Cancel.
@@ -70,15 +62,9 @@ protected:
         });
         dlg.OnCommand(ids::Menu::kListOptions);
     }
-    void read(int subFolders = 1) {
-        view.checks[Main::kSubFolders] = subFolders;
-        shell.folderAnswer = tree.path();
-        dlg.OnCommand(Main::kReadFileList);
-    }
+    void read(int subFolders = 1) { LogicWindow::read(tree.path(), subFolders); }
     std::string save(int type) {
-        shell.saveAnswer = out / "list";
-        shell.saveTypeAnswer = type;
-        dlg.OnCommand(Main::kSaveTxtFile);
+        LogicWindow::save(out / "list", type);
         return readBytes(out / "list");
     }
     std::vector<std::string> shown() const {
@@ -102,13 +88,8 @@ protected:
 
     // Whether the last list options dialog ended with the person's OK or Cancel.
     bool ended = false;
-    ProgramFolder program;
     TreeDir tree;
     TreeDir out;
-    RecordingShell shell;
-    FakeToolkit toolkit;
-    CExportDlg dlg{shell};
-    RecordingView view;
 };
 
 TEST_F(ListOptionsLogic, SavesEveryTypeAsTheCommandLineWithTheSameOptions) {

@@ -33,15 +33,6 @@ class WindowLogic : public ::testing::Test, protected LogicWindow {
 protected:
     explicit WindowLogic(const char* tag = "[1033]") : LogicWindow(tag) {}
 
-    void read(std::optional<std::string> folder, int subFolders = 1) {
-        view.checks[Main::kSubFolders] = subFolders;
-        shell.folderAnswer = std::move(folder);
-        dlg.OnCommand(Main::kReadFileList);
-    }
-    void save(std::optional<std::string> path) {
-        shell.saveAnswer = std::move(path);
-        dlg.OnCommand(Main::kSaveTxtFile);
-    }
     // What the core writes for the tree read with sub-folders, as the window asks for it.
     std::string expectedExport(const ExportOptions& options) const {
         const auto files = ScanFolder(tree.path(), ScanOptions::All(true)).files;

@@ -8,17 +8,6 @@
 
 namespace zentory {
 
-std::string_view FolderBelow(std::string_view folder, std::string_view chosen) {
-    if (folder.size() <= chosen.size() || folder.substr(0, chosen.size()) != chosen) {
-        return {};
-    }
-    folder.remove_prefix(chosen.size());
-    if (folder.front() == kPathSeparator) {
-        folder.remove_prefix(1);
-    }
-    return folder;
-}
-
 std::string FolderLabel(std::string_view folder) {
     std::string label(folder);
     label += kPathSeparator;

@@ -10,10 +10,6 @@ namespace zentory {
 // The label of a chosen folder: its path followed by "/...".
 std::string FolderLabel(std::string_view folder);
 
-// The part of `folder` below `chosen`, without its leading separator: "img/old"
-// for a folder of the list read from `chosen`, "" for `chosen` itself.
-std::string_view FolderBelow(std::string_view folder, std::string_view chosen);
-
 // `path` made absolute against `workingDirectory`, with empty and "."
 // components dropped and ".." taking back the component before it, so that it
 // ends without a separator unless it is the root "/". An empty path stays empty.

@@ -7,9 +7,13 @@
 #include "RecordingShell.h"
 
 #include "ExportDlg.h"
+#include "ResourceIds.h"
 #include "platform/Clock.h"
 
 #include "ProgramFolder.h"
+
+#include <optional>
+#include <string>
 
 namespace zentory::test {
 
@@ -27,6 +31,21 @@ protected:
     }
     LogicWindow(const LogicWindow&) = delete;
     LogicWindow& operator=(const LogicWindow&) = delete;
+
+    // Presses "Read File List" with the sub-folder box as `subFolders`; the
+    // folder browser answers `folder`, or is cancelled.
+    void read(std::optional<std::string> folder, int subFolders = 1) {
+        view.checks[ids::Main::kSubFolders] = subFolders;
+        shell.folderAnswer = std::move(folder);
+        dlg.OnCommand(ids::Main::kReadFileList);
+    }
+    // Presses "Save"; the save dialog answers `path` with the type at `type`
+    // (0: TXT), or is cancelled.
+    void save(std::optional<std::string> path, int type = 0) {
+        shell.saveAnswer = std::move(path);
+        shell.saveTypeAnswer = type;
+        dlg.OnCommand(ids::Main::kSaveTxtFile);
+    }
 
     ProgramFolder program;
     RecordingShell shell;
