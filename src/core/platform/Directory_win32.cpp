@@ -80,7 +80,10 @@ int Directory::adopt(int) {
 
 int Directory::open(const std::string& path) {
     close();
-    m_path = path;
+    // Only the folder a person named goes through the system's path rules;
+    // the names below it are added to the prefixed form as they are, so that
+    // one ending in a space or a dot is not trimmed into another name.
+    m_path = narrow(longPath(path));
     return adopt(-1);
 }
 
@@ -93,7 +96,9 @@ int Directory::openIn(const Directory& parent, const char* relative) {
     if (m_path.empty() || (m_path.back() != '\\' && m_path.back() != '/')) {
         m_path += '\\';
     }
-    m_path += relative;
+    for (const char* c = relative; *c != '\0'; ++c) {
+        m_path += *c == '/' ? '\\' : *c;
+    }
     return adopt(-1);
 }
 
@@ -184,14 +189,8 @@ std::string workingDirectory() {
         }
         if (got < n) {
             buf.resize(got);
-            std::string path = narrow(buf);
             // The folder as a person writes it, not the prefixed form.
-            if (path.starts_with("\\\\?\\UNC\\")) {
-                path = "\\\\" + path.substr(8);
-            } else if (path.starts_with("\\\\?\\")) {
-                path = path.substr(4);
-            }
-            return path;
+            return plainPath(narrow(buf));
         }
         n = got;
     }

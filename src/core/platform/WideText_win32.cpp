@@ -72,6 +72,16 @@ std::wstring prefixedPath(std::wstring absolute) {
     return absolute;
 }
 
+std::string plainPath(std::string path) {
+    if (path.starts_with("\\\\?\\UNC\\")) {
+        return "\\\\" + path.substr(8);
+    }
+    if (path.starts_with("\\\\?\\")) {
+        return path.substr(4);
+    }
+    return path;
+}
+
 std::wstring longPath(const std::string& path) {
     std::wstring wide = widen(path);
     if (wide.starts_with(L"\\\\?\\") || wide.empty()) {

@@ -25,6 +25,9 @@ bool isUtf8(std::string_view text);
 std::wstring longPath(const std::string& path);
 // The same for a path whose absolute form is already known.
 std::wstring prefixedPath(std::wstring absolute);
+// A prefixed path as a person writes it: "\\?\C:\x" as "C:\x", "\\?\UNC\s\x"
+// as "\\s\x".
+std::string plainPath(std::string path);
 
 // The errno value closest to a Windows error code.
 int errnoOf(DWORD error);
