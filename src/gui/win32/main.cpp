@@ -9,6 +9,7 @@
 #include "Version.h"
 #include "Win32Shell.h"
 #include "Win32Toolkit.h"
+#include "platform/CommandLine_win32.h"
 #include "platform/WideText_win32.h"
 
 #include <exception>
@@ -19,19 +20,6 @@
 namespace {
 
 constexpr const wchar_t* kProgramName = L"Orvane Zentory";
-
-// The arguments as UTF-8, the program's name first.
-std::vector<std::string> arguments() {
-    std::vector<std::string> result;
-    int count = 0;
-    if (wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
-        for (int i = 0; i < count; ++i) {
-            result.push_back(zentory::platform::narrow(argv[i]));
-        }
-        LocalFree(argv);
-    }
-    return result;
-}
 
 int tell(const std::string& text, UINT icon, int exitCode) {
     MessageBoxW(nullptr, zentory::platform::widen(text).c_str(), kProgramName, MB_OK | icon);
@@ -74,7 +62,9 @@ int runWindow(const std::string& startFolder) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    const std::vector<std::string> args = arguments();
+    // Split from the command line itself: Explorer passes a drive as "E:\",
+    // which the C runtime's rules would read as E:".
+    const std::vector<std::string> args = zentory::platform::commandLineArguments();
     std::vector<const char*> argv;
     for (const std::string& arg : args) {
         argv.push_back(arg.c_str());
