@@ -1,8 +1,10 @@
 #include "platform/ProgramFolders.h"
 
+#include "platform/Directory.h"
 #include "platform/Environment.h"
 #include "platform/ExecutablePath.h"
 #include "platform/FileError.h"
+#include "platform/Paths.h"
 #include "platform/WideText_win32.h"
 
 namespace zentory::platform {
@@ -58,13 +60,43 @@ std::string foreignSettingsReason(const std::string&, const std::string&) {
     return {};
 }
 
-void createFolders(const std::string& folder) {
-    const size_t root = folder.size() >= 2 && folder[1] == ':' ? 3 : 0;
-    for (size_t end = folder.find('\\', root);; end = folder.find('\\', end + 1)) {
+namespace {
+
+// Where the part of `folder` that a program may make begins: after a drive's
+// root (C:\ and \\?\C:\ ), or after the server and share of a network path
+// (\\server\share\ and \\?\UNC\server\share\ ), which no program makes;
+// %APPDATA% redirected to a share is one.
+size_t madePartStart(const std::string& folder) {
+    const auto afterParts = [&folder](size_t at, int parts) {
+        for (int i = 0; i < parts && at != std::string::npos; ++i) {
+            at = folder.find('\\', at);
+            at = at == std::string::npos ? at : at + 1;
+        }
+        return at == std::string::npos ? folder.size() : at;
+    };
+    if (folder.starts_with("\\\\?\\UNC\\")) {
+        return afterParts(8, 2);
+    }
+    if (folder.starts_with("\\\\?\\") || folder.starts_with("\\\\.\\")) {
+        return afterParts(4, 1);
+    }
+    if (folder.starts_with("\\\\")) {
+        return afterParts(2, 2);
+    }
+    return folder.size() >= 2 && folder[1] == ':' ? 3 : 0;
+}
+
+} // namespace
+
+void createFolders(const std::string& path) {
+    const std::string folder = nativeSeparators(path);
+    const size_t start = madePartStart(folder);
+    for (size_t end = folder.find('\\', start);; end = folder.find('\\', end + 1)) {
         const std::string step = folder.substr(0, end);
-        if (step.size() > root && !CreateDirectoryW(longPath(step).c_str(), nullptr)) {
+        if (step.size() > start && !CreateDirectoryW(longPath(step).c_str(), nullptr)) {
             const DWORD error = GetLastError();
-            if (error != ERROR_ALREADY_EXISTS) {
+            // A share may refuse to make what is already there.
+            if (error != ERROR_ALREADY_EXISTS && !isFolder(step)) {
                 throw FileError(step, "create folder", windowsErrorText(error));
             }
         }
