@@ -1,6 +1,7 @@
 #include "platform/InPlaceFile.h"
 
 #include "platform/FileError.h"
+#include "platform/StepFailure.h"
 #include "platform/WideText_win32.h"
 
 namespace zentory::platform {
@@ -37,19 +38,34 @@ off_t InPlaceFile::currentSize() const {
 // Windows sets no size limit on a process's files.
 void InPlaceFile::checkSizeLimit(off_t) const {}
 
-// Room for the whole new text before the first old byte changes: the file
-// grows to its new length when that is longer. (The length is put back with
-// the old bytes on a failure.)
+// Room for the whole new text before the first old byte changes, taken as
+// disk space only: the file's visible length stays until the new bytes are
+// there, so a program killed meanwhile leaves the old text, not the old text
+// and zero bytes after it.
 void InPlaceFile::reserve(off_t end) {
     if (end <= m_oldSize) {
         return;
     }
-    if (const int err = cutTo(end)) {
+    if (const int err = failingStep(Step::Truncate)) {
         throw FileError(m_target, "write to", err);
+    }
+    FILE_ALLOCATION_INFO room{};
+    room.AllocationSize.QuadPart = end;
+    if (!SetFileInformationByHandle(handleOf(m_fd), FileAllocationInfo, &room, sizeof room)) {
+        const DWORD error = GetLastError();
+        // A file system that keeps no room aside (a share, Wine) leaves the
+        // check to the writes, whose failure puts the old text back.
+        if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED &&
+            error != ERROR_INVALID_FUNCTION && error != ERROR_CALL_NOT_IMPLEMENTED) {
+            throw FileError(m_target, "write to", errnoOf(error));
+        }
     }
 }
 
 int InPlaceFile::cutTo(off_t end) noexcept {
+    if (const int err = failingStep(Step::Truncate)) {
+        return err;
+    }
     FILE_END_OF_FILE_INFO info{};
     info.EndOfFile.QuadPart = end;
     return SetFileInformationByHandle(handleOf(m_fd), FileEndOfFileInfo, &info, sizeof info)
@@ -58,6 +74,9 @@ int InPlaceFile::cutTo(off_t end) noexcept {
 }
 
 int InPlaceFile::flushToDisk() noexcept {
+    if (const int err = failingStep(Step::Flush)) {
+        return err;
+    }
     return FlushFileBuffers(handleOf(m_fd)) ? 0 : errnoOf(GetLastError());
 }
 

@@ -4,15 +4,17 @@
 #include "platform/InPlaceFile.h"
 #include "platform/Interruption.h"
 #include "platform/Paths.h"
+#include "platform/StepFailure.h"
 #include "platform/WideText_win32.h"
 
 #include <cerrno>
 
 namespace zentory::platform {
 
-// On Windows m_fd holds a handle (HandleToLong), m_folder is 0 for a
-// replacement and -1 for a name written through, m_name is the target's
-// absolute path and m_tempName the replacement's, beside it.
+// On Windows m_fd holds a handle (HandleToLong); m_folder is -1 for a name
+// written through, 0 for a replacement and 1 for one that the system deletes
+// when its handle closes; m_name is the target's prefixed absolute path and
+// m_tempName the replacement's, beside it.
 namespace {
 
 HANDLE handleOf(int fd) {
@@ -20,6 +22,7 @@ HANDLE handleOf(int fd) {
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr int kDeletedOnClose = 1;
 
 // The one message for a file that another program (a viewer, a spreadsheet)
 // holds open without letting others write.
@@ -33,6 +36,144 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
     throw FileError(path, operation, windowsErrorText(error));
 }
 
+// The Windows error a test's armed errno stands for.
+DWORD windowsErrorOf(int err) {
+    switch (err) {
+    case EACCES:
+        return ERROR_ACCESS_DENIED;
+    case ENOSPC:
+        return ERROR_DISK_FULL;
+    case ENOENT:
+        return ERROR_PATH_NOT_FOUND;
+    default:
+        return ERROR_GEN_FAILURE;
+    }
+}
+
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// Whether the last part of `path` is one of the devices the system finds in
+// every folder: AUX, PRN, COM1-COM9 and LPT1-LPT9 (also with the superscript
+// digits), in any case, with any extension, trailing spaces and dots. A save
+// there would send the list to a port and leave no file. CON and NUL are
+// written through, as a person naming them means the console or nothing;
+// "\\.\" and "\\?\" paths and shares name what they say.
+bool isReservedDevice(const std::string& path) {
+    if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1])) {
+        return false;
+    }
+    std::string name = nameOf(path);
+    if (name.size() >= 2 && name[1] == ':') {
+        name.erase(0, 2); // C:aux.txt
+    }
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ') {
+        name.pop_back();
+    }
+    for (char& c : name) {
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    if (name == "aux" || name == "prn") {
+        return true;
+    }
+    const std::string stem = name.substr(0, 3);
+    if (stem != "com" && stem != "lpt") {
+        return false;
+    }
+    const std::string digit = name.substr(3);
+    return (digit.size() == 1 && digit[0] >= '1' && digit[0] <= '9') || digit == "\xc2\xb9" ||
+           digit == "\xc2\xb2" || digit == "\xc2\xb3";
+}
+
+// A name in `folder` that nothing has, short so that it fits wherever the
+// target's own name fits.
+std::string shortNameIn(const std::string& folder, const char* ending) {
+    static volatile LONG counter = 0;
+    char name[48];
+    snprintf(name, sizeof name, "\\~zt%lx-%lx%s", GetCurrentProcessId(),
+             static_cast<unsigned long>(InterlockedIncrement(&counter)), ending);
+    return folder + name;
+}
+
+// Asks the system to delete the file when its handle closes (`on`), or no
+// longer. The replacement is marked so from its making to the commit, so that
+// a program killed meanwhile leaves nothing behind.
+bool setDeleteOnClose(HANDLE h, bool on) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = on ? TRUE : FALSE;
+    return SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// MoveFileExW, which a test may make fail. Returns 0 or the Windows error.
+DWORD moveFile(const std::wstring& from, const std::wstring& to) {
+    if (const int err = failingStep(Step::Rename)) {
+        return windowsErrorOf(err);
+    }
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) ? 0 : GetLastError();
+}
+
+// ReplaceFileW with a backup name. A test may make it fail with a chosen
+// code; the files are then left as the system leaves them on that failure.
+DWORD replaceFile(const std::wstring& target, const std::wstring& replacement,
+                  const std::wstring& backup) {
+    if (const int error = failingStep(Step::Replace)) {
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+            error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            MoveFileExW(target.c_str(), backup.c_str(), 0); // the old file moved aside
+        }
+        return static_cast<DWORD>(error);
+    }
+    // The old file's attributes, access list and streams stay with the name.
+    return ReplaceFileW(target.c_str(), replacement.c_str(), backup.c_str(),
+                        REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+               ? 0
+               : GetLastError();
+}
+
+bool exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The old file goes by way of a backup name, deleted once the new one is in
+// place, so that a replacement the system stops halfway (the old file moved
+// aside, the new one not moved in: ERROR_UNABLE_TO_MOVE_REPLACEMENT and _2)
+// is finished or undone here, and never ends with the new text deleted as the
+// only copy. `shown` is the target as the caller named it, `name` its prefixed path;
+// `tempName` is cleared when the replacement must stay.
+void replaceTarget(const std::string& shown, const std::string& name, std::string& tempName) {
+    const std::wstring temp = prefixedPath(widen(tempName));
+    const std::wstring target = widen(name);
+    const std::wstring backup = prefixedPath(widen(shortNameIn(folderOf(name), ".bak")));
+    const DWORD error = replaceFile(target, temp, backup);
+    if (error == 0) {
+        tempName.clear();
+        DeleteFileW(backup.c_str()); // one left behind is the old text, no harm
+        return;
+    }
+    if ((error != ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+         error != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) ||
+        exists(target) || !exists(backup)) {
+        fail(shown, "replace", error); // the old file is where it was
+    }
+    // The new text is whole beside the name: it takes it.
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT && moveFile(temp, target) == 0) {
+        tempName.clear();
+        DeleteFileW(backup.c_str());
+        return;
+    }
+    if (moveFile(backup, target) == 0) {
+        throw FileError(shown, "replace",
+                        windowsErrorText(error) + "; the file was left as it was");
+    }
+    // Neither could take the name: both stay, and the message says where.
+    tempName.clear();
+    throw FileError(shown, "replace",
+                    windowsErrorText(error) + "; its old text is in '" + plainPath(narrow(backup)) +
+                        "' and the new text in '" + plainPath(narrow(temp)) + "'");
+}
+
 } // namespace
 
 SafeFile::SafeFile(std::string target, bool durable)
@@ -40,6 +181,9 @@ SafeFile::SafeFile(std::string target, bool durable)
     throwIfInterrupted();
     if (m_target.empty()) {
         throw FileError(m_target, "open", ENOENT);
+    }
+    if (isReservedDevice(m_target)) {
+        throw FileError(m_target, "open", "the name is reserved for a device");
     }
     try {
         const std::wstring full = longPath(m_target);
@@ -55,12 +199,17 @@ SafeFile::SafeFile(std::string target, bool durable)
             openMissing();
             return;
         }
-        const DWORD type = GetFileType(probe.get());
-        probe.close();
-        if (type != FILE_TYPE_DISK) {
+        if (GetFileType(probe.get()) != FILE_TYPE_DISK) {
+            probe.close();
             openWrittenThrough(-1);
             return;
         }
+        BY_HANDLE_FILE_INFORMATION info;
+        if (GetFileInformationByHandle(probe.get(), &info) &&
+            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            throw FileError(m_target, "open", EISDIR);
+        }
+        probe.close();
         openExisting();
     } catch (...) {
         discard();
@@ -75,22 +224,35 @@ void SafeFile::openMissing() {
     if (name.empty() || name == "." || name == "..") {
         throw FileError(m_target, "open", EISDIR);
     }
+    if (!openReplacement(0, nullptr)) {
+        fail(folderOf(m_target), "create a file in", GetLastError());
+    }
+}
+
+// Makes the replacement beside the target. False with the system's error
+// (GetLastError) when the folder refuses it.
+bool SafeFile::openReplacement(int, const struct stat*) {
     const std::string folder = folderOf(m_name);
-    static volatile LONG counter = 0;
     for (int attempt = 0;; ++attempt) {
-        m_tempName = folder + "\\~" + nameOf(m_name) + "." + std::to_string(GetCurrentProcessId()) +
-                     "-" + std::to_string(InterlockedIncrement(&counter)) + ".tmp";
-        HANDLE h = CreateFileW(prefixedPath(widen(m_tempName)).c_str(), GENERIC_WRITE, 0, nullptr,
-                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        m_tempName = shortNameIn(folder, ".tmp");
+        HANDLE h = INVALID_HANDLE_VALUE;
+        if (const int err = failingStep(Step::Create)) {
+            SetLastError(windowsErrorOf(err));
+        } else {
+            h = CreateFileW(prefixedPath(widen(m_tempName)).c_str(), GENERIC_WRITE | DELETE,
+                            FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        }
         if (h != INVALID_HANDLE_VALUE) {
             m_fd = HandleToLong(h);
-            m_folder = 0;
-            return;
+            // Where the file system cannot do this, only a kill leaves the file.
+            m_folder = setDeleteOnClose(h, true) ? kDeletedOnClose : 0;
+            return true;
         }
         const DWORD error = GetLastError();
         m_tempName.clear();
         if (error != ERROR_FILE_EXISTS || attempt > 100) {
-            fail(folderOf(m_target), "create a file in", error);
+            SetLastError(error);
+            return false;
         }
     }
 }
@@ -113,15 +275,21 @@ void SafeFile::openExisting() {
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
         fail(m_target, "open", ERROR_ACCESS_DENIED);
     }
-    if (info.nNumberOfLinks > 1) {
-        // A replacement would part the file from its other names.
-        m_inPlace = std::make_unique<InPlaceFile>(HandleToLong(file.release()), m_target,
-                                                  folderOf(m_name), true);
-        return;
-    }
-    file.close();
     m_replaces = true;
-    openMissing();
+    // A replacement would part the file from its other names; and a folder
+    // that refuses new files may still let this one be written.
+    if (info.nNumberOfLinks == 1) {
+        if (openReplacement(0, nullptr)) {
+            return;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_ACCESS_DENIED) {
+            fail(folderOf(m_target), "create a file in", error);
+        }
+    }
+    m_replaces = false;
+    m_inPlace = std::make_unique<InPlaceFile>(HandleToLong(file.release()), m_target,
+                                              folderOf(m_name), true);
 }
 
 // CON, NUL, a pipe: written as they are, never replaced.
@@ -138,6 +306,9 @@ void SafeFile::openWrittenThrough(int) {
 void SafeFile::writeAll(std::string_view bytes) {
     if (m_fd < 0) {
         throw FileError(m_target, "write to", EBADF);
+    }
+    if (const int err = failingStep(Step::Write)) {
+        throw FileError(m_target, "write to", err);
     }
     std::string pending; // a console takes whole characters; a list ends with a whole line
     if (const DWORD error = writeAllTo(handleOf(m_fd), bytes, pending)) {
@@ -163,8 +334,13 @@ void SafeFile::commit() {
             }
             return;
         }
-        if (m_durable && !FlushFileBuffers(handleOf(m_fd))) {
-            fail(m_target, "write to", GetLastError());
+        if (m_durable) {
+            if (const int err = failingStep(Step::Flush)) {
+                throw FileError(m_target, "write to", err);
+            }
+            if (!FlushFileBuffers(handleOf(m_fd))) {
+                fail(m_target, "write to", GetLastError());
+            }
         }
         throwIfInterrupted();
         putInPlace();
@@ -177,6 +353,10 @@ void SafeFile::commit() {
 
 void SafeFile::putInPlace() {
     const HANDLE h = handleOf(m_fd);
+    // From here on the replacement outlives its handle.
+    if (m_folder == kDeletedOnClose && !setDeleteOnClose(h, false)) {
+        fail(m_target, "write to", GetLastError());
+    }
     m_fd = -1;
     if (!CloseHandle(h)) {
         fail(m_target, "write to", GetLastError());
@@ -184,28 +364,23 @@ void SafeFile::putInPlace() {
     const std::wstring temp = prefixedPath(widen(m_tempName));
     const std::wstring target = widen(m_name);
     if (!m_replaces) {
-        if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = moveFile(temp, target);
+        if (error == 0) {
             m_tempName.clear();
             return;
         }
-        const DWORD error = GetLastError();
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
             fail(m_target, "create", error);
         }
         // Someone made the file meanwhile: it is replaced as any other.
     }
-    // The old file's attributes, access list and streams stay with the name.
-    if (!ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                      nullptr, nullptr)) {
-        fail(m_target, "replace", GetLastError());
-    }
-    m_tempName.clear();
+    replaceTarget(m_target, m_name, m_tempName);
 }
 
 void SafeFile::discard() noexcept {
     m_inPlace.reset();
     if (m_fd >= 0) {
-        CloseHandle(handleOf(m_fd));
+        CloseHandle(handleOf(m_fd)); // a replacement marked to go goes now
         m_fd = -1;
     }
     if (!m_tempName.empty()) {

@@ -1,5 +1,6 @@
 #include "platform/Spool.h"
 
+#include "platform/StepFailure.h"
 #include "platform/WideText_win32.h"
 
 #include <algorithm>
@@ -21,6 +22,9 @@ OVERLAPPED at(off_t offset) {
 
 // Writes all of `bytes` into `h` at `offset`. Returns 0, or the errno.
 int writeAt(HANDLE h, std::string_view bytes, off_t offset) noexcept {
+    if (const int err = failingStep(Step::Write)) {
+        return err;
+    }
     while (!bytes.empty()) {
         OVERLAPPED o = at(offset);
         DWORD n = 0;
@@ -93,6 +97,10 @@ int Spool::spill() noexcept {
         }
         name += L"~zentory-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                 std::to_wstring(InterlockedIncrement(&counter)) + L".tmp";
+        if (const int armed = failingStep(Step::Spill)) {
+            err = armed;
+            continue;
+        }
         HANDLE h = CreateFileW(
             name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
             FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);

@@ -7,7 +7,7 @@ namespace zentory::platform {
 
 namespace {
 
-constexpr std::size_t kSteps = static_cast<std::size_t>(Step::OpenFolder) + 1;
+constexpr std::size_t kSteps = static_cast<std::size_t>(Step::Create) + 1;
 
 struct Armed {
     std::atomic<int> error{0};

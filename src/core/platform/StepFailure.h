@@ -9,15 +9,16 @@ namespace zentory::platform {
 
 // The steps that can be made to fail.
 enum class Step {
-    Write,     // bytes into the new file or the spool
-    Flush,     // the new text to the disk
-    Truncate,  // a file's length set (cut, or grown for room)
-    Rename,    // the new file given the target's name (a rename or link)
-    Replace,   // Windows: ReplaceFileW
-    KeepOld,   // the old bytes read aside before an in-place rewrite
-    Restore,   // the old bytes written back after a failure
-    Spill,     // a spool file made in one of its places
-    OpenFolder // a folder opened by the walk
+    Write,      // bytes into the new file or the spool
+    Flush,      // the new text to the disk
+    Truncate,   // a file's length set (cut, or grown for room)
+    Rename,     // the new file given the target's name (a rename or link)
+    Replace,    // Windows: ReplaceFileW
+    KeepOld,    // the old bytes read aside before an in-place rewrite
+    Restore,    // the old bytes written back after a failure
+    Spill,      // a spool file made in one of its places
+    OpenFolder, // a folder opened by the walk
+    Create      // the replacement file made beside the target
 };
 
 // Makes the `nth` run of `step` from now (1: the next one) fail with `error`:
