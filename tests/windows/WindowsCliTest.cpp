@@ -114,6 +114,18 @@ TEST_F(WindowsCli, AHeldOrReadOnlyFileFailsAndStaysAsItWas) {
     }
 }
 
+// As Explorer and people quote a folder that ends in a backslash; the C
+// runtime's rules would read "C:\Work Two\" -f ... as one argument.
+TEST_F(WindowsCli, AQuotedFolderEndingInABackslashIsThatFolder) {
+    const std::string work = dir / "Work Two";
+    makeWorkTree(work);
+    const Finished r =
+        runCommandLine(cliPath(), " \"" + work + "\\\" -f -d -o \"" + dir / "out.txt" + "\"");
+    ASSERT_EQ(r.status, 0u) << r.err;
+    EXPECT_NE(readBytes(dir / "out.txt").find("\r\n" + work + "\\notes.txt\r\n"),
+              std::string::npos);
+}
+
 struct ExitCase {
     const char* name;
     std::vector<std::string> args;

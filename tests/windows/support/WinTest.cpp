@@ -135,7 +135,27 @@ TempDir::~TempDir() {
     }
 }
 
+namespace {
+
+Finished run(const std::string& program, const std::wstring& arguments);
+
+} // namespace
+
 Finished runProgram(const std::string& program, const std::vector<std::string>& args) {
+    std::wstring tail;
+    for (const auto& a : args) {
+        tail += L" " + quoted(pathOf(a).wstring());
+    }
+    return run(program, tail);
+}
+
+Finished runCommandLine(const std::string& program, const std::string& arguments) {
+    return run(program, pathOf(arguments).wstring());
+}
+
+namespace {
+
+Finished run(const std::string& program, const std::wstring& arguments) {
     TempDir outputs;
     const fs::path outPath = pathOf(outputs / "out");
     const fs::path errPath = pathOf(outputs / "err");
@@ -152,10 +172,7 @@ Finished runProgram(const std::string& program, const std::vector<std::string>& 
     HANDLE err = create(errPath);
     HANDLE in = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                             OPEN_EXISTING, 0, nullptr);
-    std::wstring line = quoted(pathOf(program).wstring());
-    for (const auto& a : args) {
-        line += L" " + quoted(pathOf(a).wstring());
-    }
+    std::wstring line = quoted(pathOf(program).wstring()) + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -183,6 +200,8 @@ Finished runProgram(const std::string& program, const std::vector<std::string>& 
     r.err = readBytes(utf8Of(errPath));
     return r;
 }
+
+} // namespace
 
 HeldOpen::HeldOpen(const std::string& path) {
     const std::string ready = m_flags / "ready";
@@ -223,6 +242,10 @@ std::string cliPath() {
 
 std::string holderPath() {
     return fromDefine(ZENTORY_HOLDER_PATH);
+}
+
+std::string killedWriterPath() {
+    return fromDefine(ZENTORY_KILLED_WRITER_PATH);
 }
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {

@@ -42,6 +42,9 @@ struct Finished {
 // Runs `program` with `args` (each quoted as the C runtime splits them) and
 // waits for it; standard output and error go to files that are read back.
 Finished runProgram(const std::string& program, const std::vector<std::string>& args);
+// The same with `arguments` put on the command line as they are, after the
+// program's name: a space first, then quotes and backslashes as written.
+Finished runCommandLine(const std::string& program, const std::string& arguments);
 
 // Another process holds the file at `path` open for reading while this object
 // lives, letting others read it but not write or delete it (as a viewer or a
@@ -59,10 +62,12 @@ private:
 };
 
 // The source tree's test data folder, the CLI under test, the helper that
-// holds a file open (from the build).
+// holds a file open and the one that dies halfway through a write (from the
+// build).
 std::string testDataFolder();
 std::string cliPath();
 std::string holderPath();
+std::string killedWriterPath();
 
 // `text` with every `from` replaced by `to`.
 std::string replaced(std::string text, const std::string& from, const std::string& to);
