@@ -188,6 +188,17 @@ TEST_F(WindowsWriter, ARewriteInPlaceNeverGrowsTheFileBeforeItsBytesAreThere) {
     EXPECT_EQ(readBytes(path), "old");
 }
 
+// A name near the system's limit of 255 characters is made and replaced: the
+// names the writer uses beside it are short ones of its own.
+TEST_F(WindowsWriter, ANameNearTheLengthLimitIsMadeAndReplaced) {
+    const std::string name = std::string(246, 'n') + ".txt";
+    const std::string path = dir / name;
+    EXPECT_EQ(save(path, "first"), "");
+    EXPECT_EQ(save(path, "second"), "");
+    EXPECT_EQ(readBytes(path), "second");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{name});
+}
+
 // A folder that refuses new files (the seam stands for its access list: Wine
 // refuses root nothing) but lets the file itself be written.
 TEST_F(WindowsWriter, AFolderRefusingNewFilesHasItsWritableFileRewrittenInPlace) {
