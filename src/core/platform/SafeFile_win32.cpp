@@ -205,9 +205,11 @@ SafeFile::SafeFile(std::string target, bool durable)
             return;
         }
         BY_HANDLE_FILE_INFORMATION info;
-        if (GetFileInformationByHandle(probe.get(), &info) &&
-            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            throw FileError(m_target, "open", EISDIR);
+        if (!GetFileInformationByHandle(probe.get(), &info)) {
+            fail(m_target, "open", GetLastError());
+        }
+        if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            throw FileError(m_target, "open", EISDIR); // as Linux words it
         }
         probe.close();
         openExisting();
