@@ -56,6 +56,74 @@ build() {
     cmake --build --preset "$preset"
 }
 
+# The files and modes below `home`, and the settings file's checksum.
+home_print() {
+    (cd "$1" && find . -printf '%p %m %s\n' | sort && sha256sum .config/zentory/config.ini)
+}
+
+# Runs the dev suite with HOME on a canary: a read-only folder holding a
+# user's settings. The tests must leave it as it was, whoever runs them and
+# whatever HOME says; XDG_CONFIG_HOME is unset so that HOME is where the
+# settings would go.
+canary_suite() {
+    local home before after status=0
+    home=$(mktemp -d)
+    mkdir -p "$home/.config/zentory"
+    printf 'Product ID\r\nzentory\r\nLanguage\r\n[1031]\r\n' >"$home/.config/zentory/config.ini"
+    chmod -R a-w "$home"
+    before=$(home_print "$home")
+    env -u XDG_CONFIG_HOME HOME="$home" ctest --preset dev || status=$?
+    after=$(home_print "$home")
+    chmod -R u+w "$home"
+    rm -rf "$home"
+    if [ "$before" != "$after" ]; then
+        echo "The tests changed the home they were given:"
+        diff <(echo "$before") <(echo "$after") || true
+        return 1
+    fi
+    return "$status"
+}
+
+# Builds and runs the whole suite as a distribution does: the build type
+# None, Debian's flags from dpkg-buildflags, installed below /usr, warnings
+# left as warnings, by an ordinary user with a throw-away home, in a build
+# folder of that user's own. Cases that need root are skipped, and ctest
+# lists them.
+distro_suite() {
+    local user=zentory-build dir=build/distro home start status=0
+    id -u "$user" >/dev/null 2>&1 ||
+        useradd --system --user-group --no-create-home --shell /usr/sbin/nologin "$user"
+    mkdir -p "$dir"
+    chown -R "$user:$user" "$dir"
+    home=$(mktemp -d)
+    chown "$user:$user" "$home"
+    local flags
+    flags=$(DEB_BUILD_MAINT_OPTIONS= dpkg-buildflags --export=sh)
+    # As the user, with the flags and nothing else of root's build: no ccache
+    # of root's, no settings folder.
+    local as=(setpriv "--reuid=$user" "--regid=$user" --init-groups
+              env -u XDG_CONFIG_HOME -u CMAKE_CXX_COMPILER_LAUNCHER -u CMAKE_C_COMPILER_LAUNCHER
+              "HOME=$home" "USER=$user" "LOGNAME=$user")
+    start=$SECONDS
+    (
+        eval "$flags"
+        # CMake takes no CPPFLAGS; debhelper puts them before the compile flags.
+        export CFLAGS="$CPPFLAGS $CFLAGS" CXXFLAGS="$CPPFLAGS $CXXFLAGS"
+        "${as[@]}" cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=None \
+            -DCMAKE_INSTALL_PREFIX=/usr -DZENTORY_BUILD_GUI=ON -DBUILD_TESTING=ON \
+            -DZENTORY_WERROR=OFF >/dev/null
+        "${as[@]}" cmake --build "$dir" -- -j2
+    ) || status=$?
+    echo "Distribution-style build as $user: $((SECONDS - start)) s"
+    if [ "$status" -eq 0 ]; then
+        start=$SECONDS
+        "${as[@]}" ctest --test-dir "$dir" --output-on-failure --timeout 600 || status=$?
+        echo "Its tests as $user: $((SECONDS - start)) s"
+    fi
+    rm -rf "$home"
+    return "$status"
+}
+
 case "${1:-run}" in
 run)
     setup "${packages[@]}"
@@ -72,7 +140,8 @@ run)
 test)
     setup "${packages[@]}" "${test_packages[@]}"
     build dev
-    ctest --preset dev
+    canary_suite
+    distro_suite
     build asan
     ctest --preset asan
     # The Windows programs, cross-built and tested under Wine.
@@ -86,8 +155,13 @@ test)
     build release -DZENTORY_WERROR=ON
     tests/install/check-install.sh packages build/release cpack --hardened
     ;;
+distro)
+    # The distribution-style build and its tests alone.
+    setup "${packages[@]}" "${test_packages[@]}"
+    distro_suite
+    ;;
 *)
-    echo "usage: $0 [run|test]" >&2
+    echo "usage: $0 [run|test|distro]" >&2
     exit 2
     ;;
 esac

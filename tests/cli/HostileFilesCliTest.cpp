@@ -128,7 +128,12 @@ class HostileInstalledCli : public ::testing::Test {
 protected:
     HostileInstalledCli() {
         std::filesystem::create_directories(prefix / "bin");
-        std::filesystem::create_hard_link(kCliPath, prefix / "bin/zentory-cli");
+        std::error_code linked;
+        std::filesystem::create_hard_link(kCliPath, prefix / "bin/zentory-cli", linked);
+        if (linked) {
+            // Another user's program (fs.protected_hardlinks), or another file system.
+            std::filesystem::copy_file(kCliPath, prefix / "bin/zentory-cli");
+        }
         writeBytes(prefix / "share/zentory/config.ini", readBytes(shippedFile("config.ini")));
         writeBytes(prefix / "share/zentory/zentorytrl.ini", shippedTranslations());
         writeBytes(tree / "a.txt", "x");

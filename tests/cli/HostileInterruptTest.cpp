@@ -198,8 +198,13 @@ TEST_F(HostileInterrupt, SignalDuringARewriteInPlaceLeavesOldTextOrWholeList) {
         {"write-only, SIGINT once begun", true, true, SIGINT},
         {"write-only, SIGQUIT once begun", true, true, SIGQUIT},
     };
+    bool leftOut = false;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        if (c.unreadable && !runningAsRoot()) {
+            leftOut = true;
+            continue;
+        }
         writeBytes(list, "earlier export");
         fs::remove(dir / "copy.txt");
         fs::create_hard_link(list, dir / "copy.txt");
@@ -224,6 +229,10 @@ TEST_F(HostileInterrupt, SignalDuringARewriteInPlaceLeavesOldTextOrWholeList) {
         EXPECT_EQ(fs::hard_link_count(list), 2u);
         EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"copy.txt", "list.txt"}));
     }
+    if (leftOut) {
+        GTEST_SKIP() << "the two-name rows passed; the write-only rows need root to give the "
+                        "file to a group";
+    }
     recordSurvival("export target",
                    "SIGTERM, SIGQUIT, SIGINT while a 77 MB list rewrites a file with two names, "
                    "or a file nobody may write but not read (0620)",
@@ -238,9 +247,14 @@ TEST_F(HostileInterrupt, FileSizeLimitFailsAndLeavesTheOldText) {
         bool secondName;
         bool unreadable;
     };
+    bool leftOut = false;
     for (const Case& c : {Case{"replaced", false, false}, Case{"two names", true, false},
                           Case{"write-only", true, true}}) {
         SCOPED_TRACE(c.what);
+        if (c.unreadable && !runningAsRoot()) {
+            leftOut = true;
+            continue;
+        }
         writeBytes(list, "earlier export");
         fs::remove(dir / "copy.txt");
         if (c.secondName) {
@@ -259,6 +273,10 @@ TEST_F(HostileInterrupt, FileSizeLimitFailsAndLeavesTheOldText) {
         EXPECT_EQ(o.err, "zentory-cli: cannot write to 'list.txt': File too large\n");
         EXPECT_EQ(readBytes(list), "earlier export");
         EXPECT_EQ(namesIn(dir.path()).size(), c.secondName ? 2u : 1u);
+    }
+    if (leftOut) {
+        GTEST_SKIP() << "the other rows passed; the write-only row needs root to give the file "
+                        "to a group";
     }
     recordSurvival("export target",
                    "a file size limit (ulimit -f, 12 MiB) below a 77 MB list: a new file, one "

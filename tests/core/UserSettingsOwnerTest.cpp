@@ -5,6 +5,7 @@
 
 #include "i18n/FileErrorText.h"
 #include "i18n/SettingsStore.h"
+#include "platform/Environment.h"
 #include "platform/FileError.h"
 #include "platform/ProgramFolders.h"
 
@@ -126,10 +127,10 @@ protected:
 } // namespace
 
 TEST_P(HostileUserSettingsOwner, OnlyTheUsersOwnFolderIsReadOrWritten) {
-    if (!runningAsRoot()) {
+    const OwnerCase& c = GetParam();
+    if (!runningAsRoot() && *c.refusedPath != '\0') {
         GTEST_SKIP() << "needs root to give files to another user";
     }
-    const OwnerCase& c = GetParam();
     c.arrange(dir);
 
     if (*c.refusedPath == '\0') {
@@ -192,21 +193,72 @@ TEST(HostileUserSettingsFolder, CreatingGoesThroughNoLinkOfAnotherUser) {
     EXPECT_TRUE(namesIn(dir / "roots").empty());
 }
 
-// With no HOME, no XDG_CONFIG_HOME and an account whose home does not exist
-// ("nobody": /nonexistent), a language change says which folder it could not
-// make, in a sentence.
-TEST(HostileUserSettingsFolder, WithoutAHomeTheMessageNamesTheFolder) {
+namespace {
+
+// The account's home as the password file would give it when HOME is unset,
+// below the test's folder: the real one of whoever runs the tests is never
+// looked up, read or written.
+std::string g_accountHome;
+
+class AccountHome {
+public:
+    explicit AccountHome(std::string home) {
+        g_accountHome = std::move(home);
+        platform::setAccountHomeLookup([] { return g_accountHome; });
+    }
+    ~AccountHome() { platform::setAccountHomeLookup(nullptr); }
+    AccountHome(const AccountHome&) = delete;
+    AccountHome& operator=(const AccountHome&) = delete;
+};
+
+// An account without HOME and XDG_CONFIG_HOME whose home in the password file
+// (below DIR, the test's folder) is of no use, and what a language change says.
+struct NoHomeCase {
+    const char* name;
+    const char* home;    // below DIR; nullptr: the account has none
+    const char* message; // DIR stands for the test's folder
+    const char* situation;
+};
+
+void PrintTo(const NoHomeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+// clang-format off
+const NoHomeCase kNoHomeCases[] = {
+    {"HomeMissingInAReadOnlyFolder", "locked/home",
+     "Cannot create the folder \"DIR/locked/home\".\n\nPermission denied.",
+     "HOME unset, no XDG_CONFIG_HOME, the account's home missing in a folder the user may not change"},
+    {"NoHomeAtAll", nullptr,
+     "Cannot write to the file \"DIR/share/zentory/config.ini\".\n\nno home folder for the user's own copy.",
+     "HOME unset, no XDG_CONFIG_HOME, no home in the password file"},
+};
+// clang-format on
+
+class HostileUserSettingsHome : public ::testing::TestWithParam<NoHomeCase> {};
+
+} // namespace
+
+// A language change says which folder it could not make, in a sentence, and
+// changes nothing. Run as nobody when the tests run as root, whom the folder's
+// mode would not stop.
+TEST_P(HostileUserSettingsHome, TheMessageNamesWhatIsMissing) {
+    const NoHomeCase& c = GetParam();
     const TempDir dir;
     writeBytes(dir / "share/zentory/config.ini", kShipped);
     fs::create_directories(dir / "bin");
-    openUpForEveryone(dir.path());
+    fs::create_directories(dir / "locked");
+    fs::permissions(dir / "locked", fs::perms(0555), fs::perm_options::replace);
+    // Sticky, so that nobody may reach it and the settings check still trusts it.
+    fs::permissions(dir.path(), fs::perms(01777), fs::perm_options::replace);
     const ExecutableFolder useBin(dir / "bin");
     const EnvironmentVariable home("HOME");
     const EnvironmentVariable configHome("XDG_CONFIG_HOME");
     home.set(nullptr);
     configHome.set(nullptr);
+    const AccountHome account(c.home != nullptr ? dir / c.home : std::string());
     const Observed o = runInChild([] {
-        if (runningAsRoot() && !becomeNobody()) {
+        if (!becomeNobody()) {
             return std::string("could not become nobody");
         }
         try {
@@ -216,13 +268,13 @@ TEST(HostileUserSettingsFolder, WithoutAHomeTheMessageNamesTheFolder) {
             return FileErrorText(CTranslator(), error);
         }
     });
-    if (o.out == "written") {
-        GTEST_SKIP() << "this account has a home of its own";
-    }
-    EXPECT_EQ(o.out, "Cannot create the folder \"/nonexistent\".\n\nPermission denied.");
+    EXPECT_EQ(replaced(o.out, dir.path(), "DIR"), c.message) << o.err;
     EXPECT_EQ(readBytes(dir / "share/zentory/config.ini"), kShipped);
-    recordSurvival("settings folder",
-                   "HOME unset, no XDG_CONFIG_HOME, the account's home missing "
-                   "(run as nobody)",
-                   "a language change reports \"" + replaced(o.out, "\n\n", " ") + "\"");
+    EXPECT_EQ(namesIn(dir / "locked"), std::vector<std::string>{});
+    recordSurvival("settings folder", c.situation,
+                   "a language change reports \"" +
+                       replaced(replaced(o.out, dir.path(), "DIR"), "\n\n", " ") + "\"");
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, HostileUserSettingsHome, ::testing::ValuesIn(kNoHomeCases),
+                         [](const auto& info) { return std::string(info.param.name); });

@@ -18,7 +18,9 @@ bool becomeNobody();
 // root) and returns its exit code, or -1 when it did not exit normally.
 int runAsNobody(const std::function<int()>& body);
 
-// `argv` run through setpriv as "nobody" when the tests run as root.
+// `argv` run through setpriv as "nobody" when the tests run as root; as it is
+// otherwise, so a case that needs a user other than a file's owner skips
+// unless runningAsRoot().
 std::vector<std::string> asNobody(std::vector<std::string> argv);
 
 // Lets "nobody" reach and read `path` (temporary folders are private to root).

@@ -16,7 +16,43 @@ namespace zentory {
 
 namespace {
 
-const std::string kSettingsFile = std::string(1, platform::kPathSeparator) + "config.ini";
+constexpr const char* kSettingsName = "config.ini";
+const std::string kSettingsFile = std::string(1, platform::kPathSeparator) + kSettingsName;
+
+// The config.ini that reads come from: its path and its bytes.
+struct SettingsText {
+    std::string path;
+    std::string bytes;
+    std::string refused; // why the user's own file was passed over, if it was
+};
+
+// The user's own file when it is there and the user's, checked and read in
+// one go; else the shipped one.
+SettingsText currentSettings(const platform::ProgramFolders& folders) {
+    std::string refused = folders.userSettingsRefused;
+    if (!folders.userSettings.empty() && refused.empty()) {
+        platform::UserSettingsFile own =
+            platform::readUserSettings(folders.userSettings, kSettingsName);
+        if (own.found) {
+            return {folders.userSettings + kSettingsFile, std::move(own.bytes), {}};
+        }
+        refused = std::move(own.refused);
+    }
+    const std::string shipped = folders.data + kSettingsFile;
+    return {shipped, platform::readFile(shipped), std::move(refused)};
+}
+
+// The file's text with `key`'s values replaced, without what follows a 0x1A.
+std::string rewritten(const std::string& old, const std::string& key, const std::string& value) {
+    auto lines = platform::splitLines(old);
+    writeSettingInLines(lines, key, value);
+    std::string text;
+    for (const auto& line : lines) {
+        text += line;
+        text += '\n';
+    }
+    return text;
+}
 
 // Unsigned arithmetic: values beyond an int wrap instead of overflowing.
 int parseDigits(const std::string& text, std::string_view table) {
@@ -47,9 +83,13 @@ std::string CSettingsStore::GetDataFolder() const {
 std::string CSettingsStore::SettingsPath() const {
     const platform::ProgramFolders folders = platform::programFolders();
     if (!folders.userSettings.empty() && folders.userSettingsRefused.empty()) {
-        std::string own = folders.userSettings + kSettingsFile;
-        if (platform::pathExists(own)) {
-            return own;
+        const std::string own = folders.userSettings + kSettingsFile;
+        try {
+            if (platform::readUserSettings(folders.userSettings, kSettingsName).found) {
+                return own;
+            }
+        } catch (const platform::FileError&) {
+            return own; // there, and a read reports why it cannot be read
         }
     }
     return folders.data + kSettingsFile;
@@ -89,35 +129,35 @@ void writeSettingInLines(std::vector<std::string>& lines, const std::string& key
 }
 
 std::string CSettingsStore::ReadSetting(const std::string& key) const {
-    return readSettingFromLines(platform::readLines(SettingsPath()), key);
+    return readSettingFromLines(
+        platform::splitTextLines(currentSettings(platform::programFolders()).bytes), key);
 }
 
 void CSettingsStore::WriteSetting(const std::string& key, const std::string& value) const {
     const platform::ProgramFolders folders = platform::programFolders();
-    const std::string source = SettingsPath();
+    if (!folders.installed) {
+        const std::string path = folders.data + kSettingsFile;
+        const std::string old = platform::readFile(path);
+        // Reading stops at a byte 0x1A; what follows it holds no setting, but it is
+        // the person's own, so it goes back unchanged after the rewritten lines.
+        platform::writeText(path, rewritten(old, key, value), /*durable=*/true,
+                            platform::unreadTail(old));
+        return;
+    }
     // In an installed tree the shipped file is never written: the user's own
     // copy is, made from the shipped one on the first change.
-    const std::string path = folders.installed ? folders.userSettings + kSettingsFile : source;
-    if (folders.installed && folders.userSettings.empty()) {
-        throw platform::FileError(source, "write to", "no home folder for the user's own copy");
+    if (folders.userSettings.empty()) {
+        throw platform::FileError(folders.data + kSettingsFile, "write to",
+                                  "no home folder for the user's own copy");
     }
-    if (folders.installed && !folders.userSettingsRefused.empty()) {
-        throw platform::FileError(path, "write to", folders.userSettingsRefused);
+    const std::string path = folders.userSettings + kSettingsFile;
+    const SettingsText source = currentSettings(folders);
+    if (!source.refused.empty()) {
+        throw platform::FileError(path, "write to", source.refused);
     }
-    const std::string old = platform::readFile(source);
-    if (path != source) {
-        platform::createFolders(folders.userSettings);
-    }
-    auto lines = platform::splitLines(old);
-    writeSettingInLines(lines, key, value);
-    std::string text;
-    for (const auto& line : lines) {
-        text += line;
-        text += '\n';
-    }
-    // Reading stops at a byte 0x1A; what follows it holds no setting, but it is
-    // the person's own, so it goes back unchanged after the rewritten lines.
-    platform::writeText(path, text, /*durable=*/true, platform::unreadTail(old));
+    platform::writeUserSettings(folders.userSettings, kSettingsName,
+                                rewritten(source.bytes, key, value),
+                                platform::unreadTail(source.bytes));
 }
 
 std::string CSettingsStore::ReadRegistryString(const std::string& valueName) const {

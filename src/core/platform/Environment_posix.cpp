@@ -1,5 +1,6 @@
 #include "platform/Environment.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
@@ -12,11 +13,9 @@ std::string environmentValue(const char* name) {
     return value != nullptr ? value : "";
 }
 
-std::string homeFolder() {
-    std::string home = environmentValue("HOME");
-    if (!home.empty()) {
-        return home;
-    }
+namespace {
+
+std::string passwordFileHome() {
     long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
     passwd entry{};
@@ -26,6 +25,22 @@ std::string homeFolder() {
         return found->pw_dir;
     }
     return {};
+}
+
+std::atomic<AccountHomeLookup> g_accountHome{passwordFileHome};
+
+} // namespace
+
+std::string homeFolder() {
+    std::string home = environmentValue("HOME");
+    if (!home.empty()) {
+        return home;
+    }
+    return g_accountHome.load()();
+}
+
+void setAccountHomeLookup(AccountHomeLookup lookup) {
+    g_accountHome.store(lookup != nullptr ? lookup : passwordFileHome);
 }
 
 } // namespace zentory::platform

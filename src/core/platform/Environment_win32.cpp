@@ -34,4 +34,8 @@ std::string homeFolder() {
     return home;
 }
 
+void setAccountHomeLookup(AccountHomeLookup) {
+    // The profile's folder comes from the environment alone here.
+}
+
 } // namespace zentory::platform

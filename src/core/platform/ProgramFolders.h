@@ -10,6 +10,7 @@
 // neither read settings that user made nor write through their folders.
 
 #include <string>
+#include <string_view>
 
 namespace zentory::platform {
 
@@ -55,15 +56,47 @@ bool pathExists(const std::string& path);
 // "" when they may or are not there yet. Every folder on the way must belong
 // to the user or to root, and `folder` and the file to the user (the effective
 // user id); a symbolic link counts as its owner's, and what it leads to must
-// pass too. No folder on the way may be one that every user may change
-// (writable by others without the sticky bit). A path that cannot be looked at
-// for another reason is left to the read or write that uses it to report.
+// pass too, every folder on its way included. No folder on the way may be one
+// that every user may change (writable by others without the sticky bit). A
+// path that cannot be looked at for another reason is left to the read or
+// write that uses it to report.
+//
+// Each step is judged by what was opened, never by a name looked up again: a
+// folder is opened without following a link, its owner read from the open
+// descriptor, and the next step opened relative to it, so that renaming
+// another folder into the path afterwards changes nothing already checked.
 std::string foreignSettingsReason(const std::string& folder, const std::string& name);
+
+// What the user's own settings file holds, checked and read in one walk as
+// foreignSettingsReason describes: the bytes read are those of the very file
+// whose owner, and whose folders' owners, were checked.
+struct UserSettingsFile {
+    std::string refused; // foreignSettingsReason's answer; nothing is read when set
+    bool found = false;  // the file is there and `bytes` holds it
+    std::string bytes;
+};
+// Throws FileError ("open", "read") naming folder/name when the file is there
+// but cannot be opened or read, or is too large (platform/TextFile.h).
+UserSettingsFile readUserSettings(const std::string& folder, const std::string& name);
+
+// Writes `text` (LF line ends, as platform::writeText) and `tail` to `name`
+// in `folder`, made first as createFolders makes it. The file goes into the
+// folder that was made or checked, held open from the check to the write, and
+// is refused (FileError "write to" with the reason) when the file there may
+// not hold the user's settings.
+void writeUserSettings(const std::string& folder, const std::string& name, std::string_view text,
+                       std::string_view tail);
 
 // Makes `folder` and every missing folder on its way, private to the user
 // (mode 0700 before the umask), checking each step as foreignSettingsReason
 // does before it goes below it, and that each folder made is the user's own
 // once made. Throws FileError ("create folder") naming the folder that failed.
 void createFolders(const std::string& folder);
+
+// For tests: called with the path of each step of a settings walk once that
+// step is opened and checked, before the next is opened, so that a test can
+// move folders about between the two. nullptr (the default) calls nothing.
+using SettingsStepHook = void (*)(const std::string& step);
+void setSettingsStepHook(SettingsStepHook hook);
 
 } // namespace zentory::platform

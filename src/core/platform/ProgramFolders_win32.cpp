@@ -5,6 +5,7 @@
 #include "platform/ExecutablePath.h"
 #include "platform/FileError.h"
 #include "platform/Paths.h"
+#include "platform/TextFile.h"
 #include "platform/WideText_win32.h"
 
 namespace zentory::platform {
@@ -58,6 +59,24 @@ std::string foreignSettingsReason(const std::string&, const std::string&) {
     // %APPDATA% lies in the user's own profile, which its access list keeps
     // from other users; nothing on the way is shared as /tmp is on Linux.
     return {};
+}
+
+UserSettingsFile readUserSettings(const std::string& folder, const std::string& name) {
+    const std::string path = folder + "\\" + name;
+    if (!pathExists(path)) {
+        return {};
+    }
+    return {{}, true, readFile(path)};
+}
+
+void writeUserSettings(const std::string& folder, const std::string& name, std::string_view text,
+                       std::string_view tail) {
+    createFolders(folder);
+    writeText(folder + "\\" + name, text, /*durable=*/true, tail);
+}
+
+void setSettingsStepHook(SettingsStepHook) {
+    // Nothing on the way to %APPDATA% is judged step by step here.
 }
 
 namespace {

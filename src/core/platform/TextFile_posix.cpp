@@ -1,6 +1,7 @@
 #include "platform/TextFile.h"
 
 #include "platform/FileError.h"
+#include "platform/posix/OpenedFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,6 +17,10 @@ std::string readFile(const std::string& path, size_t limit) {
     if (fd < 0) {
         throw FileError(path, "open", errno);
     }
+    return readOpenedFile(fd, path, limit);
+}
+
+std::string readOpenedFile(int fd, const std::string& path, size_t limit) {
     // Only a regular file has an end: a FIFO could hold the program for ever
     // and a device such as /dev/zero would fill the memory.
     struct stat st;
