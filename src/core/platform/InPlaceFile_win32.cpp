@@ -13,17 +13,17 @@ HANDLE handleOf(int fd) {
 
 } // namespace
 
-bool InPlaceFile::tryLock() {
+InPlaceFile::Lock InPlaceFile::tryLock() {
     OVERLAPPED whole{};
     if (LockFileEx(handleOf(m_fd), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
                    MAXDWORD, &whole)) {
-        return true;
+        return Lock::Taken;
     }
     const DWORD error = GetLastError();
     if (error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING) {
         throw FileError(m_target, "lock", windowsErrorText(error));
     }
-    return false;
+    return Lock::HeldByWriter;
 }
 
 off_t InPlaceFile::currentSize() const {
