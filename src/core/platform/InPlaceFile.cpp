@@ -14,8 +14,14 @@ namespace zentory::platform {
 
 namespace {
 
+#ifdef EDQUOT
+constexpr int kOverQuota = EDQUOT;
+#else
+constexpr int kOverQuota = ENOSPC; // the C runtime has no errno of its own for it
+#endif
+
 bool forWantOfRoom(int err) {
-    return err == ENOSPC || err == EDQUOT;
+    return err == ENOSPC || err == kOverQuota;
 }
 
 } // namespace
