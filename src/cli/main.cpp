@@ -18,6 +18,7 @@
 
 #include <CLI/CLI.hpp>
 #include <exception>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -188,7 +189,10 @@ int zentory::RunCli(int argc, char** argv) {
     } catch (const zentory::platform::Interrupted& stop) {
         // Whatever was being written has been taken back by now.
         zentory::platform::endByInterruption(stop.signal());
-    } catch (const std::exception& e) { // platform::FileError and running out of memory
+    } catch (const std::bad_alloc&) {
+        // The list was not written, and an existing output file keeps its old text.
+        report("not enough memory to list '" + request.folder + "'");
+    } catch (const std::exception& e) { // platform::FileError
         report(e.what());
     }
     return kExitFailure;

@@ -207,3 +207,32 @@ TEST_F(HostileWrite, LongListToAFullDeviceOrDiskFailsWithoutHanging) {
                        std::to_string(stdoutFull.status) + " in " +
                        secondsText(stdoutFull.seconds) + "; full disk: " + disk);
 }
+
+// Too little memory for the list: a sentence instead of "std::bad_alloc", and
+// the earlier file keeps its text. The same limit lets a small folder through.
+TEST_F(HostileWrite, OutOfMemoryIsSaidInWordsAndKeepsTheEarlierFile) {
+    if (builtWithSanitizers()) {
+        GTEST_SKIP() << "the sanitizers reserve more address space than the limit allows";
+    }
+    const RamDir big;
+    const std::string longName(240, 'n');
+    for (int i = 0; i < 100000; ++i) {
+        const int fd = ::open((big / numberedName(longName, i)).c_str(), O_CREAT | O_WRONLY, 0644);
+        ::close(fd);
+    }
+    writeBytes(dir / "list.txt", "earlier export");
+    const std::string limit = "--as=" + std::to_string(64 << 20);
+    const Observed small =
+        runProcess({"prlimit", limit, kCliPath, "-o", "small.txt", tree.path()}, dir.path(), 20);
+    EXPECT_EQ(small.status, 0) << small.err;
+    const Observed o = runProcess(
+        {"prlimit", limit, kCliPath, "-r", "-f", "-o", "list.txt", big.path()}, dir.path(), 20);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "zentory-cli: not enough memory to list '" + big.path() + "'\n");
+    EXPECT_EQ(readBytes(dir / "list.txt"), "earlier export");
+    recordSurvival("export target",
+                   "a list of 100,000 long names with 64 MiB of address space (prlimit --as)",
+                   "exit " + std::to_string(o.status) +
+                       ", \"not enough memory to list '...'\"; the earlier file unchanged (was: "
+                       "\"std::bad_alloc\")");
+}

@@ -13,6 +13,11 @@ FileError::FileError(std::string path, std::string operation, int errnum)
     m_errnum = errnum;
 }
 
+FileError::FileError(std::string path, std::string operation, int errnum, const std::string& more)
+    : FileError(std::move(path), std::move(operation), errorText(errnum) + "; " + more) {
+    m_errnum = errnum;
+}
+
 FileError::FileError(std::string path, std::string operation, std::string reason)
     : std::runtime_error(describe(path, operation, reason)), m_path(std::move(path)),
       m_operation(std::move(operation)), m_reason(std::move(reason)) {}

@@ -12,6 +12,8 @@ public:
     // `operation` is a verb phrase such as "open", "create", "write to", "read folder".
     FileError(std::string path, std::string operation, int errnum);
     FileError(std::string path, std::string operation, std::string reason);
+    // The OS's words for `errnum`, then `more` after a semicolon.
+    FileError(std::string path, std::string operation, int errnum, const std::string& more);
 
     const std::string& path() const { return m_path; }
     const std::string& operation() const { return m_operation; }

@@ -20,6 +20,13 @@ struct DescriptorName {
 };
 DescriptorName descriptorName(const std::string& target);
 
+// The first symbolic link on the way to `target` that the kernel's
+// fs.protected_symlinks would refuse to follow: one in a sticky folder that
+// everyone may write to (such as /tmp), owned neither by the writer nor by
+// the folder's owner. "" when there is none. It is refused whatever the
+// setting is, as another user could plant it to turn a write elsewhere.
+std::string foreignLinkInSharedFolder(const std::string& target);
+
 // Whether the file open at `fd` carries extended attributes (an access list,
 // a security label, a user's own).
 bool hasExtendedAttributes(int fd);

@@ -1,6 +1,8 @@
 #include "platform/FileTarget.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <deque>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <linux/magic.h>
@@ -103,6 +105,59 @@ DescriptorName descriptorName(const std::string& target) {
         return {DescriptorName::Own, std::stoi(name)};
     }
     return {DescriptorName::Other, -1};
+}
+
+std::string foreignLinkInSharedFolder(const std::string& target) {
+    const uid_t me = ::geteuid();
+    // The path walked so far, free of links ("" for the root).
+    std::string walked = target.starts_with('/') ? "" : ".";
+    std::deque<std::string> rest;
+    const auto push = [&rest](const std::string& path) {
+        std::deque<std::string> parts;
+        for (size_t from = 0; from <= path.size();) {
+            const size_t to = std::min(path.find('/', from), path.size());
+            if (to > from) {
+                parts.push_back(path.substr(from, to - from));
+            }
+            from = to + 1;
+        }
+        rest.insert(rest.begin(), parts.begin(), parts.end());
+    };
+    push(target);
+    for (int hops = 0; !rest.empty();) {
+        const std::string part = rest.front();
+        rest.pop_front();
+        if (part == ".") {
+            continue;
+        }
+        const std::string path = walked + "/" + part;
+        struct stat link, folder;
+        if (::lstat(path.c_str(), &link) != 0) {
+            return {}; // the kernel tells what is missing
+        }
+        if (!S_ISLNK(link.st_mode)) {
+            walked = path;
+            continue;
+        }
+        if (++hops > 40 || ::stat(walked.empty() ? "/" : walked.c_str(), &folder) != 0) {
+            return {};
+        }
+        const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+        if (shared && link.st_uid != me && link.st_uid != folder.st_uid) {
+            return path;
+        }
+        std::string to(static_cast<size_t>(link.st_size > 0 ? link.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlink(path.c_str(), to.data(), to.size());
+        if (n <= 0) {
+            return {};
+        }
+        to.resize(static_cast<size_t>(n));
+        if (to.starts_with('/')) {
+            walked.clear();
+        }
+        push(to);
+    }
+    return {};
 }
 
 bool hasExtendedAttributes(int fd) {

@@ -2,6 +2,8 @@
 
 #include "platform/FileError.h"
 #include "platform/Interruption.h"
+#include "platform/Paths.h"
+#include "platform/StepFailure.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,6 +11,20 @@
 #include <thread>
 
 namespace zentory::platform {
+
+namespace {
+
+#ifdef EDQUOT
+constexpr int kOverQuota = EDQUOT;
+#else
+constexpr int kOverQuota = ENOSPC; // the C runtime has no errno of its own for it
+#endif
+
+bool forWantOfRoom(int err) {
+    return err == ENOSPC || err == kOverQuota;
+}
+
+} // namespace
 
 InPlaceFile::InPlaceFile(int fd, std::string target, std::string folder, bool readable)
     // The new text's bytes wait in the temporary folder, the old ones beside
@@ -32,13 +48,24 @@ InPlaceFile::~InPlaceFile() {
 void InPlaceFile::lock() {
     using Clock = std::chrono::steady_clock;
     const auto giveUp = Clock::now() + std::chrono::seconds(kLockWaitSeconds);
-    while (!tryLock()) {
+    for (Lock held = tryLock(); held != Lock::Taken; held = tryLock()) {
         if (Clock::now() >= giveUp) {
-            throw FileError(m_target, "lock", "another program is still writing it");
+            // A reader's shared lock is told apart: nobody is writing the file.
+            throw FileError(m_target, "lock",
+                            held == Lock::HeldByReader ? "another program has the file locked"
+                                                       : "another program is still writing it");
         }
         throwIfInterrupted(); // nothing was changed yet
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+}
+
+// Throws the failure `err` of holding the new text aside; the file is untouched.
+void InPlaceFile::setAside(int err) {
+    close();
+    // Beyond the size limit the file could not take the text either.
+    throw FileError(m_target, forWantOfRoom(err) ? "find room to hold the new text of" : "write to",
+                    err);
 }
 
 void InPlaceFile::write(std::string_view bytes) {
@@ -46,10 +73,16 @@ void InPlaceFile::write(std::string_view bytes) {
         throw FileError(m_target, "write to", EBADF);
     }
     if (const int err = m_text.append(bytes); err != 0) {
-        close();
-        // Beyond the size limit the file could not take the text either.
-        throw FileError(m_target, err == EFBIG ? "write to" : "find room to hold the new text of",
-                        err);
+        setAside(err);
+    }
+}
+
+void InPlaceFile::writeFrom(int fd, off_t count) {
+    if (m_fd < 0) {
+        throw FileError(m_target, "write to", EBADF);
+    }
+    if (const int err = m_text.appendFrom(fd, 0, count); err != 0) {
+        setAside(err);
     }
 }
 
@@ -63,10 +96,22 @@ void InPlaceFile::commit() {
         throwIfInterrupted();
         const off_t end = m_text.size();
         checkSizeLimit(end);
+        if (const int err = failingStep(Step::Truncate)) {
+            throw FileError(m_target, "write to", err);
+        }
         reserve(end);
         if (m_readable) {
-            if (const int err = m_oldBytes.appendFrom(m_fd, 0, std::min(end, m_oldSize))) {
-                throw FileError(m_target, "find room to keep the old text of", err);
+            // All of it, not only the bytes the new text overwrites: a failure
+            // after the cut must find the old tail too.
+            int err = failingStep(Step::KeepOld);
+            if (err == 0) {
+                err = m_oldBytes.appendFrom(m_fd, 0, m_oldSize);
+            }
+            if (err != 0) {
+                throw FileError(m_target,
+                                forWantOfRoom(err) ? "find room to keep the old text of"
+                                                   : "read the old text of",
+                                err);
             }
         }
     } catch (...) {
@@ -77,32 +122,75 @@ void InPlaceFile::commit() {
     closeCommitted();
 }
 
+int InPlaceFile::cut(off_t end) noexcept {
+    if (const int err = failingStep(Step::Truncate)) {
+        return err;
+    }
+    return cutTo(end);
+}
+
+int InPlaceFile::flush() noexcept {
+    if (const int err = failingStep(Step::Flush)) {
+        return err;
+    }
+    return flushToDisk();
+}
+
+// The new text reaches the disk while the file still has every block of its
+// old text; a shorter text is cut to its length only then, so that a failure
+// up to that point needs no new room to put the old text back.
 void InPlaceFile::overwrite() {
     const off_t end = m_text.size();
     int err = m_text.copyTo(m_fd, 0);
     if (err == 0) {
-        err = cutTo(end);
+        err = flush();
     }
-    if (err == 0) {
-        err = flushToDisk();
+    if (err == 0 && end < m_oldSize) {
+        err = cut(end);
+        if (err == 0) {
+            err = flush();
+        }
     }
     if (err != 0) {
         restore(err);
     }
 }
 
-// Puts the old bytes and length back into blocks the file already had, so that
-// this succeeds even on a full disk, then throws the failure `err`.
-void InPlaceFile::restore(int err) {
-    bool back = m_readable && m_oldBytes.copyTo(m_fd, 0) == 0;
-    back = back && cutTo(m_oldSize) == 0;
-    back = back && flushToDisk() == 0;
-    close();
-    if (!back) {
-        throw FileError(m_target, "write to",
-                        errorText(err) + "; its old text could not be put back");
+// The old text first, extending the file where it was cut, then its old
+// length: no step on the way leaves a gap of zeros in it.
+int InPlaceFile::putBack() noexcept {
+    if (!m_readable) {
+        return EBADF; // its old bytes were never read
     }
-    throw FileError(m_target, "write to", err);
+    if (const int err = failingStep(Step::Restore)) {
+        return err;
+    }
+    try {
+        reserve(m_oldSize); // the blocks a cut gave back, where the file system can
+    } catch (...) {
+        // The copy below finds out whether there is room.
+    }
+    int err = m_oldBytes.copyTo(m_fd, 0);
+    if (err == 0 && m_text.size() > m_oldSize) {
+        err = cut(m_oldSize);
+    }
+    return err != 0 ? err : flush();
+}
+
+// Puts the old text back, then throws the failure `err`.
+void InPlaceFile::restore(int err) {
+    if (putBack() == 0) {
+        close();
+        throw FileError(m_target, "write to", err);
+    }
+    close();
+    std::string more = "its old text could not be put back";
+    if (m_readable) {
+        if (const std::string copy = m_oldBytes.saveCopy(nameOf(m_target)); !copy.empty()) {
+            more += ", a copy of it is in '" + copy + "'";
+        }
+    }
+    throw FileError(m_target, "write to", err, more);
 }
 
 } // namespace zentory::platform

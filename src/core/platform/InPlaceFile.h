@@ -6,10 +6,12 @@
 //    and a second writer waits a while, then gives up naming the file;
 //  - the whole new text is held aside before the first old byte is
 //    overwritten, so a failed or abandoned export changes nothing;
-//  - the room for it is reserved and the old bytes it overwrites are kept
-//    first; then, with the program's signals held off, it is written, cut to
-//    its length and flushed to the disk, and on any failure the old bytes and
-//    length are put back.
+//  - the room for it is reserved and the whole old text is kept first; then,
+//    with the program's signals held off, it is written and flushed while the
+//    file still holds every block it had, and only then cut to its length
+//    (and flushed again). On any failure the old text and length are put
+//    back; where even that fails, a copy of the old text is left in a file of
+//    its own, named in the message.
 // A file that may be written but not read cannot have its old bytes kept: it
 // is rewritten only once its new length is reserved and within the size limit,
 // so that nothing short of a failing disk stops the rewrite halfway.
@@ -26,7 +28,8 @@ class InPlaceFile {
 public:
     // Takes `fd`, open for writing at `target` in `folder` (and for reading
     // when `readable`), and locks it. Throws FileError naming the target when
-    // another writer holds the file longer than the wait allows.
+    // another program (a writer, or a reader with a shared lock) holds the
+    // file locked longer than the wait allows.
     InPlaceFile(int fd, std::string target, std::string folder, bool readable);
     // Leaves the file as it was unless commit() succeeded.
     ~InPlaceFile();
@@ -35,6 +38,8 @@ public:
 
     // Holds `bytes` aside. Throws FileError naming the target.
     void write(std::string_view bytes);
+    // Holds aside the first `count` bytes of the file open at `fd`.
+    void writeFrom(int fd, off_t count);
     // Puts the new text in place as described above. Throws FileError naming
     // the target; the old text is then back in place.
     void commit();
@@ -44,9 +49,10 @@ public:
 
 private:
     // The steps each system does its own way (InPlaceFile_posix.cpp, _win32.cpp).
-    // One try at an exclusive lock: false while another writer holds it;
-    // throws FileError on any other failure.
-    bool tryLock();
+    // One try at an exclusive lock: who holds the file when another program
+    // does; throws FileError on any other failure.
+    enum class Lock { Taken, HeldByWriter, HeldByReader };
+    Lock tryLock();
     // The file's length now. Throws FileError.
     off_t currentSize() const;
     // Throws FileError (EFBIG) when `end` is beyond the process's size limit.
@@ -61,8 +67,13 @@ private:
     void close() noexcept;
     void closeCommitted();
 
+    // cutTo() and flushToDisk(), each a step that a test can make fail.
+    int cut(off_t end) noexcept;
+    int flush() noexcept;
+    void setAside(int err);
     void lock();
     void overwrite();
+    int putBack() noexcept;
     [[noreturn]] void restore(int err);
 
     int m_fd;
@@ -70,7 +81,7 @@ private:
     bool m_readable;
     off_t m_oldSize = 0;
     Spool m_text;     // the new text
-    Spool m_oldBytes; // the old bytes that the new text overwrites
+    Spool m_oldBytes; // the whole old text
 };
 
 } // namespace zentory::platform

@@ -11,25 +11,53 @@
 
 namespace zentory::platform {
 
-// An open file description's lock where the kernel has them, else flock:
-// shared by nobody, whoever else opens the file.
-bool InPlaceFile::tryLock() {
+namespace {
+
+// Whoever holds the lock that stopped ours, as the kernel tells it.
+bool heldForReading(int fd) {
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type == F_RDLCK;
+}
+
+} // namespace
+
+// An open file description's lock, which a record lock (fcntl, lockf) of
+// another process stops, and a whole-file lock (flock) as well: a program may
+// guard its reading or writing with either. Shared by nobody, whoever else
+// opens the file.
+InPlaceFile::Lock InPlaceFile::tryLock() {
     struct flock whole {};
     whole.l_type = F_WRLCK;
     whole.l_whence = SEEK_SET;
-    if (::fcntl(m_fd, F_OFD_SETLK, &whole) == 0) {
-        return true;
+    bool recordLocks = true;
+    if (::fcntl(m_fd, F_OFD_SETLK, &whole) != 0) {
+        if (errno == EAGAIN || errno == EACCES) {
+            return heldForReading(m_fd) ? Lock::HeldByReader : Lock::HeldByWriter;
+        }
+        if (errno != EINVAL) {
+            throw FileError(m_target, "lock", errno);
+        }
+        recordLocks = false; // no such locks here: flock alone
     }
-    if (errno == EAGAIN || errno == EACCES) {
-        return false;
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+        return Lock::Taken;
     }
-    if (errno == EINVAL && ::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
-        return true;
+    const int err = errno;
+    if (recordLocks) {
+        whole.l_type = F_UNLCK;
+        ::fcntl(m_fd, F_OFD_SETLK, &whole);
     }
-    if (errno == EWOULDBLOCK) {
-        return false;
+    if (err != EWOULDBLOCK) {
+        throw FileError(m_target, "lock", err);
     }
-    throw FileError(m_target, "lock", errno);
+    // Only readers' shared locks let a shared one through.
+    if (::flock(m_fd, LOCK_SH | LOCK_NB) == 0) {
+        ::flock(m_fd, LOCK_UN);
+        return Lock::HeldByReader;
+    }
+    return Lock::HeldByWriter;
 }
 
 off_t InPlaceFile::currentSize() const {

@@ -14,17 +14,17 @@ HANDLE handleOf(int fd) {
 
 } // namespace
 
-bool InPlaceFile::tryLock() {
+InPlaceFile::Lock InPlaceFile::tryLock() {
     OVERLAPPED whole{};
     if (LockFileEx(handleOf(m_fd), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
                    MAXDWORD, &whole)) {
-        return true;
+        return Lock::Taken;
     }
     const DWORD error = GetLastError();
     if (error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING) {
         throw FileError(m_target, "lock", windowsErrorText(error));
     }
-    return false;
+    return Lock::HeldByWriter;
 }
 
 off_t InPlaceFile::currentSize() const {
@@ -46,9 +46,6 @@ void InPlaceFile::reserve(off_t end) {
     if (end <= m_oldSize) {
         return;
     }
-    if (const int err = failingStep(Step::Truncate)) {
-        throw FileError(m_target, "write to", err);
-    }
     FILE_ALLOCATION_INFO room{};
     room.AllocationSize.QuadPart = end;
     if (!SetFileInformationByHandle(handleOf(m_fd), FileAllocationInfo, &room, sizeof room)) {
@@ -63,9 +60,6 @@ void InPlaceFile::reserve(off_t end) {
 }
 
 int InPlaceFile::cutTo(off_t end) noexcept {
-    if (const int err = failingStep(Step::Truncate)) {
-        return err;
-    }
     FILE_END_OF_FILE_INFO info{};
     info.EndOfFile.QuadPart = end;
     return SetFileInformationByHandle(handleOf(m_fd), FileEndOfFileInfo, &info, sizeof info)
@@ -74,9 +68,6 @@ int InPlaceFile::cutTo(off_t end) noexcept {
 }
 
 int InPlaceFile::flushToDisk() noexcept {
-    if (const int err = failingStep(Step::Flush)) {
-        return err;
-    }
     return FlushFileBuffers(handleOf(m_fd)) ? 0 : errnoOf(GetLastError());
 }
 

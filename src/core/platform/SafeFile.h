@@ -15,11 +15,17 @@
 //    owner, group and mode a new file can take exactly: the same, renamed over
 //    it. Through a symbolic link only when the link and the file's folder are
 //    the writer's own.
-//  - Any other regular file: rewritten through its own inode (InPlaceFile).
+//  - Any other regular file: rewritten through its own inode (InPlaceFile);
+//    so is one whose name a rename cannot take (a file mounted over it).
 //  - A name of an open descriptor (/dev/stdout, /dev/fd/N) or a special file
 //    (FIFO, socket, terminal, device): written through as it is, never
 //    truncated or replaced; the program's own descriptor is used where it is
 //    one, so its offset and append mode hold.
+// A symbolic link that another user put in a shared sticky folder is never
+// followed, whatever the kernel's fs.protected_symlinks says.
+// A failure leaves the old text; where the new text already has the name the
+// message says so ("the new text is in place"), and where the old text could
+// not be put back it says that and where a copy of it is.
 // A caught interruption (platform/Interruption.h) ends a write as a failure does.
 
 #include "platform/Interruption.h"
@@ -58,6 +64,8 @@ private:
     void openWrittenThrough(int fd);
     bool openReplacement(int folder, const struct stat* old);
     bool replaceWhereItIs(int fd, const struct stat& st);
+    void openInPlace(int fd);
+    void rewriteInstead();
     void writeAll(std::string_view bytes);
     void putInPlace();
     void discard() noexcept;

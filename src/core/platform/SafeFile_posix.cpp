@@ -4,6 +4,7 @@
 #include "platform/FileTarget.h"
 #include "platform/InPlaceFile.h"
 #include "platform/Interruption.h"
+#include "platform/StepFailure.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -24,6 +25,27 @@ int openAsTheShellWould(const std::string& target, int access) {
     return ::open(target.c_str(), access | O_CREAT | O_NOCTTY | O_CLOEXEC | O_NONBLOCK, 0666);
 }
 
+// A rename that the name itself stops, though the file may be written: a
+// file mounted over the name (a bind mount), or a name on another mount.
+bool renameStoppedByTheName(int err) {
+    return err == EBUSY || err == EXDEV;
+}
+
+// The failure armed for `step`, else `call`'s: 0 or an errno value.
+template <typename Call> int stepResult(Step step, Call call) {
+    if (const int err = failingStep(step)) {
+        return err;
+    }
+    return call();
+}
+
+int errnoUnless(int result) {
+    return result == 0 ? 0 : errno;
+}
+
+// What a failure after the new text took the name adds to its message.
+const char* const kNewTextInPlace = "the new text is in place";
+
 } // namespace
 
 SafeFile::SafeFile(std::string target, bool durable)
@@ -31,6 +53,11 @@ SafeFile::SafeFile(std::string target, bool durable)
     throwIfInterrupted();
     if (m_target.empty()) {
         throw FileError(m_target, "open", ENOENT);
+    }
+    if (const std::string link = foreignLinkInSharedFolder(m_target); !link.empty()) {
+        throw FileError(m_target, "open",
+                        "'" + link +
+                            "' is another user's link in a shared folder; it is not followed");
     }
     try {
         switch (const DescriptorName named = descriptorName(m_target); named.kind) {
@@ -100,9 +127,14 @@ void SafeFile::openExisting() {
         ::close(fd);
         return;
     }
-    // Rewritten where it is: its old bytes are kept when it can be read.
+    openInPlace(fd);
+}
+
+// Rewrites the regular file open at `fd` where it is; its old bytes are kept
+// when it can be read.
+void SafeFile::openInPlace(int fd) {
     const int readable = reopenForReading(m_target, fd);
-    bool canRead = readable >= 0;
+    const bool canRead = readable >= 0;
     if (canRead) {
         ::close(fd);
         fd = readable;
@@ -201,7 +233,12 @@ void SafeFile::writeAll(std::string_view bytes) {
         throw FileError(m_target, "write to", EBADF);
     }
     while (!bytes.empty()) {
-        const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
+        ssize_t n = -1;
+        if (const int failed = failingStep(Step::Write)) {
+            errno = failed;
+        } else {
+            n = ::write(m_fd, bytes.data(), bytes.size());
+        }
         if (n < 0) {
             if (errno == EINTR) {
                 throwIfInterrupted();
@@ -231,8 +268,11 @@ void SafeFile::commit() {
             }
             return;
         }
-        if (m_durable && ::fdatasync(m_fd) != 0) {
-            throw FileError(m_target, "write to", errno);
+        if (m_durable) {
+            if (const int err =
+                    stepResult(Step::Flush, [&] { return errnoUnless(::fdatasync(m_fd)); })) {
+                throw FileError(m_target, "write to", err);
+            }
         }
         throwIfInterrupted();
         putInPlace();
@@ -255,33 +295,82 @@ void SafeFile::putInPlace() {
         }
     } else if (!m_replaces) {
         // Nothing was there: the name is made, never taken from another file.
-        if (const int err = linkUnnamed(m_fd, m_folder, m_name); err != 0) {
+        if (const int err =
+                stepResult(Step::Rename, [&] { return linkUnnamed(m_fd, m_folder, m_name); });
+            err != 0) {
             throw FileError(m_target, "create", err);
         }
-    } else {
-        m_tempName = linkUnnamedAside(m_fd, m_folder);
-        if (m_tempName.empty()) {
-            throw FileError(m_target, "replace", errno);
+    } else if (const int err = stepResult(Step::Rename, [&] {
+                   m_tempName = linkUnnamedAside(m_fd, m_folder);
+                   return m_tempName.empty() ? errno : 0;
+               })) {
+        if (renameStoppedByTheName(err)) {
+            rewriteInstead();
+            return;
         }
+        throw FileError(m_target, "replace", err);
     }
     if (!m_tempName.empty()) {
-        if (::renameat(m_folder, m_tempName.c_str(), m_folder, m_name.c_str()) != 0) {
-            throw FileError(m_target, "replace", errno);
+        if (const int err =
+                stepResult(Step::Rename,
+                           [&] {
+                               return errnoUnless(::renameat(m_folder, m_tempName.c_str(), m_folder,
+                                                             m_name.c_str()));
+                           });
+            err != 0) {
+            if (m_replaces && renameStoppedByTheName(err)) {
+                rewriteInstead();
+                return;
+            }
+            throw FileError(m_target, "replace", err);
         }
         m_tempName.clear();
     }
+    // The new text has the name: what fails from here on says so.
     if (m_fd >= 0) {
         const int fd = m_fd;
         m_fd = -1;
         if (::close(fd) != 0) {
-            throw FileError(m_target, "close", errno);
+            throw FileError(m_target, "close", errno, kNewTextInPlace);
         }
     }
     if (m_durable) {
-        if (const int err = syncFolder(m_folder); err != 0) {
-            throw FileError(m_target, "write to", err);
+        if (const int err = stepResult(Step::Flush, [&] { return syncFolder(m_folder); })) {
+            throw FileError(m_target, "write to", err, kNewTextInPlace);
         }
     }
+}
+
+// The name refused to be renamed over, though the file behind it may be
+// written: the new text is written into that file where it is, as for a file
+// with other names.
+void SafeFile::rewriteInstead() {
+    const int text =
+        m_tempName.empty()
+            ? ::open(("/proc/self/fd/" + std::to_string(m_fd)).c_str(), O_RDONLY | O_CLOEXEC)
+            : ::openat(m_folder, m_tempName.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st;
+    if (text < 0 || ::fstat(text, &st) != 0) {
+        const int err = errno;
+        if (text >= 0) {
+            ::close(text);
+        }
+        throw FileError(m_target, "replace", err);
+    }
+    try {
+        const int fd = openAsTheShellWould(m_target, O_WRONLY);
+        if (fd < 0) {
+            throw FileError(m_target, "open", errno);
+        }
+        openInPlace(fd);
+        m_inPlace->writeFrom(text, st.st_size);
+    } catch (...) {
+        ::close(text);
+        throw;
+    }
+    ::close(text);
+    m_inPlace->commit();
+    m_inPlace.reset();
 }
 
 } // namespace zentory::platform

@@ -2,7 +2,8 @@
 // Bytes held aside while a file is rewritten where it is: the new text until
 // all of it is there, and the old bytes it overwrites until it is in place. In
 // memory while they are few, else in an unnamed temporary file, so that a long
-// list costs no memory and a killed program leaves nothing behind.
+// list costs no memory and a killed program leaves nothing behind. A place
+// that runs out of room hands the bytes on to the next one.
 
 #include <string>
 #include <string_view>
@@ -29,6 +30,10 @@ public:
     int appendFrom(int fd, off_t from, off_t count);
     // Writes every byte held into `fd` from `offset` on.
     int copyTo(int fd, off_t offset) const noexcept;
+    // Keeps the bytes held as a file of their own named after `name`, in the
+    // first of the spool's places that takes it, and returns its path ("" if
+    // none did): the last resort when they cannot go back where they came from.
+    std::string saveCopy(const std::string& name) const noexcept;
 
 private:
     int spill() noexcept;
@@ -37,6 +42,7 @@ private:
     Prefer m_prefer;
     std::string m_memory; // the bytes while there is no spill file
     int m_spill = -1;     // the unnamed file that holds them once they are many
+    size_t m_place = 0;   // the next place to spill to
     off_t m_size = 0;
 };
 

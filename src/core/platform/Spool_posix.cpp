@@ -1,10 +1,13 @@
 #include "platform/Spool.h"
 
 #include "platform/Environment.h"
+#include "platform/StepFailure.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
+#include <new>
 #include <unistd.h>
 #include <vector>
 
@@ -14,10 +17,20 @@ namespace {
 
 // Bytes up to this many stay in memory.
 constexpr off_t kInMemory = off_t{8} << 20;
+// The piece copied at a time where the kernel cannot copy between the files.
+constexpr size_t kCopyPiece = size_t{1} << 20;
+
+// A failure that another file system may not have.
+bool forWantOfRoom(int err) {
+    return err == ENOSPC || err == EDQUOT || err == EFBIG;
+}
 
 // Writes all of `bytes` into `fd` at `offset`. Returns 0, or the errno.
 int writeAll(int fd, std::string_view bytes, off_t offset) noexcept {
     while (!bytes.empty()) {
+        if (const int err = failingStep(Step::Write)) {
+            return err;
+        }
         const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), offset);
         if (n < 0 && errno == EINTR) {
             continue;
@@ -31,30 +44,42 @@ int writeAll(int fd, std::string_view bytes, off_t offset) noexcept {
     return 0;
 }
 
+// Copies `count` bytes through memory, a piece at a time.
+int copyThroughMemory(int in, off_t from, int out, off_t to, off_t count) noexcept {
+    const std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyPiece]);
+    if (!buffer) {
+        return ENOMEM;
+    }
+    while (count > 0) {
+        const ssize_t n = ::pread(in, buffer.get(),
+                                  static_cast<size_t>(std::min<off_t>(count, kCopyPiece)), from);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n < 0 ? errno : EIO; // a file that ended early counts as a failed read
+        }
+        if (const int err = writeAll(out, {buffer.get(), static_cast<size_t>(n)}, to)) {
+            return err;
+        }
+        from += n;
+        to += n;
+        count -= n;
+    }
+    return 0;
+}
+
 // Copies `count` bytes from `in` at `from` to `out` at `to`, in the kernel
 // where it can. Returns 0, or the errno of the failure.
 int copyRange(int in, off_t from, int out, off_t to, off_t count) noexcept {
-    bool kernel = true;
-    std::string buffer;
     while (count > 0) {
-        ssize_t n = -1;
-        if (kernel) {
-            n = ::copy_file_range(in, &from, out, &to, static_cast<size_t>(count), 0);
-            if (n < 0 &&
-                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
-                kernel = false;
-                continue;
-            }
-        } else {
-            buffer.resize(static_cast<size_t>(std::min<off_t>(count, off_t{1} << 20)));
-            n = ::pread(in, buffer.data(), buffer.size(), from);
-            if (n > 0) {
-                if (const int err = writeAll(out, {buffer.data(), static_cast<size_t>(n)}, to)) {
-                    return err;
-                }
-                from += n;
-                to += n;
-            }
+        if (const int err = failingStep(Step::Write)) {
+            return err;
+        }
+        const ssize_t n = ::copy_file_range(in, &from, out, &to, static_cast<size_t>(count), 0);
+        if (n < 0 &&
+            (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+            return copyThroughMemory(in, from, out, to, count);
         }
         if (n < 0 && errno == EINTR) {
             continue;
@@ -67,6 +92,20 @@ int copyRange(int in, off_t from, int out, off_t to, off_t count) noexcept {
     return 0;
 }
 
+// Where spilled bytes may go, in the order they are tried. A TMPDIR that the
+// person set is the one temporary folder.
+std::vector<std::string> spillPlaces(const std::string& beside, Spool::Prefer prefer) {
+    const std::string tmp = environmentValue("TMPDIR");
+    std::vector<std::string> places;
+    if (tmp.empty()) {
+        places = {"/tmp", "/var/tmp"};
+    } else {
+        places = {tmp};
+    }
+    places.insert(prefer == Spool::Prefer::Beside ? places.begin() : places.end(), beside);
+    return places;
+}
+
 } // namespace
 
 Spool::~Spool() {
@@ -75,34 +114,42 @@ Spool::~Spool() {
     }
 }
 
+// Moves the bytes held (in memory, or in the spill file of a place that ran
+// out of room) into a file in the next place that has room for them.
 int Spool::spill() noexcept {
-    // A TMPDIR that the person set is the one temporary folder.
-    const std::string tmp = environmentValue("TMPDIR");
     std::vector<std::string> places;
-    if (tmp.empty()) {
-        places = {"/tmp", "/var/tmp"};
-    } else {
-        places = {tmp};
+    try {
+        places = spillPlaces(m_folder, m_prefer);
+    } catch (const std::bad_alloc&) {
+        return ENOMEM;
     }
-    places.insert(m_prefer == Prefer::Beside ? places.begin() : places.end(), m_folder);
     int err = ENOENT;
-    for (const std::string& folder : places) {
-        m_spill = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-        if (m_spill >= 0) {
-            break;
+    for (; m_place < places.size(); ++m_place) {
+        int fd = -1;
+        if (err = failingStep(Step::Spill); err == 0) {
+            fd = ::open(places[m_place].c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+            err = fd < 0 ? errno : 0;
         }
-        err = errno;
+        if (fd < 0) {
+            continue;
+        }
+        err = m_spill >= 0 ? copyRange(m_spill, 0, fd, 0, m_size) : writeAll(fd, m_memory, 0);
+        if (err != 0) {
+            ::close(fd);
+            if (forWantOfRoom(err)) {
+                continue;
+            }
+            return err;
+        }
+        if (m_spill >= 0) {
+            ::close(m_spill); // gives the full place its room back
+        }
+        m_spill = fd;
+        ++m_place;
+        m_memory = std::string();
+        return 0;
     }
-    if (m_spill < 0) {
-        return err;
-    }
-    if (const int failed = writeAll(m_spill, m_memory, 0); failed != 0) {
-        ::close(m_spill);
-        m_spill = -1;
-        return failed;
-    }
-    m_memory = std::string();
-    return 0;
+    return err;
 }
 
 int Spool::append(std::string_view bytes) {
@@ -113,8 +160,17 @@ int Spool::append(std::string_view bytes) {
     }
     if (m_spill < 0) {
         m_memory.append(bytes);
-    } else if (const int err = writeAll(m_spill, bytes, m_size); err != 0) {
-        return err;
+        m_size += static_cast<off_t>(bytes.size());
+        return 0;
+    }
+    for (;;) {
+        const int err = writeAll(m_spill, bytes, m_size);
+        if (err == 0) {
+            break;
+        }
+        if (!forWantOfRoom(err) || spill() != 0) {
+            return err;
+        }
     }
     m_size += static_cast<off_t>(bytes.size());
     return 0;
@@ -127,8 +183,14 @@ int Spool::appendFrom(int fd, off_t from, off_t count) {
         }
     }
     if (m_spill >= 0) {
-        if (const int err = copyRange(fd, from, m_spill, m_size, count); err != 0) {
-            return err;
+        for (;;) {
+            const int err = copyRange(fd, from, m_spill, m_size, count);
+            if (err == 0) {
+                break;
+            }
+            if (!forWantOfRoom(err) || spill() != 0) {
+                return err;
+            }
         }
         m_size += count;
         return 0;
@@ -156,6 +218,34 @@ int Spool::copyTo(int fd, off_t offset) const noexcept {
         return copyRange(m_spill, 0, fd, offset, m_size);
     }
     return writeAll(fd, m_memory, offset);
+}
+
+std::string Spool::saveCopy(const std::string& name) const noexcept {
+    try {
+        for (const std::string& place : spillPlaces(m_folder, Prefer::Beside)) {
+            for (int n = 1; n < 100; ++n) {
+                const std::string path =
+                    place + "/" + name + ".old" + (n > 1 ? "-" + std::to_string(n) : "");
+                const int fd = ::open(path.c_str(),
+                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+                if (fd < 0 && errno == EEXIST) {
+                    continue;
+                }
+                if (fd < 0) {
+                    break; // the next place
+                }
+                const bool kept = copyTo(fd, 0) == 0 && ::fsync(fd) == 0;
+                ::close(fd);
+                if (kept) {
+                    return path;
+                }
+                ::unlink(path.c_str());
+                break;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    return {};
 }
 
 } // namespace zentory::platform

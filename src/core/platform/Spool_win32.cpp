@@ -174,4 +174,25 @@ int Spool::copyTo(int fd, off_t offset) const noexcept {
     return copyRange(handleOf(m_spill), 0, handleOf(fd), offset, m_size);
 }
 
+// Beside the rewritten file only, for now.
+std::string Spool::saveCopy(const std::string& name) const noexcept {
+    try {
+        const std::string path = m_folder + "\\" + name + ".old";
+        HANDLE h = CreateFileW(longPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            return {};
+        }
+        const bool kept = copyTo(HandleToLong(h), 0) == 0 && FlushFileBuffers(h);
+        CloseHandle(h);
+        if (!kept) {
+            DeleteFileW(longPath(path).c_str());
+            return {};
+        }
+        return path;
+    } catch (...) {
+        return {};
+    }
+}
+
 } // namespace zentory::platform

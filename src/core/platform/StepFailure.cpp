@@ -51,6 +51,10 @@ void clearStepFailures() noexcept {
     g_armed.store(0);
 }
 
+bool stepArmed(Step step) noexcept {
+    return slot(step).error.load() != 0;
+}
+
 int failingStep(Step step) noexcept {
     if (g_armed.load(std::memory_order_relaxed) == 0) {
         return 0;

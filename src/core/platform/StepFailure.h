@@ -31,5 +31,8 @@ void failStepAlways(Step step, int error);
 void clearStepFailures() noexcept;
 // The error armed for this run of `step`, or 0: the step then goes ahead.
 int failingStep(Step step) noexcept;
+// Whether a failure armed for `step` is still waiting for its run: a test
+// learns so that the step ran fewer times than it counted on.
+bool stepArmed(Step step) noexcept;
 
 } // namespace zentory::platform
