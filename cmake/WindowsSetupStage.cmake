@@ -8,6 +8,8 @@ file(STRINGS "${EPOCH_FILE}" epoch LIMIT_COUNT 1)
 if(NOT epoch MATCHES "^[0-9]+$")
   message(FATAL_ERROR "${EPOCH_FILE}: no time in it")
 endif()
+# strip writes a new time into a program's header, this one when it is given.
+set(ENV{SOURCE_DATE_EPOCH} ${epoch})
 file(REMOVE_RECURSE "${STAGE}")
 file(MAKE_DIRECTORY "${STAGE}/screenshots")
 set(staged "")
