@@ -4,10 +4,13 @@
 # setup (1.01) and checks that one copy and one entry are left, in the folder
 # each row expects. Then, with the installed zentory-cli.exe running (blocked
 # writing to a full pipe), the silent setup and the uninstaller end with exit
-# code 2 and change nothing, until the program has ended.
+# code 2 and change nothing, until the program has ended. Last, a file of the
+# copy that another program holds keeps the entry in Apps & features.
 # Usage: setup-upgrades.sh SETUP MAKENSIS SCRIPT SETUP_FILES WORK WINE_PREFIX RUNNER WITH_WINDOW
+#                          HOLD_FILE_EXE
 set -euo pipefail
 setup=$1 makensis=$2 script=$3 setup_files=$4 work=$5 prefix=$6 runner=$7 with_window=$8
+holder=$9
 
 run() { "$runner" "$prefix" "$@" </dev/null; }
 fail() {
@@ -126,4 +129,26 @@ run "$dir\\uninstall.exe" /S "_?=$dir" || status=$?
 stop_reader
 run "$setup" /S || fail "the upgrade after the program ended failed: $?"
 expect_state running 1.01 "after the program ended"
-echo "upgraded in the default folder, in one's own and into another; a running copy stayed whole"
+
+# A file another program holds cannot be removed: the uninstaller ends with 2
+# and the entry stays, so that the rest can be removed later.
+flag="$prefix/drive_c/setup-hold.flag"
+rm -f "$flag"
+run "$holder" "$dir\\help.html" 'C:\setup-hold.flag' &
+held=$!
+trap 'rm -f "$flag"; wait "$held" || true; stop_reader; cleanup' EXIT
+for _ in $(seq 100); do [ -e "$flag" ] && break; sleep 0.1; done
+[ -e "$flag" ] || fail "hold_file.exe did not hold help.html"
+status=0
+run "$dir\\uninstall.exe" /S "_?=$dir" || status=$?
+[ "$status" = 2 ] || fail "uninstalling with a file held ended with $status, not 2"
+[ -e "$(linux_path "$dir")/help.html" ] || fail "the held help.html is gone"
+[[ "$(state)" == "copies: ; entry: 1.01 in $dir;"* ]] ||
+    fail "with a file left the entry should stay: $(state)"
+rm -f "$flag"
+wait "$held" || true
+run "$dir\\uninstall.exe" /S "_?=$dir" || fail "uninstalling once the file was free failed: $?"
+[ ! -e "$(linux_path "$dir")/help.html" ] || fail "help.html stayed"
+[[ "$(state)" == "copies: ; entry:  in ;"* ]] || fail "the entry stayed: $(state)"
+echo "upgraded in the default folder, in one's own and into another; a running copy stayed" \
+    "whole; a held file kept the entry"
