@@ -135,8 +135,8 @@ expect_state running 1.01 "after the program ended"
 flag="$prefix/drive_c/setup-hold.flag"
 rm -f "$flag"
 run "$holder" "$dir\\help.html" 'C:\setup-hold.flag' &
-held=$!
-trap 'rm -f "$flag"; wait "$held" || true; stop_reader; cleanup' EXIT
+holder_pid=$!
+trap 'rm -f "$flag"; wait "$holder_pid" || true; stop_reader; cleanup' EXIT
 for _ in $(seq 100); do [ -e "$flag" ] && break; sleep 0.1; done
 [ -e "$flag" ] || fail "hold_file.exe did not hold help.html"
 status=0
@@ -146,7 +146,7 @@ run "$dir\\uninstall.exe" /S "_?=$dir" || status=$?
 [[ "$(state)" == "copies: ; entry: 1.01 in $dir;"* ]] ||
     fail "with a file left the entry should stay: $(state)"
 rm -f "$flag"
-wait "$held" || true
+wait "$holder_pid" || true
 run "$dir\\uninstall.exe" /S "_?=$dir" || fail "uninstalling once the file was free failed: $?"
 [ ! -e "$(linux_path "$dir")/help.html" ] || fail "help.html stayed"
 [[ "$(state)" == "copies: ; entry:  in ;"* ]] || fail "the entry stayed: $(state)"
