@@ -92,6 +92,17 @@ for row in "${rows[@]}"; do
     cleanup
 done
 
+# A copy the entry does not name (one copied by hand, or left by an earlier
+# setup) takes only its own files when it is removed: the entry, the Explorer
+# and Start menu entries stay with the installed copy.
+run "$setup" /S "/D=${folders[custom]}" || fail "the setup failed: $?"
+cp -a "$(linux_path "${folders[custom]}")" "$(linux_path "${folders[other]}")"
+run "${folders[other]}\\uninstall.exe" /S "_?=${folders[other]}" ||
+    fail "uninstalling the unregistered copy failed: $?"
+rm -f "$(linux_path "${folders[other]}")/uninstall.exe"
+expect_state custom 1.01 "after removing an unregistered copy"
+cleanup
+
 # A running copy: zentory-cli.exe lists a folder of 3000 files into a pipe
 # that is read up to the first line, so it blocks once the pipe is full.
 dir=${folders[running]}
