@@ -147,6 +147,8 @@ test)
     # The Windows programs, cross-built and tested under Wine.
     build windows
     ctest --preset windows -j2
+    # A second build in another folder: the same zip and setup, byte for byte.
+    tests/windows/builds-reproducibly.sh build/windows build/windows-again
     build fuzz
     fuzz
     # The programs as they are shipped: Debian's hardened flags (with which
