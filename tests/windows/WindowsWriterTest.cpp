@@ -148,7 +148,8 @@ TEST_P(WindowsWriterSteps, FailLeavingTheOldTextAndNothingBeside) {
             CreateHardLinkW(pathOf(dir / "other.txt").c_str(), pathOf(path).c_str(), nullptr));
         before.push_back("other.txt");
     }
-    platform::failStepAlways(c.step, ENOSPC);
+    // Once: the recovery's own steps go through, as on a disk that failed once.
+    platform::failStep(c.step, ENOSPC);
     const std::string error = save(path, "a new text, longer than the old one", true);
     platform::clearStepFailures();
     // A new file that cannot be made names its folder.
