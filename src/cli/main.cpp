@@ -74,6 +74,17 @@ int run(const Request& request) {
     for (const auto& unreadable : scan.unreadableFolders) {
         report(unreadable.what());
     }
+    // A folder refused is the folder's answer; one lost for lack of open files
+    // or memory may hold files, and a list without them would pass for whole.
+    if (!scan.lostFolders.empty()) {
+        for (const auto& lost : scan.lostFolders) {
+            report(lost.what());
+        }
+        const size_t count = scan.lostFolders.size();
+        report(std::to_string(count) + (count == 1 ? " folder" : " folders") +
+               " not read for lack of open files or memory: no list written");
+        return kExitFailure;
+    }
 
     const zentory::ExportRequest job = zentory::MakeExportRequest(
         {.files = scan.files, .folder = folder, .stats = &scan.stats}, request.options,

@@ -213,17 +213,21 @@ void CExportDlg::ReadFolder(const std::string& folder) {
     m_fileStats.clear();
     Ctl().SetListFiles(ids::Main::kFileList, m_fileList);
     m_strChosenFolder.clear();
+    std::vector<std::string> lostFolders;
     if (!folder.empty()) {
-        ScanFolder(folder);
+        lostFolders = ScanFolder(folder);
     }
     m_listCells.Read(m_strChosenFolder, m_listOptions.ScanFor(m_bSubFolders != 0).subFolders);
     Ctl().SetListFiles(ids::Main::kFileList, m_fileList);
     ShowListColumns();
     UpdateData(false);
     AnnounceFileCount();
+    if (!lostFolders.empty()) {
+        ReportLostFolders(lostFolders);
+    }
 }
 
-void CExportDlg::ScanFolder(const std::string& folder) {
+std::vector<std::string> CExportDlg::ScanFolder(const std::string& folder) {
     // The read owns what it uses: a cancelled read may end after this returns.
     struct ReadJob {
         std::unique_ptr<ScanWatch> watch;
@@ -256,15 +260,22 @@ void CExportDlg::ScanFolder(const std::string& folder) {
         throw;
     }
     m_activeWatch = nullptr;
-    if (!ended || job->result.cancelled) {
-        // As if no folder had been read: the caption again, no list, nothing to export.
+    std::vector<std::string> lostFolders;
+    for (const auto& lost : job->result.lostFolders) {
+        lostFolders.push_back(lost.path());
+    }
+    if (!ended || job->result.cancelled || !lostFolders.empty()) {
+        // As if no folder had been read: the caption again, no list, nothing to
+        // export; a list without the files of folders lost for lack of open
+        // files or memory would pass for whole.
         m_strFolderLabel = m_translator.GetText(TextKey::FolderLabel);
-        return;
+        return lostFolders;
     }
     // A folder that cannot be read contributes nothing, and nothing is reported.
     m_fileList = std::move(job->result.files);
     m_fileStats = std::move(job->result.stats);
     m_strChosenFolder = folder;
+    return {};
 }
 
 void CExportDlg::OnSaveTxtFile() {

@@ -124,8 +124,12 @@ private:
     // Replaces the file list by the files of `folder`, and of its sub-folders
     // when m_bSubFolders is set, in ascending byte order. The walk runs beside
     // the event loop, with a progress window once it takes long; cancelled, it
-    // leaves the window as if no folder had been read.
-    void ScanFolder(const std::string& folder);
+    // leaves the window as if no folder had been read. So does a read that
+    // could not open some folders for lack of open files or memory; it
+    // returns their paths.
+    std::vector<std::string> ScanFolder(const std::string& folder);
+    // Tells which folders a read could not open for lack of open files or memory.
+    void ReportLostFolders(const std::vector<std::string>& folders);
     void ApplyMenuTexts();
     void ApplyControlTexts();
     void ApplyOptionsTexts();

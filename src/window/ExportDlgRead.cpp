@@ -29,6 +29,26 @@ void CExportDlg::ReadNamedFolder(const std::string& folder) {
                        m_translator.GetText(TextKey::MessageCaption));
 }
 
+void CExportDlg::ReportLostFolders(const std::vector<std::string>& folders) {
+    // Enough names to show where the trouble lies; a box taller than the
+    // screen would hide its button.
+    constexpr size_t kNamed = 20;
+    std::string names;
+    for (size_t i = 0; i < folders.size() && i < kNamed; ++i) {
+        names += "\n" + folders[i];
+    }
+    if (folders.size() > kNamed) {
+        names += "\n...";
+    }
+    const std::string text =
+        textOr(m_translator, TextKey::FoldersLostForResources,
+               "Some folders could not be read because the system ran short of open files or "
+               "memory, so no list was made. Close other programs and read the folder again. "
+               "Folders not read:%1");
+    m_shell.messageBox(FillPlaceholders(text, "\n" + names),
+                       m_translator.GetText(TextKey::MessageCaption));
+}
+
 void CExportDlg::AnnounceFileCount() {
     const std::string text = m_translator.GetText(TextKey::FilesInList);
     if (text.empty()) {

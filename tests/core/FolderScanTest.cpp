@@ -2,6 +2,9 @@
 
 #include "FolderScanFixture.h"
 
+#include "platform/StepFailure.h"
+
+#include <cerrno>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -146,4 +149,70 @@ TEST_F(FolderScan, ChosenFolderThatCannotBeOpenedIsAnError) {
     ScanResult file = ScanFolder(root + "/file.txt", zentory::ScanOptions::All(false));
     ASSERT_TRUE(file.folderError.has_value());
     EXPECT_EQ(file.folderError->reason(), "Not a directory");
+}
+
+class FolderScanShortOfResources : public FolderScan {
+protected:
+    void TearDown() override { platform::clearStepFailures(); }
+};
+
+// A folder that cannot be opened for lack of open files or memory is opened
+// again once there is room; one that stays out of reach is named apart from
+// the unreadable ones, as the list then lacks its files. A refusal for what
+// the folder is (its permissions) is not tried again.
+TEST_F(FolderScanShortOfResources, OpensAgainOrNamesTheFolderAsLost) {
+    for (const char* file : {"/top.txt", "/a/one.txt", "/a/b/c/deep.txt", "/d/e/f.txt", "/g/h"}) {
+        touch(root + file);
+    }
+    const auto whole =
+        entries(root, {"a/b/c/deep.txt", "a/one.txt", "d/e/f.txt", "g/h", "top.txt"});
+    struct Case {
+        int error;
+        int nth; // 0: every open fails
+        unsigned threads;
+        std::vector<std::string> listed;
+        std::vector<std::string> lost;
+        std::vector<std::string> unreadable;
+    };
+    const Case cases[] = {
+        {EMFILE, 1, 1, whole, {}, {}},
+        {ENFILE, 3, 4, whole, {}, {}},
+        {ENOMEM, 2, 2, whole, {}, {}},
+        {EMFILE, 5, 8, whole, {}, {}},
+        {EMFILE, 0, 2, entries(root, {"top.txt"}), {"/a", "/d", "/g"}, {}},
+        {EACCES, 1, 1, entries(root, {"d/e/f.txt", "g/h", "top.txt"}), {}, {"/a"}},
+    };
+    const auto paths = [](const std::vector<platform::FileError>& errors) {
+        std::vector<std::string> named;
+        for (const auto& e : errors) {
+            named.push_back(e.path());
+        }
+        return named;
+    };
+    const auto under = [this](std::vector<std::string> names) {
+        for (auto& name : names) {
+            name = root + name;
+        }
+        return names;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.error) + " at open " + std::to_string(c.nth) + " on " +
+                     std::to_string(c.threads) + " threads");
+        if (c.nth == 0) {
+            platform::failStepAlways(platform::Step::OpenFolder, c.error);
+        } else {
+            platform::failStep(platform::Step::OpenFolder, c.error, c.nth);
+        }
+        const ScanResult result = ScanFolder(root, ScanOptions::All(true, c.threads));
+        platform::clearStepFailures();
+        EXPECT_EQ(entriesOf(result.files), c.listed);
+        EXPECT_EQ(paths(result.lostFolders), under(c.lost));
+        EXPECT_EQ(paths(result.unreadableFolders), under(c.unreadable));
+        for (const auto& lost : result.lostFolders) {
+            EXPECT_EQ(lost.errnum(), c.error);
+            EXPECT_STREQ(lost.what(), ("cannot read folder '" + lost.path() +
+                                       "': " + platform::errorText(c.error))
+                                          .c_str());
+        }
+    }
 }

@@ -118,6 +118,46 @@ TEST_F(CentralEuropeanTime, CsvQuotesOnlyWhatMustBeAndKeepsEveryByte) {
                    "/w/z,,z,,0,2026-12-08T14:03:05+01:00\r\n");
 }
 
+// Each cell a spreadsheet would run as a formula, in each column it can reach;
+// the path begins with the listed folder, so only a list of "" can reach it.
+TEST(ListExport, CsvCellsThatWouldRunAsFormulasBeginWithAQuoteMark) {
+    struct Case {
+        const char* folder;
+        const char* path;
+        const char* row; // path,folder,name,extension without size and time
+    };
+    const Case cases[] = {
+        {"/w", "/w/=HYPERLINK(\"evil\",\"click\")",
+         "\"/w/=HYPERLINK(\"\"evil\"\",\"\"click\"\")\",,"
+         "\"'=HYPERLINK(\"\"evil\"\",\"\"click\"\")\","},
+        {"/w", "/w/=cmd|' -C calc'!A0", "/w/=cmd|' -C calc'!A0,,\"'=cmd|' -C calc'!A0\","},
+        {"/w", "/w/+SUM(1+1)", "/w/+SUM(1+1),,\"'+SUM(1+1)\","},
+        {"/w", "/w/@SUM(A1)", "/w/@SUM(A1),,\"'@SUM(A1)\","},
+        {"/w", "/w/-2+3", "/w/-2+3,,\"'-2+3\","},
+        {"/w", "/w/\tx", "/w/\tx,,\"'\tx\","},
+        {"/w", "/w/\rx", "\"/w/\rx\",,\"'\rx\","},
+        {"/w", "/w/=1/-a.@b", "/w/=1/-a.@b,\"'=1\",\"'-a.@b\",\"'@b\""},
+        {"/w", "/w/+d/e/a,b", "\"/w/+d/e/a,b\",\"'+d/e\",\"a,b\","}, // quoted anyway
+        // Only the first byte counts; a quote mark of its own is kept as it is.
+        {"/w", "/w/a=b+c-d@e", "/w/a=b+c-d@e,,a=b+c-d@e,"},
+        {"/w", "/w/'=x", "/w/'=x,,'=x,"},
+        {"", "=a", "\"'=a\",,\"'=a\","},
+    };
+    for (const Case& c : cases) {
+        FileList files;
+        files.append(c.path);
+        const std::vector<FileStat> stats(1);
+        const ExportRequest request{files, c.folder, {}, {}, {}, {}, &stats};
+        EXPECT_EQ(zentory::ComposeList(request, ListFormat::Csv),
+                  std::string("path,folder,name,extension,size,modified\r\n") + c.row + ",,\r\n")
+            << c.path;
+        // JSON is for programs: every byte as it is, no quote mark put in.
+        const std::string json = zentory::ComposeList(request, ListFormat::Json);
+        const bool ownQuoteMark = std::string(c.path).find("/'") != std::string::npos;
+        EXPECT_EQ(json.find("\"'") != std::string::npos, ownQuoteMark) << json;
+    }
+}
+
 TEST_F(CentralEuropeanTime, JsonEscapesControlBytesAndReplacesBytesOutsideUtf8) {
     Listed l;
     l.add("/w/a\"b\\c\td\x01.txt", 1);

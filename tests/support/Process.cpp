@@ -58,8 +58,11 @@ long statusField(const char* field) {
 }
 
 // In the child of runProcess: standard streams, folder and locale, then the program.
+// With `openFiles`, the program may hold that many files open, and holds
+// none but its standard streams when it starts.
 [[noreturn]] void execIn(const std::vector<std::string>& argv, const std::string& cwd,
-                         const std::string& outPath, const std::string& errPath) {
+                         const std::string& outPath, const std::string& errPath,
+                         unsigned long openFiles = 0) {
     ::setpgid(0, 0);
     const int in = ::open("/dev/null", O_RDONLY);
     const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -67,6 +70,12 @@ long statusField(const char* field) {
     if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 ||
         ::dup2(err, 2) < 0 || ::chdir(cwd.c_str()) != 0) {
         ::_exit(127);
+    }
+    if (openFiles > 0) {
+        const struct rlimit limit = {openFiles, openFiles};
+        if (::close_range(3, ~0U, 0) != 0 || ::setrlimit(RLIMIT_NOFILE, &limit) != 0) {
+            ::_exit(127);
+        }
     }
     ::setenv("LC_ALL", "C", 1);
     ::unsetenv("LANG");
@@ -133,13 +142,18 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 
 Observed runProcess(const std::vector<std::string>& argv, const std::string& cwd,
                     double limitSeconds) {
+    return runProcessWithOpenFileLimit(argv, cwd, 0, limitSeconds);
+}
+
+Observed runProcessWithOpenFileLimit(const std::vector<std::string>& argv, const std::string& cwd,
+                                     unsigned long openFiles, double limitSeconds) {
     TempDir io;
     const std::string outPath = io / "out";
     const std::string errPath = io / "err";
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
-        execIn(argv, cwd, outPath, errPath);
+        execIn(argv, cwd, outPath, errPath, openFiles);
     }
     Observed o;
     reap(pid, limitSeconds, start, o);

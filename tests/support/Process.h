@@ -30,6 +30,10 @@ double secondsSince(std::chrono::steady_clock::time_point start);
 // standard input from /dev/null, and kills it (and its group) after `limitSeconds`.
 Observed runProcess(const std::vector<std::string>& argv, const std::string& cwd,
                     double limitSeconds = 30);
+// As runProcess, the program allowed at most `openFiles` open files (0: as
+// this process) and holding none but its standard streams at its start.
+Observed runProcessWithOpenFileLimit(const std::vector<std::string>& argv, const std::string& cwd,
+                                     unsigned long openFiles, double limitSeconds = 30);
 
 // Runs `work` in a child process and gives back the text it returned (in
 // `out`; an escaping exception's message in `err`, with status 1), the time it

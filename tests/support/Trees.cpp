@@ -86,6 +86,24 @@ void makeChain(const std::string& base, int depth, const std::function<void(int)
     fs::current_path(saved);
 }
 
+std::vector<std::string> makeNestedTree(const std::string& root, int files) {
+    constexpr int kFanOut = 3;
+    constexpr size_t kFolders = 1 + 3 + 9 + 27 + 81; // four levels below the root
+    std::vector<std::string> folders{root};
+    for (size_t i = 0; folders.size() < kFolders; ++i) {
+        for (int c = 0; c < kFanOut; ++c) {
+            folders.push_back(folders[i] + "/d" + std::to_string(c));
+            fs::create_directory(folders.back());
+        }
+    }
+    std::vector<std::string> paths;
+    for (int i = 0; i < files; ++i) {
+        paths.push_back(folders[static_cast<size_t>(i) % kFolders] + "/f" + std::to_string(i));
+        touch(paths.back());
+    }
+    return sorted(paths);
+}
+
 std::vector<std::string> makeLinkLoops(const std::string& root) {
     for (const char* folder : {"a", "b", "c"}) {
         touch(root + "/" + folder + "/f" + folder);

@@ -41,6 +41,10 @@ RandomTree makeRandomTree(const std::string& root, const std::vector<std::string
 // limit applies; `atLevel(level)` runs inside each new folder to add more.
 void makeChain(const std::string& base, int depth, const std::function<void(int)>& atLevel);
 
+// Below `root`: 120 folders, three in each down to four levels, and `files`
+// empty files spread over them and the root. Returns their paths, sorted.
+std::vector<std::string> makeNestedTree(const std::string& root, int files);
+
 // Below `root`: folders a, b and c, each with a file and a link to the next
 // (c's back to a), a link "self" to root itself, and links x and y that lead
 // to each other. Returns the entries a walk with sub-folders lists, sorted.

@@ -14,6 +14,7 @@
 #include "listing/FolderPath.h"
 #include "listing/FolderScan.h"
 #include "platform/Clock.h"
+#include "platform/StepFailure.h"
 
 #include "ProgramFolder.h"
 #include "TextDiff.h"
@@ -21,6 +22,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
+
+namespace fs = std::filesystem;
 using namespace zentory;
 using namespace zentory::test;
 using window::CDialog;
@@ -191,3 +196,69 @@ TEST(WindowLogicStart, AConfigThatCannotBeReadIsReportedAndTheTemplateTextsStay)
 }
 
 } // namespace
+
+namespace {
+
+// The main window in the language `tag`, its parts open to the test.
+struct WindowIn : LogicWindow {
+    explicit WindowIn(const char* tag) : LogicWindow(tag) {}
+    using LogicWindow::dlg;
+    using LogicWindow::read;
+    using LogicWindow::save;
+    using LogicWindow::shell;
+    using LogicWindow::view;
+};
+
+class WindowLogicShortOfOpenFiles : public ::testing::Test {
+protected:
+    void TearDown() override { platform::clearStepFailures(); }
+};
+
+} // namespace
+
+// A read that could not open folders for lack of open files names them, up
+// to twenty, in the interface language, and leaves nothing to export: a list
+// without their files would pass for whole.
+TEST_F(WindowLogicShortOfOpenFiles, TheFoldersNotReadAreNamedAndNothingIsLeftToExport) {
+    TreeDir tree{"top.txt"};
+    std::string named;
+    for (int i = 0; i < 22; ++i) {
+        const std::string folder = "f" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+        tree.add(folder + "/x.txt", "");
+        named += i < 20 ? "\n" + tree / folder : "";
+    }
+    struct Case {
+        const char* tag;
+        const char* begins;
+        const char* notRead;
+    };
+    const Case cases[] = {
+        {"[1033]", "Some folders could not be read because", "Folders not read:"},
+        {"[1031]", "Einige Ordner konnten nicht gelesen werden", "Nicht gelesene Ordner:"},
+        {"[1036]", "Certains dossiers n'ont pas pu être lus", "Dossiers non lus :"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tag);
+        WindowIn w(c.tag);
+        w.read(tree.path()); // a list to lose
+        ASSERT_EQ(w.dlg.m_fileList.size(), 23u);
+        w.shell.calls.clear();
+        platform::failStepAlways(platform::Step::OpenFolder, EMFILE);
+        w.read(tree.path());
+        platform::clearStepFailures();
+        ASSERT_EQ(w.shell.messages.size(), 1u);
+        const std::string& text = w.shell.messages[0].text;
+        EXPECT_TRUE(text.starts_with(c.begins)) << text;
+        ASSERT_NE(text.find(c.notRead), std::string::npos) << text;
+        EXPECT_EQ(text.substr(text.find(c.notRead)), c.notRead + ("\n" + named) + "\n...");
+        EXPECT_EQ(w.shell.messages[0].caption, "Orvane Zentory");
+        EXPECT_EQ(w.view.texts[Main::kFolderLabel],
+                  w.dlg.m_translator.GetText(TextKey::FolderLabel));
+        EXPECT_TRUE(w.dlg.m_fileList.empty());
+        EXPECT_TRUE(w.dlg.m_strChosenFolder.empty());
+        w.save(tree / "list.txt");
+        EXPECT_EQ(w.shell.messages.back().text,
+                  w.dlg.m_translator.GetText(TextKey::NothingToExport));
+        EXPECT_FALSE(fs::exists(tree / "list.txt"));
+    }
+}

@@ -20,19 +20,35 @@ bool needsQuotes(std::string_view text) {
     return false;
 }
 
-// One field made of `parts`, quoted when it must be.
+// Whether a spreadsheet would take a cell beginning with `first` for a
+// formula and run it (=HYPERLINK(...), =cmd|...!A0, +SUM(...), @SUM(...), -2+3).
+bool startsFormula(char first) {
+    return first == '=' || first == '+' || first == '-' || first == '@' || first == '\t' ||
+           first == '\r';
+}
+
+// One field made of `parts`, quoted when it must be. A field that a
+// spreadsheet would run as a formula is quoted and begins with "'", so that
+// the spreadsheet shows it as text; a program reading the list drops that "'".
 void field(TextSink& out, std::initializer_list<std::string_view> parts) {
     bool quoted = false;
+    bool formula = false;
+    bool first = true;
     for (const auto part : parts) {
         quoted = quoted || needsQuotes(part);
+        if (first && !part.empty()) {
+            formula = startsFormula(part.front());
+            first = false;
+        }
     }
+    quoted = quoted || formula;
     if (!quoted) {
         for (const auto part : parts) {
             out.text(part);
         }
         return;
     }
-    out.text("\"");
+    out.text(formula ? "\"'" : "\"");
     for (auto part : parts) {
         for (size_t quote = part.find('"'); quote != std::string_view::npos;
              quote = part.find('"')) {

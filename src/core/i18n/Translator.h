@@ -61,6 +61,9 @@ enum class TextKey : int {
     FolderCannotBeRead = 96,
     // What assistive technology says of the list after a read: %1 the number of files.
     FilesInList = 98,
+    // A read that could not open some folders for lack of open files or
+    // memory, and so made no list: %1 a blank line and the folders, one a line.
+    FoldersLostForResources = 100,
     MenuFile = 200,
     MenuLanguageSelection = 217,
     MenuExit = 220,

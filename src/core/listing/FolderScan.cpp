@@ -7,6 +7,7 @@
 #include "listing/WalkCrew.h"
 #include "listing/WalkOpen.h"
 #include "listing/WalkRecords.h"
+#include "listing/WalkRoom.h"
 #include "platform/Directory.h"
 
 #include <algorithm>
@@ -247,19 +248,41 @@ private:
             }
         }
         Directory dir;
-        int err = m_opener.open(f, dir);
-        if (err == 0) {
-            err = dir.identity(f.id);
-        }
-        if (err != 0) {
+        if (const int err = open(f, dir); err != 0) {
             f.error = err;
             return;
         }
+        const walk::Holding holding(m_room, dir);
         if (!enterOnce(f)) {
             return;
         }
         read(w, f, dir);
         m_opener.keep(f, dir, w.children.size());
+    }
+
+    // Opens `f` into `dir` and reads its identity. Short of open files or
+    // memory, it keeps no more folders open for later, waits for the other
+    // threads to close theirs and tries again, so that a folder is lost only
+    // when even a walk on one thread cannot open it. Returns 0 or the errno value.
+    int open(Folder& f, Directory& dir) {
+        int err = m_opener.open(f, dir);
+        if (err == 0) {
+            err = dir.identity(f.id);
+        }
+        for (int tries = 0; walk::isShortage(err);) {
+            dir.close();
+            m_opener.keepNoMore();
+            m_grown.store(true, std::memory_order_relaxed); // and starts no more threads
+            if (!m_room.waitForRoom(tries, m_watch)) {
+                m_room.gaveUp();
+                break;
+            }
+            err = m_opener.retry(f, dir);
+            if (err == 0) {
+                err = dir.identity(f.id);
+            }
+        }
+        return err;
     }
 
     // Reads the open folder `f` into its records and its sub-folders into w.children.
@@ -344,6 +367,7 @@ private:
     const unsigned m_first;                // threads that start the walk
     const unsigned m_most;                 // threads once it proves slow
     walk::FolderOpener m_opener;
+    walk::Room m_room;
     ScanWatch* const m_watch;                       // none when nobody follows the walk
     std::vector<std::unique_ptr<Worker>> m_workers; // one for each thread there may be
     Clock::time_point m_growAt;                     // when the walk counts as slow

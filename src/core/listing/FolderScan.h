@@ -21,6 +21,11 @@ struct ScanResult {
     // Folders below the chosen one that could not be opened or read, in the
     // order of the list. Each contributed nothing; the walk went on without them.
     std::vector<platform::FileError> unreadableFolders;
+    // Folders below the chosen one that could not be opened or read for lack
+    // of open files or memory (EMFILE, ENFILE, ENOMEM), even after the walk
+    // waited for room and tried again, in the order of the list. Unlike those
+    // above they may hold files: with any of them the list is incomplete.
+    std::vector<platform::FileError> lostFolders;
     // Set when the walk was cancelled through its ScanWatch; everything above is then empty.
     bool cancelled = false;
     // With ScanOptions::fileStats: the size and time of each entry of `files`,

@@ -13,10 +13,12 @@ using platform::Directory;
 using platform::FolderIdentity;
 
 FolderOpener::FolderOpener(unsigned threads) {
-    // Leave most of the process's open files to everyone else.
+    // Leave most of the process's open files to everyone else, and room for
+    // each thread to open a folder by its path (two at once). Under a low
+    // limit every folder is opened by its path from the chosen one, always open.
     const size_t limit = platform::openFileLimit();
     const size_t spare = 32 + 2 * size_t{threads};
-    m_budget = limit > spare + 8 ? std::min<size_t>((limit - spare) / 2, 1024) : 4;
+    m_budget = limit > spare + 8 ? std::min<size_t>((limit - spare) / 2, 1024) : 0;
 }
 
 void FolderOpener::keepRoot(Folder& root, Directory& dir, size_t subFolders) {
@@ -26,7 +28,8 @@ void FolderOpener::keepRoot(Folder& root, Directory& dir, size_t subFolders) {
 }
 
 void FolderOpener::keep(Folder& f, Directory& dir, size_t subFolders) {
-    if (subFolders == 0 || m_kept.load(std::memory_order_relaxed) >= m_budget) {
+    if (subFolders == 0 ||
+        m_kept.load(std::memory_order_relaxed) >= m_budget.load(std::memory_order_relaxed)) {
         return;
     }
     f.users.store(static_cast<uint32_t>(subFolders), std::memory_order_relaxed);
@@ -63,12 +66,12 @@ bool FolderOpener::pin(Folder& f) {
     return false;
 }
 
-// Opens `f` when its parent was not kept open: by its path from the nearest
-// folder above that still is, a few names per call, checking that each folder
-// reached is the one read before.
+// Opens `f` by its path from the nearest folder above that is still open (its
+// parent, when kept), a few names per call, checking that each folder reached
+// is the one read before.
 int FolderOpener::reopen(const Folder& f, Directory& dir) {
-    std::vector<const Folder*> chain{f.parent};
-    Folder* anchor = f.parent->parent;
+    std::vector<const Folder*> chain;
+    Folder* anchor = f.parent;
     while (!pin(*anchor)) {
         chain.push_back(anchor);
         anchor = anchor->parent;
@@ -100,7 +103,7 @@ int FolderOpener::reopen(const Folder& f, Directory& dir) {
         end = begin;
     }
     if (err == 0) {
-        err = dir.openIn(at, f.name.data());
+        err = dir.openIn(*from, f.name.data());
     }
     release(*anchor);
     return err;

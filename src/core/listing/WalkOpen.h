@@ -25,13 +25,20 @@ public:
     void keep(Folder& f, platform::Directory& dir, size_t subFolders);
     // Opens `f` (not the chosen folder) into `dir`. Returns 0 or the errno value.
     int open(const Folder& f, platform::Directory& dir);
+    // Opens `f` again after open() failed for it: from the nearest folder
+    // above that is still open. Returns 0 or the errno value.
+    int retry(const Folder& f, platform::Directory& dir) { return reopen(f, dir); }
+    // Keeps no more folders open for their sub-folders: the process or the
+    // system is short of open files or memory. Those kept already close as
+    // their sub-folders are opened.
+    void keepNoMore() { m_budget.store(0, std::memory_order_relaxed); }
 
 private:
     void release(Folder& f);
     static bool pin(Folder& f);
     int reopen(const Folder& f, platform::Directory& dir);
 
-    size_t m_budget;
+    std::atomic<size_t> m_budget;
     std::atomic<size_t> m_kept{0};
 };
 

@@ -1,5 +1,7 @@
 #include "listing/WalkRecords.h"
 
+#include "listing/WalkRoom.h"
+
 #include <vector>
 
 namespace zentory::walk {
@@ -64,7 +66,8 @@ void JoinRecords(const std::string& path, const Folder& root, size_t files, uint
         here += kPathSeparator;
         here.append(record.name);
         if (sub.error != 0) {
-            result.unreadableFolders.emplace_back(here, "read folder", sub.error);
+            (isShortage(sub.error) ? result.lostFolders : result.unreadableFolders)
+                .emplace_back(here, "read folder", sub.error);
         }
         if (sub.records.empty()) {
             here.resize(base);

@@ -95,7 +95,8 @@ std::string PathOf(const std::string& rootPath, const Folder& f);
 // Joins the records below `root`, the folder at `path`, into result.files (which
 // gets room for `files` entries with `nameBytes` bytes of names first), their
 // sizes and times (with `fileStats`) into result.stats, and names the folders
-// that could not be read in result.unreadableFolders, all in the order of the list.
+// that could not be read in result.unreadableFolders (result.lostFolders for
+// those that lacked open files or memory), all in the order of the list.
 void JoinRecords(const std::string& path, const Folder& root, size_t files, uint64_t nameBytes,
                  bool fileStats, ScanResult& result);
 

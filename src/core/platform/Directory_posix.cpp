@@ -1,6 +1,7 @@
 #include "platform/Directory.h"
 
 #include "platform/FileError.h"
+#include "platform/StepFailure.h"
 
 #include <cerrno>
 #include <cstring>
@@ -60,6 +61,9 @@ int Directory::openIn(const Directory& parent, const char* relative) {
     close();
     if (!parent.isOpen()) {
         return EBADF;
+    }
+    if (const int err = failingStep(Step::OpenFolder); err != 0) {
+        return err;
     }
     return adopt(::openat(parent.m_fd, relative, kOpenFlags));
 }
