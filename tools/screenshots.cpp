@@ -13,7 +13,7 @@
 #include "ResourceIds.h"
 #include "app/QtToolkit.h"
 #include "i18n/LanguageList.h"
-#include "platform/ExecutablePath.h"
+#include "platform/ProgramFolders.h"
 #include "ui/DialogFrame.h"
 #include "ui/QtShell.h"
 

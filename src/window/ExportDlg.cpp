@@ -14,8 +14,8 @@
 #include "listing/FolderScan.h"
 #include "platform/Directory.h"
 #include "platform/FileError.h"
-#include "platform/Interruption.h"
 #include "platform/Paths.h"
+#include "platform/write/Interruption.h"
 
 namespace zentory::window {
 

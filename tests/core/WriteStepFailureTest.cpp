@@ -5,8 +5,8 @@
 // that and names a copy of it. Only the standard library and SafeFile here.
 
 #include "platform/FileError.h"
-#include "platform/SafeFile.h"
 #include "platform/StepFailure.h"
+#include "platform/write/SafeFile.h"
 
 #include "EnvironmentVariable.h"
 #include "Files.h"

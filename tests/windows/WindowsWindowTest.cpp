@@ -10,7 +10,7 @@
 #include "ResourceIds.h"
 #include "Win32Toolkit.h"
 #include "listing/FileList.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/Handle.h"
 
 #include <gtest/gtest.h>
 

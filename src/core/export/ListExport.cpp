@@ -2,7 +2,7 @@
 
 #include "export/Pieces.h"
 #include "export/TableLists.h"
-#include "platform/SafeFile.h"
+#include "platform/write/SafeFile.h"
 
 namespace zentory {
 

@@ -4,7 +4,9 @@
 #include "Dialog.h"
 #include "ResourceIds.h"
 #include "Win32Toolkit.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/Utf16.h"
+
+#include <windows.h>
 
 #include <iterator>
 #include <stdexcept>

@@ -2,7 +2,9 @@
 
 #include "ExportDlg.h"
 #include "listing/FileList.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/Utf16.h"
+
+#include <windows.h>
 
 #include <algorithm>
 #include <climits>

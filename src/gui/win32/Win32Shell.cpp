@@ -3,7 +3,9 @@
 #include "Win32Shell.h"
 
 #include "i18n/FileErrorText.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/Utf16.h"
+
+#include <windows.h>
 
 #include <commdlg.h>
 #include <shobjidl.h>

@@ -9,8 +9,10 @@
 #include "Version.h"
 #include "Win32Shell.h"
 #include "Win32Toolkit.h"
-#include "platform/CommandLine_win32.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/CommandLine.h"
+#include "platform/win32/Utf16.h"
+
+#include <windows.h>
 
 #include <exception>
 #include <objbase.h>

@@ -3,7 +3,7 @@
 #include "ExportDlg.h"
 #include "Version.h"
 #include "export/TextExport.h"
-#include "platform/Interruption.h"
+#include "platform/write/Interruption.h"
 #include "ui/QtShell.h"
 
 #include <QSocketNotifier>

@@ -1,4 +1,4 @@
-#include "platform/Spool.h"
+#include "platform/write/Spool.h"
 
 #include "platform/Environment.h"
 #include "platform/StepFailure.h"

@@ -1,4 +1,4 @@
-#include "platform/FileTarget.h"
+#include "platform/write/posix/FileTarget.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
-#include "platform/InPlaceFile.h"
+#include "platform/write/InPlaceFile.h"
 
 #include "platform/FileError.h"
 #include "platform/StepFailure.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/ErrorCode.h"
 
 namespace zentory::platform {
 

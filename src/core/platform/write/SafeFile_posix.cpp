@@ -1,10 +1,10 @@
-#include "platform/SafeFile.h"
+#include "platform/write/SafeFile.h"
 
 #include "platform/FileError.h"
-#include "platform/FileTarget.h"
-#include "platform/InPlaceFile.h"
-#include "platform/Interruption.h"
 #include "platform/StepFailure.h"
+#include "platform/write/InPlaceFile.h"
+#include "platform/write/Interruption.h"
+#include "platform/write/posix/FileTarget.h"
 
 #include <cerrno>
 #include <fcntl.h>

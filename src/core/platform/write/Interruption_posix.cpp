@@ -1,4 +1,4 @@
-#include "platform/Interruption.h"
+#include "platform/write/Interruption.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,11 +1,15 @@
-#include "platform/SafeFile.h"
+#include "platform/write/SafeFile.h"
 
 #include "platform/FileError.h"
-#include "platform/InPlaceFile.h"
-#include "platform/Interruption.h"
 #include "platform/Paths.h"
 #include "platform/StepFailure.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/Console.h"
+#include "platform/win32/ErrorCode.h"
+#include "platform/win32/Handle.h"
+#include "platform/win32/LongPath.h"
+#include "platform/win32/Utf16.h"
+#include "platform/write/InPlaceFile.h"
+#include "platform/write/Interruption.h"
 
 #include <cerrno>
 

@@ -1,7 +1,7 @@
-#include "platform/StandardOutput.h"
+#include "platform/write/StandardOutput.h"
 
 #include "platform/FileError.h"
-#include "platform/Interruption.h"
+#include "platform/write/Interruption.h"
 
 #include <cerrno>
 #include <sys/stat.h>

@@ -1,7 +1,8 @@
-#include "platform/Spool.h"
+#include "platform/write/Spool.h"
 
 #include "platform/StepFailure.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/ErrorCode.h"
+#include "platform/win32/LongPath.h"
 
 #include <algorithm>
 #include <cerrno>

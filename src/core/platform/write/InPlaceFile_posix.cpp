@@ -1,4 +1,4 @@
-#include "platform/InPlaceFile.h"
+#include "platform/write/InPlaceFile.h"
 
 #include "platform/FileError.h"
 

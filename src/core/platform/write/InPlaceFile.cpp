@@ -1,9 +1,9 @@
-#include "platform/InPlaceFile.h"
+#include "platform/write/InPlaceFile.h"
 
 #include "platform/FileError.h"
-#include "platform/Interruption.h"
 #include "platform/Paths.h"
 #include "platform/StepFailure.h"
+#include "platform/write/Interruption.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,12 @@
-#include "platform/StandardOutput.h"
+#include "platform/write/StandardOutput.h"
 
 #include "platform/FileError.h"
-#include "platform/Interruption.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/Console.h"
+#include "platform/win32/ErrorCode.h"
+#include "platform/win32/Handle.h"
+#include "platform/win32/LongPath.h"
+#include "platform/win32/Utf16.h"
+#include "platform/write/Interruption.h"
 
 #include <mutex>
 

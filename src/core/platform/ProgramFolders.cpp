@@ -1,4 +1,4 @@
-#include "platform/ExecutablePath.h"
+#include "platform/ProgramFolders.h"
 
 #include <mutex>
 

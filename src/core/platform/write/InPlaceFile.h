@@ -16,7 +16,7 @@
 // is rewritten only once its new length is reserved and within the size limit,
 // so that nothing short of a failing disk stops the rewrite halfway.
 
-#include "platform/Spool.h"
+#include "platform/write/Spool.h"
 
 #include <string>
 #include <string_view>

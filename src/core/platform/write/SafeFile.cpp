@@ -1,6 +1,6 @@
-#include "platform/SafeFile.h"
+#include "platform/write/SafeFile.h"
 
-#include "platform/InPlaceFile.h"
+#include "platform/write/InPlaceFile.h"
 
 namespace zentory::platform {
 

@@ -28,7 +28,7 @@
 // not be put back it says that and where a copy of it is.
 // A caught interruption (platform/Interruption.h) ends a write as a failure does.
 
-#include "platform/Interruption.h"
+#include "platform/write/Interruption.h"
 
 #include <memory>
 #include <string>
