@@ -26,10 +26,10 @@ bool forWantOfRoom(int err) {
 
 } // namespace
 
-InPlaceFile::InPlaceFile(int fd, std::string target, std::string folder, bool readable)
+InPlaceFile::InPlaceFile(FileHandle file, std::string target, std::string folder, bool readable)
     // The new text's bytes wait in the temporary folder, the old ones beside
     // the file: of the file's own disk only the old bytes take room.
-    : m_fd(fd), m_target(std::move(target)), m_readable(readable),
+    : m_file(file), m_target(std::move(target)), m_readable(readable),
       m_text(folder, Spool::Prefer::Temporary),
       m_oldBytes(std::move(folder), Spool::Prefer::Beside) {
     try {
@@ -69,7 +69,7 @@ void InPlaceFile::setAside(int err) {
 }
 
 void InPlaceFile::write(std::string_view bytes) {
-    if (m_fd < 0) {
+    if (!m_file.valid()) {
         throw FileError(m_target, "write to", EBADF);
     }
     if (const int err = m_text.append(bytes); err != 0) {
@@ -77,24 +77,24 @@ void InPlaceFile::write(std::string_view bytes) {
     }
 }
 
-void InPlaceFile::writeFrom(int fd, off_t count) {
-    if (m_fd < 0) {
+void InPlaceFile::writeFrom(FileHandle file, std::int64_t count) {
+    if (!m_file.valid()) {
         throw FileError(m_target, "write to", EBADF);
     }
-    if (const int err = m_text.appendFrom(fd, 0, count); err != 0) {
+    if (const int err = m_text.appendFrom(file, 0, count); err != 0) {
         setAside(err);
     }
 }
 
 void InPlaceFile::commit() {
-    if (m_fd < 0) {
+    if (!m_file.valid()) {
         throw FileError(m_target, "write to", EBADF);
     }
     // From here on a signal (Ctrl+C) waits until the file is whole again, old or new.
     const SignalsHeld held;
     try {
         throwIfInterrupted();
-        const off_t end = m_text.size();
+        const std::int64_t end = m_text.size();
         checkSizeLimit(end);
         if (const int err = failingStep(Step::Truncate)) {
             throw FileError(m_target, "write to", err);
@@ -105,7 +105,7 @@ void InPlaceFile::commit() {
             // after the cut must find the old tail too.
             int err = failingStep(Step::KeepOld);
             if (err == 0) {
-                err = m_oldBytes.appendFrom(m_fd, 0, m_oldSize);
+                err = m_oldBytes.appendFrom(m_file, 0, m_oldSize);
             }
             if (err != 0) {
                 throw FileError(m_target,
@@ -122,7 +122,7 @@ void InPlaceFile::commit() {
     closeCommitted();
 }
 
-int InPlaceFile::cut(off_t end) noexcept {
+int InPlaceFile::cut(std::int64_t end) noexcept {
     if (const int err = failingStep(Step::Truncate)) {
         return err;
     }
@@ -140,8 +140,8 @@ int InPlaceFile::flush() noexcept {
 // old text; a shorter text is cut to its length only then, so that a failure
 // up to that point needs no new room to put the old text back.
 void InPlaceFile::overwrite() {
-    const off_t end = m_text.size();
-    int err = m_text.copyTo(m_fd, 0);
+    const std::int64_t end = m_text.size();
+    int err = m_text.copyTo(m_file, 0);
     if (err == 0) {
         err = flush();
     }
@@ -170,7 +170,7 @@ int InPlaceFile::putBack() noexcept {
     } catch (...) {
         // The copy below finds out whether there is room.
     }
-    int err = m_oldBytes.copyTo(m_fd, 0);
+    int err = m_oldBytes.copyTo(m_file, 0);
     if (err == 0 && m_text.size() > m_oldSize) {
         err = cut(m_oldSize);
     }

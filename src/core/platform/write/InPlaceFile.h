@@ -18,19 +18,19 @@
 
 #include "platform/write/Spool.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace zentory::platform {
 
 class InPlaceFile {
 public:
-    // Takes `fd`, open for writing at `target` in `folder` (and for reading
-    // when `readable`), and locks it. Throws FileError naming the target when
-    // another program (a writer, or a reader with a shared lock) holds the
-    // file locked longer than the wait allows.
-    InPlaceFile(int fd, std::string target, std::string folder, bool readable);
+    // Takes `file`, open for writing at `target` in `folder` (and for reading
+    // when `readable`), locks it, and closes it when it goes. Throws FileError naming the target
+    // when another program (a writer, or a reader with a shared lock) holds the file locked longer
+    // than the wait allows.
+    InPlaceFile(FileHandle file, std::string target, std::string folder, bool readable);
     // Leaves the file as it was unless commit() succeeded.
     ~InPlaceFile();
     InPlaceFile(const InPlaceFile&) = delete;
@@ -38,8 +38,8 @@ public:
 
     // Holds `bytes` aside. Throws FileError naming the target.
     void write(std::string_view bytes);
-    // Holds aside the first `count` bytes of the file open at `fd`.
-    void writeFrom(int fd, off_t count);
+    // Holds aside the first `count` bytes of the open `file`.
+    void writeFrom(FileHandle file, std::int64_t count);
     // Puts the new text in place as described above. Throws FileError naming
     // the target; the old text is then back in place.
     void commit();
@@ -54,13 +54,13 @@ private:
     enum class Lock { Taken, HeldByWriter, HeldByReader };
     Lock tryLock();
     // The file's length now. Throws FileError.
-    off_t currentSize() const;
+    std::int64_t currentSize() const;
     // Throws FileError (EFBIG) when `end` is beyond the process's size limit.
-    void checkSizeLimit(off_t end) const;
+    void checkSizeLimit(std::int64_t end) const;
     // Room for `end` bytes before the first old byte changes. Throws FileError.
-    void reserve(off_t end);
+    void reserve(std::int64_t end);
     // Each returns 0 or the errno of the failure.
-    int cutTo(off_t end) noexcept;
+    int cutTo(std::int64_t end) noexcept;
     int flushToDisk() noexcept;
     // Lets go of the file and its lock; closeCommitted() throws FileError
     // ("close") when the last step of a finished rewrite fails.
@@ -68,7 +68,7 @@ private:
     void closeCommitted();
 
     // cutTo() and flushToDisk(), each a step that a test can make fail.
-    int cut(off_t end) noexcept;
+    int cut(std::int64_t end) noexcept;
     int flush() noexcept;
     void setAside(int err);
     void lock();
@@ -76,10 +76,10 @@ private:
     int putBack() noexcept;
     [[noreturn]] void restore(int err);
 
-    int m_fd;
+    FileHandle m_file;
     std::string m_target;
     bool m_readable;
-    off_t m_oldSize = 0;
+    std::int64_t m_oldSize = 0;
     Spool m_text;     // the new text
     Spool m_oldBytes; // the whole old text
 };

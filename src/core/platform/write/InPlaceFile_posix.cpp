@@ -1,6 +1,7 @@
 #include "platform/write/InPlaceFile.h"
 
 #include "platform/FileError.h"
+#include "platform/posix/Descriptor.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -32,37 +33,37 @@ InPlaceFile::Lock InPlaceFile::tryLock() {
     whole.l_type = F_WRLCK;
     whole.l_whence = SEEK_SET;
     bool recordLocks = true;
-    if (::fcntl(m_fd, F_OFD_SETLK, &whole) != 0) {
+    if (::fcntl(descriptorOf(m_file), F_OFD_SETLK, &whole) != 0) {
         if (errno == EAGAIN || errno == EACCES) {
-            return heldForReading(m_fd) ? Lock::HeldByReader : Lock::HeldByWriter;
+            return heldForReading(descriptorOf(m_file)) ? Lock::HeldByReader : Lock::HeldByWriter;
         }
         if (errno != EINVAL) {
             throw FileError(m_target, "lock", errno);
         }
         recordLocks = false; // no such locks here: flock alone
     }
-    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+    if (::flock(descriptorOf(m_file), LOCK_EX | LOCK_NB) == 0) {
         return Lock::Taken;
     }
     const int err = errno;
     if (recordLocks) {
         whole.l_type = F_UNLCK;
-        ::fcntl(m_fd, F_OFD_SETLK, &whole);
+        ::fcntl(descriptorOf(m_file), F_OFD_SETLK, &whole);
     }
     if (err != EWOULDBLOCK) {
         throw FileError(m_target, "lock", err);
     }
     // Only readers' shared locks let a shared one through.
-    if (::flock(m_fd, LOCK_SH | LOCK_NB) == 0) {
-        ::flock(m_fd, LOCK_UN);
+    if (::flock(descriptorOf(m_file), LOCK_SH | LOCK_NB) == 0) {
+        ::flock(descriptorOf(m_file), LOCK_UN);
         return Lock::HeldByReader;
     }
     return Lock::HeldByWriter;
 }
 
-off_t InPlaceFile::currentSize() const {
+std::int64_t InPlaceFile::currentSize() const {
     struct stat st;
-    if (::fstat(m_fd, &st) != 0) {
+    if (::fstat(descriptorOf(m_file), &st) != 0) {
         throw FileError(m_target, "open", errno);
     }
     return st.st_size;
@@ -70,7 +71,7 @@ off_t InPlaceFile::currentSize() const {
 
 // A size limit is known before a byte is written: a text beyond it fails as a
 // write past it would, but with the file untouched.
-void InPlaceFile::checkSizeLimit(off_t end) const {
+void InPlaceFile::checkSizeLimit(std::int64_t end) const {
     struct rlimit limit {};
     if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) {
         throw FileError(m_target, "write to", errno);
@@ -83,37 +84,37 @@ void InPlaceFile::checkSizeLimit(off_t end) const {
 // Blocks for the whole new text, the holes of a sparse old file and the part
 // past its end included, without changing its length. Where the file system
 // cannot reserve, a full disk shows at the write instead, and is rolled back.
-void InPlaceFile::reserve(off_t end) {
+void InPlaceFile::reserve(std::int64_t end) {
     if (end == 0) {
         return;
     }
     int result;
     do {
-        result = ::fallocate(m_fd, FALLOC_FL_KEEP_SIZE, 0, end);
+        result = ::fallocate(descriptorOf(m_file), FALLOC_FL_KEEP_SIZE, 0, end);
     } while (result != 0 && errno == EINTR);
     if (result != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
         throw FileError(m_target, "write to", errno);
     }
 }
 
-int InPlaceFile::cutTo(off_t end) noexcept {
-    return ::ftruncate(m_fd, end) == 0 ? 0 : errno;
+int InPlaceFile::cutTo(std::int64_t end) noexcept {
+    return ::ftruncate(descriptorOf(m_file), end) == 0 ? 0 : errno;
 }
 
 int InPlaceFile::flushToDisk() noexcept {
-    return ::fdatasync(m_fd) == 0 ? 0 : errno;
+    return ::fdatasync(descriptorOf(m_file)) == 0 ? 0 : errno;
 }
 
 void InPlaceFile::close() noexcept {
-    if (m_fd >= 0) {
-        ::close(m_fd); // also lets go of the lock; the text is decided by now
-        m_fd = -1;
+    if (m_file.valid()) {
+        ::close(descriptorOf(m_file)); // also lets go of the lock; the text is decided by now
+        m_file = FileHandle();
     }
 }
 
 void InPlaceFile::closeCommitted() {
-    const int fd = m_fd;
-    m_fd = -1;
+    const int fd = descriptorOf(m_file);
+    m_file = FileHandle();
     if (::close(fd) != 0) {
         // The bytes are in place and on the disk; only the close itself failed.
         throw FileError(m_target, "close", errno);

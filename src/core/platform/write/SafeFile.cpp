@@ -1,12 +1,6 @@
 #include "platform/write/SafeFile.h"
 
-#include "platform/write/InPlaceFile.h"
-
 namespace zentory::platform {
-
-SafeFile::~SafeFile() {
-    discard();
-}
 
 void SafeFile::write(std::string_view bytes) {
     if (caughtInterruption() != 0) {
@@ -14,11 +8,7 @@ void SafeFile::write(std::string_view bytes) {
         throwIfInterrupted();
     }
     try {
-        if (m_inPlace) {
-            m_inPlace->write(bytes);
-        } else {
-            writeAll(bytes);
-        }
+        writeNow(bytes);
     } catch (...) {
         discard();
         // A write that failed because of a signal or Ctrl+C (a reader gone:

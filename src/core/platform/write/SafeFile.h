@@ -26,7 +26,21 @@
 // A failure leaves the old text; where the new text already has the name the
 // message says so ("the new text is in place"), and where the old text could
 // not be put back it says that and where a copy of it is.
-// A caught interruption (platform/Interruption.h) ends a write as a failure does.
+// A caught interruption (Interruption.h) ends a write as a failure does.
+//
+// On Windows the same promises are kept the system's way: the new text goes
+// to a short-named file beside the target that the system deletes should the
+// program die, and takes the name with ReplaceFileW (which keeps the old
+// file's attributes, access list and streams) by way of a backup name, so
+// that a replacement stopped halfway is finished or undone. A file with other
+// names, or in a folder that refuses new files, is rewritten in place; CON,
+// NUL and pipes are written through; the other device names every folder
+// holds (aux, prn, com1, lpt1...) are refused.
+//
+// The parts: InPlaceFile (the locked rewrite in place), Spool (bytes held
+// aside meanwhile), posix/FileTarget.h (what a name leads to, asked of the
+// descriptor), Interruption.h (signals held off), and the seam of
+// platform/StepFailure.h, through which a test fails any step in turn.
 
 #include "platform/write/Interruption.h"
 
@@ -34,12 +48,7 @@
 #include <string>
 #include <string_view>
 
-// The POSIX side's file status; its members are the POSIX source's business.
-struct stat;
-
 namespace zentory::platform {
-
-class InPlaceFile;
 
 class SafeFile {
 public:
@@ -59,26 +68,19 @@ public:
     const std::string& target() const { return m_target; }
 
 private:
-    void openMissing();
-    void openExisting();
-    void openWrittenThrough(int fd);
-    bool openReplacement(int folder, const struct stat* old);
-    bool replaceWhereItIs(int fd, const struct stat& st);
-    void openInPlace(int fd);
-    void rewriteInstead();
-    void writeAll(std::string_view bytes);
-    void putInPlace();
+    // What the platform keeps of the way to the target: its descriptors or
+    // handles, names, and whether it replaces, rewrites in place or writes
+    // through (SafeFile_posix.cpp, SafeFile_win32.cpp).
+    struct State;
+
+    // The platform's write of `bytes`, and its letting go of what a failed
+    // write leaves; the interruption rules around them are the same for both.
+    void writeNow(std::string_view bytes);
     void discard() noexcept;
 
     InterruptionGuard m_guard; // first made, last gone: holds a signal off while it lives
     std::string m_target;      // as the caller named it, for messages
-    std::unique_ptr<InPlaceFile> m_inPlace;
-    int m_fd = -1;           // the replacement, or the file written through
-    int m_folder = -1;       // the folder of a replacement
-    std::string m_name;      // its name there
-    std::string m_tempName;  // the replacement's short name, where it has one
-    bool m_replaces = false; // a file is at m_name, to be renamed over
-    bool m_durable = false;
+    std::unique_ptr<State> m_state;
 };
 
 } // namespace zentory::platform

@@ -2,12 +2,14 @@
 
 #include "platform/FileError.h"
 #include "platform/StepFailure.h"
+#include "platform/posix/Descriptor.h"
 #include "platform/write/InPlaceFile.h"
 #include "platform/write/Interruption.h"
 #include "platform/write/posix/FileTarget.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,7 +50,53 @@ const char* const kNewTextInPlace = "the new text is in place";
 
 } // namespace
 
+struct SafeFile::State {
+    State(std::string target, bool durable);
+    ~State() { discard(); }
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+
+    void openMissing();
+    void openExisting();
+    void openWrittenThrough(int fd);
+    bool openReplacement(int folder, const struct stat* old);
+    bool replaceWhereItIs(int fd, const struct stat& st);
+    void openInPlace(int fd);
+    void rewriteInstead();
+    void write(std::string_view bytes);
+    void writeAll(std::string_view bytes);
+    void commit();
+    void putInPlace();
+    void discard() noexcept;
+
+    std::string m_target; // as the caller named it, for messages
+    std::unique_ptr<InPlaceFile> m_inPlace;
+    int m_fd = -1;           // the replacement, or the file written through
+    int m_folder = -1;       // the folder of a replacement
+    std::string m_name;      // its name there
+    std::string m_tempName;  // the replacement's short name, where it has one
+    bool m_replaces = false; // a file is at m_name, to be renamed over
+    bool m_durable = false;
+};
+
 SafeFile::SafeFile(std::string target, bool durable)
+    : m_target(std::move(target)), m_state(std::make_unique<State>(m_target, durable)) {}
+
+SafeFile::~SafeFile() = default;
+
+void SafeFile::writeNow(std::string_view bytes) {
+    m_state->write(bytes);
+}
+
+void SafeFile::discard() noexcept {
+    m_state->discard();
+}
+
+void SafeFile::commit() {
+    m_state->commit();
+}
+
+SafeFile::State::State(std::string target, bool durable)
     : m_target(std::move(target)), m_durable(durable) {
     throwIfInterrupted();
     if (m_target.empty()) {
@@ -95,7 +143,7 @@ SafeFile::SafeFile(std::string target, bool durable)
     }
 }
 
-void SafeFile::openMissing() {
+void SafeFile::State::openMissing() {
     const std::string folder = folderOf(m_target);
     m_name = nameOf(m_target);
     if (m_name.empty() || m_name == "." || m_name == "..") {
@@ -108,7 +156,7 @@ void SafeFile::openMissing() {
     openReplacement(m_folder, nullptr);
 }
 
-void SafeFile::openExisting() {
+void SafeFile::State::openExisting() {
     int fd = openAsTheShellWould(m_target, O_WRONLY);
     if (fd < 0) {
         throw FileError(m_target, "open", errno);
@@ -132,17 +180,18 @@ void SafeFile::openExisting() {
 
 // Rewrites the regular file open at `fd` where it is; its old bytes are kept
 // when it can be read.
-void SafeFile::openInPlace(int fd) {
+void SafeFile::State::openInPlace(int fd) {
     const int readable = reopenForReading(m_target, fd);
     const bool canRead = readable >= 0;
     if (canRead) {
         ::close(fd);
         fd = readable;
     }
-    m_inPlace = std::make_unique<InPlaceFile>(fd, m_target, folderOf(m_target), canRead);
+    m_inPlace =
+        std::make_unique<InPlaceFile>(fileHandleOf(fd), m_target, folderOf(m_target), canRead);
 }
 
-void SafeFile::openWrittenThrough(int fd) {
+void SafeFile::State::openWrittenThrough(int fd) {
     m_fd = fd;
     // O_NONBLOCK only kept a FIFO without a reader from hanging the open.
     const int flags = ::fcntl(m_fd, F_GETFL);
@@ -153,7 +202,7 @@ void SafeFile::openWrittenThrough(int fd) {
 
 // Whether the regular file open at `fd` can be replaced by a new one that
 // looks the same to everyone; if so, opens that replacement.
-bool SafeFile::replaceWhereItIs(int fd, const struct stat& st) {
+bool SafeFile::State::replaceWhereItIs(int fd, const struct stat& st) {
     if (st.st_nlink != 1 || hasExtendedAttributes(fd)) {
         return false;
     }
@@ -183,7 +232,7 @@ bool SafeFile::replaceWhereItIs(int fd, const struct stat& st) {
 // With `old`, the file it is to replace, gives it that file's owner, group
 // and exact mode and returns false (leaving nothing behind) where that cannot
 // be done or where it would differ otherwise; without, throws.
-bool SafeFile::openReplacement(int folder, const struct stat* old) {
+bool SafeFile::State::openReplacement(int folder, const struct stat* old) {
     const mode_t mode = old != nullptr ? old->st_mode & 07777 : 0666;
     const NewFile made = createIn(folder, mode);
     if (made.fd < 0) {
@@ -210,7 +259,7 @@ bool SafeFile::openReplacement(int folder, const struct stat* old) {
     return same;
 }
 
-void SafeFile::discard() noexcept {
+void SafeFile::State::discard() noexcept {
     m_inPlace.reset(); // leaves the file as it was
     if (m_fd >= 0) {
         ::close(m_fd);
@@ -228,7 +277,15 @@ void SafeFile::discard() noexcept {
     m_replaces = false;
 }
 
-void SafeFile::writeAll(std::string_view bytes) {
+void SafeFile::State::write(std::string_view bytes) {
+    if (m_inPlace) {
+        m_inPlace->write(bytes);
+    } else {
+        writeAll(bytes);
+    }
+}
+
+void SafeFile::State::writeAll(std::string_view bytes) {
     if (m_fd < 0) {
         throw FileError(m_target, "write to", EBADF);
     }
@@ -250,7 +307,7 @@ void SafeFile::writeAll(std::string_view bytes) {
     }
 }
 
-void SafeFile::commit() {
+void SafeFile::State::commit() {
     try {
         if (m_inPlace) {
             m_inPlace->commit();
@@ -284,7 +341,7 @@ void SafeFile::commit() {
 }
 
 // Gives the written replacement the target's name.
-void SafeFile::putInPlace() {
+void SafeFile::State::putInPlace() {
     if (!m_tempName.empty()) {
         // A named temporary file: closed first, as some file systems report
         // a failed write only then.
@@ -344,7 +401,7 @@ void SafeFile::putInPlace() {
 // The name refused to be renamed over, though the file behind it may be
 // written: the new text is written into that file where it is, as for a file
 // with other names.
-void SafeFile::rewriteInstead() {
+void SafeFile::State::rewriteInstead() {
     const int text =
         m_tempName.empty()
             ? ::open(("/proc/self/fd/" + std::to_string(m_fd)).c_str(), O_RDONLY | O_CLOEXEC)
@@ -363,7 +420,7 @@ void SafeFile::rewriteInstead() {
             throw FileError(m_target, "open", errno);
         }
         openInPlace(fd);
-        m_inPlace->writeFrom(text, st.st_size);
+        m_inPlace->writeFrom(fileHandleOf(text), st.st_size);
     } catch (...) {
         ::close(text);
         throw;

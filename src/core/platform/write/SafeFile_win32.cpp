@@ -12,21 +12,13 @@
 #include "platform/write/Interruption.h"
 
 #include <cerrno>
+#include <memory>
 
 namespace zentory::platform {
 
-// On Windows m_fd holds a handle (HandleToLong); m_folder is -1 for a name
-// written through, 0 for a replacement and 1 for one that the system deletes
-// when its handle closes; m_name is the target's prefixed absolute path and
-// m_tempName the replacement's, beside it.
 namespace {
 
-HANDLE handleOf(int fd) {
-    return LongToHandle(fd);
-}
-
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr int kDeletedOnClose = 1;
 
 // The one message for a file that another program (a viewer, a spreadsheet)
 // holds open without letting others write.
@@ -180,7 +172,57 @@ void replaceTarget(const std::string& shown, const std::string& name, std::strin
 
 } // namespace
 
+struct SafeFile::State {
+    State(std::string target, bool durable);
+    ~State() { discard(); }
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+
+    void openMissing();
+    void openExisting();
+    void openWrittenThrough();
+    bool openReplacement();
+    void write(std::string_view bytes);
+    void writeAll(std::string_view bytes);
+    void commit();
+    void putInPlace();
+    void discard() noexcept;
+
+    // How the text reaches the target.
+    enum class Way {
+        WrittenThrough, // the name itself (CON, NUL, a pipe)
+        Replacement,    // a file beside it, which takes the name
+        DeletedOnClose  // the same, which the system deletes when its handle closes
+    };
+
+    std::string m_target; // as the caller named it, for messages
+    std::unique_ptr<InPlaceFile> m_inPlace;
+    Handle m_file; // the replacement, or the name written through
+    Way m_way = Way::WrittenThrough;
+    std::string m_name;      // the target's prefixed absolute path
+    std::string m_tempName;  // the replacement's, beside it
+    bool m_replaces = false; // a file is at m_name, to be replaced
+    bool m_durable = false;
+};
+
 SafeFile::SafeFile(std::string target, bool durable)
+    : m_target(std::move(target)), m_state(std::make_unique<State>(m_target, durable)) {}
+
+SafeFile::~SafeFile() = default;
+
+void SafeFile::writeNow(std::string_view bytes) {
+    m_state->write(bytes);
+}
+
+void SafeFile::discard() noexcept {
+    m_state->discard();
+}
+
+void SafeFile::commit() {
+    m_state->commit();
+}
+
+SafeFile::State::State(std::string target, bool durable)
     : m_target(std::move(target)), m_durable(durable) {
     throwIfInterrupted();
     if (m_target.empty()) {
@@ -205,7 +247,7 @@ SafeFile::SafeFile(std::string target, bool durable)
         }
         if (GetFileType(probe.get()) != FILE_TYPE_DISK) {
             probe.close();
-            openWrittenThrough(-1);
+            openWrittenThrough();
             return;
         }
         BY_HANDLE_FILE_INFORMATION info;
@@ -225,19 +267,19 @@ SafeFile::SafeFile(std::string target, bool durable)
 
 // The new text goes to a file beside the target, which takes its name once
 // it is whole.
-void SafeFile::openMissing() {
+void SafeFile::State::openMissing() {
     const std::string name = nameOf(m_target);
     if (name.empty() || name == "." || name == "..") {
         throw FileError(m_target, "open", EISDIR);
     }
-    if (!openReplacement(0, nullptr)) {
+    if (!openReplacement()) {
         fail(folderOf(m_target), "create a file in", GetLastError());
     }
 }
 
 // Makes the replacement beside the target. False with the system's error
 // (GetLastError) when the folder refuses it.
-bool SafeFile::openReplacement(int, const struct stat*) {
+bool SafeFile::State::openReplacement() {
     const std::string folder = folderOf(m_name);
     for (int attempt = 0;; ++attempt) {
         m_tempName = shortNameIn(folder, ".tmp");
@@ -249,9 +291,9 @@ bool SafeFile::openReplacement(int, const struct stat*) {
                             FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         }
         if (h != INVALID_HANDLE_VALUE) {
-            m_fd = HandleToLong(h);
+            m_file = Handle(h);
             // Where the file system cannot do this, only a kill leaves the file.
-            m_folder = setDeleteOnClose(h, true) ? kDeletedOnClose : 0;
+            m_way = setDeleteOnClose(h, true) ? Way::DeletedOnClose : Way::Replacement;
             return true;
         }
         const DWORD error = GetLastError();
@@ -263,7 +305,7 @@ bool SafeFile::openReplacement(int, const struct stat*) {
     }
 }
 
-void SafeFile::openExisting() {
+void SafeFile::State::openExisting() {
     // Opened for writing as a shell's ">" would open it (a read-only file or
     // one another program holds refuses here, before anything is written).
     Handle file(CreateFileW(widen(m_name).c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -285,7 +327,7 @@ void SafeFile::openExisting() {
     // A replacement would part the file from its other names; and a folder
     // that refuses new files may still let this one be written.
     if (info.nNumberOfLinks == 1) {
-        if (openReplacement(0, nullptr)) {
+        if (openReplacement()) {
             return;
         }
         const DWORD error = GetLastError();
@@ -294,47 +336,54 @@ void SafeFile::openExisting() {
         }
     }
     m_replaces = false;
-    m_inPlace = std::make_unique<InPlaceFile>(HandleToLong(file.release()), m_target,
+    m_inPlace = std::make_unique<InPlaceFile>(fileHandleOf(file.release()), m_target,
                                               folderOf(m_name), true);
 }
 
 // CON, NUL, a pipe: written as they are, never replaced.
-void SafeFile::openWrittenThrough(int) {
+void SafeFile::State::openWrittenThrough() {
     HANDLE h = CreateFileW(widen(m_name).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         fail(m_target, "open", GetLastError());
     }
-    m_fd = HandleToLong(h);
-    m_folder = -1;
+    m_file = Handle(h);
+    m_way = Way::WrittenThrough;
 }
 
-void SafeFile::writeAll(std::string_view bytes) {
-    if (m_fd < 0) {
+void SafeFile::State::write(std::string_view bytes) {
+    if (m_inPlace) {
+        m_inPlace->write(bytes);
+    } else {
+        writeAll(bytes);
+    }
+}
+
+void SafeFile::State::writeAll(std::string_view bytes) {
+    if (!m_file.valid()) {
         throw FileError(m_target, "write to", EBADF);
     }
     if (const int err = failingStep(Step::Write)) {
         throw FileError(m_target, "write to", err);
     }
     std::string pending; // a console takes whole characters; a list ends with a whole line
-    if (const DWORD error = writeAllTo(handleOf(m_fd), bytes, pending)) {
+    if (const DWORD error = writeAllTo(m_file.get(), bytes, pending)) {
         fail(m_target, "write to", error);
     }
 }
 
-void SafeFile::commit() {
+void SafeFile::State::commit() {
     try {
         if (m_inPlace) {
             m_inPlace->commit();
             m_inPlace.reset();
             return;
         }
-        if (m_fd < 0) {
+        if (!m_file.valid()) {
             throw FileError(m_target, "write to", EBADF);
         }
-        if (m_folder < 0) { // written through
-            const HANDLE h = handleOf(m_fd);
-            m_fd = -1;
+        if (m_way == Way::WrittenThrough) {
+            const HANDLE h = m_file.release();
             if (!CloseHandle(h)) {
                 fail(m_target, "close", GetLastError());
             }
@@ -344,7 +393,7 @@ void SafeFile::commit() {
             if (const int err = failingStep(Step::Flush)) {
                 throw FileError(m_target, "write to", err);
             }
-            if (!FlushFileBuffers(handleOf(m_fd))) {
+            if (!FlushFileBuffers(m_file.get())) {
                 fail(m_target, "write to", GetLastError());
             }
         }
@@ -357,13 +406,12 @@ void SafeFile::commit() {
     discard();
 }
 
-void SafeFile::putInPlace() {
-    const HANDLE h = handleOf(m_fd);
+void SafeFile::State::putInPlace() {
     // From here on the replacement outlives its handle.
-    if (m_folder == kDeletedOnClose && !setDeleteOnClose(h, false)) {
+    if (m_way == Way::DeletedOnClose && !setDeleteOnClose(m_file.get(), false)) {
         fail(m_target, "write to", GetLastError());
     }
-    m_fd = -1;
+    const HANDLE h = m_file.release();
     if (!CloseHandle(h)) {
         fail(m_target, "write to", GetLastError());
     }
@@ -383,12 +431,9 @@ void SafeFile::putInPlace() {
     replaceTarget(m_target, m_name, m_tempName);
 }
 
-void SafeFile::discard() noexcept {
+void SafeFile::State::discard() noexcept {
     m_inPlace.reset();
-    if (m_fd >= 0) {
-        CloseHandle(handleOf(m_fd)); // a replacement marked to go goes now
-        m_fd = -1;
-    }
+    m_file.close(); // a replacement marked to go goes now
     if (!m_tempName.empty()) {
         DeleteFileW(prefixedPath(widen(m_tempName)).c_str());
         m_tempName.clear();

@@ -5,9 +5,11 @@
 // list costs no memory and a killed program leaves nothing behind. A place
 // that runs out of room hands the bytes on to the next one.
 
+#include "platform/write/FileHandle.h"
+
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace zentory::platform {
 
@@ -23,13 +25,13 @@ public:
     Spool(const Spool&) = delete;
     Spool& operator=(const Spool&) = delete;
 
-    off_t size() const { return m_size; }
+    std::int64_t size() const { return m_size; }
     // Each returns 0, or the errno of the failure (then nothing was added).
     int append(std::string_view bytes);
-    // Adds `count` bytes of `fd` from `from` on.
-    int appendFrom(int fd, off_t from, off_t count);
-    // Writes every byte held into `fd` from `offset` on.
-    int copyTo(int fd, off_t offset) const noexcept;
+    // Adds `count` bytes of `file` from `from` on.
+    int appendFrom(FileHandle file, std::int64_t from, std::int64_t count);
+    // Writes every byte held into `file` from `offset` on.
+    int copyTo(FileHandle file, std::int64_t offset) const noexcept;
     // Keeps the bytes held as a file of their own named after `name`, in the
     // first of the spool's places that takes it, and returns its path ("" if
     // none did): the last resort when they cannot go back where they came from.
@@ -41,9 +43,9 @@ private:
     std::string m_folder;
     Prefer m_prefer;
     std::string m_memory; // the bytes while there is no spill file
-    int m_spill = -1;     // the unnamed file that holds them once they are many
+    FileHandle m_spill;   // the unnamed file that holds them once they are many
     size_t m_place = 0;   // the next place to spill to
-    off_t m_size = 0;
+    std::int64_t m_size = 0;
 };
 
 } // namespace zentory::platform

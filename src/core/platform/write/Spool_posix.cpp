@@ -2,6 +2,7 @@
 
 #include "platform/Environment.h"
 #include "platform/StepFailure.h"
+#include "platform/posix/Descriptor.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -109,8 +110,8 @@ std::vector<std::string> spillPlaces(const std::string& beside, Spool::Prefer pr
 } // namespace
 
 Spool::~Spool() {
-    if (m_spill >= 0) {
-        ::close(m_spill);
+    if (m_spill.valid()) {
+        ::close(descriptorOf(m_spill));
     }
 }
 
@@ -133,7 +134,8 @@ int Spool::spill() noexcept {
         if (fd < 0) {
             continue;
         }
-        err = m_spill >= 0 ? copyRange(m_spill, 0, fd, 0, m_size) : writeAll(fd, m_memory, 0);
+        err = m_spill.valid() ? copyRange(descriptorOf(m_spill), 0, fd, 0, m_size)
+                              : writeAll(fd, m_memory, 0);
         if (err != 0) {
             ::close(fd);
             if (forWantOfRoom(err)) {
@@ -141,10 +143,10 @@ int Spool::spill() noexcept {
             }
             return err;
         }
-        if (m_spill >= 0) {
-            ::close(m_spill); // gives the full place its room back
+        if (m_spill.valid()) {
+            ::close(descriptorOf(m_spill)); // gives the full place its room back
         }
-        m_spill = fd;
+        m_spill = fileHandleOf(fd);
         ++m_place;
         m_memory = std::string();
         return 0;
@@ -153,18 +155,18 @@ int Spool::spill() noexcept {
 }
 
 int Spool::append(std::string_view bytes) {
-    if (m_spill < 0 && m_size + static_cast<off_t>(bytes.size()) > kInMemory) {
+    if (!m_spill.valid() && m_size + static_cast<off_t>(bytes.size()) > kInMemory) {
         if (const int err = spill(); err != 0) {
             return err;
         }
     }
-    if (m_spill < 0) {
+    if (!m_spill.valid()) {
         m_memory.append(bytes);
         m_size += static_cast<off_t>(bytes.size());
         return 0;
     }
     for (;;) {
-        const int err = writeAll(m_spill, bytes, m_size);
+        const int err = writeAll(descriptorOf(m_spill), bytes, m_size);
         if (err == 0) {
             break;
         }
@@ -176,15 +178,16 @@ int Spool::append(std::string_view bytes) {
     return 0;
 }
 
-int Spool::appendFrom(int fd, off_t from, off_t count) {
-    if (m_spill < 0 && m_size + count > kInMemory) {
+int Spool::appendFrom(FileHandle file, std::int64_t from, std::int64_t count) {
+    const int fd = descriptorOf(file);
+    if (!m_spill.valid() && m_size + count > kInMemory) {
         if (const int err = spill(); err != 0) {
             return err;
         }
     }
-    if (m_spill >= 0) {
+    if (m_spill.valid()) {
         for (;;) {
-            const int err = copyRange(fd, from, m_spill, m_size, count);
+            const int err = copyRange(fd, from, descriptorOf(m_spill), m_size, count);
             if (err == 0) {
                 break;
             }
@@ -213,9 +216,10 @@ int Spool::appendFrom(int fd, off_t from, off_t count) {
     return 0;
 }
 
-int Spool::copyTo(int fd, off_t offset) const noexcept {
-    if (m_spill >= 0) {
-        return copyRange(m_spill, 0, fd, offset, m_size);
+int Spool::copyTo(FileHandle file, std::int64_t offset) const noexcept {
+    const int fd = descriptorOf(file);
+    if (m_spill.valid()) {
+        return copyRange(descriptorOf(m_spill), 0, fd, offset, m_size);
     }
     return writeAll(fd, m_memory, offset);
 }
@@ -234,7 +238,7 @@ std::string Spool::saveCopy(const std::string& name) const noexcept {
                 if (fd < 0) {
                     break; // the next place
                 }
-                const bool kept = copyTo(fd, 0) == 0 && ::fsync(fd) == 0;
+                const bool kept = copyTo(fileHandleOf(fd), 0) == 0 && ::fsync(fd) == 0;
                 ::close(fd);
                 if (kept) {
                     return path;

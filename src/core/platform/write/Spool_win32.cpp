@@ -2,19 +2,21 @@
 
 #include "platform/StepFailure.h"
 #include "platform/win32/ErrorCode.h"
+#include "platform/win32/Handle.h"
 #include "platform/win32/LongPath.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 namespace zentory::platform {
 
 namespace {
 
 // Bytes up to this many stay in memory.
-constexpr off_t kInMemory = off_t{8} << 20;
+constexpr std::int64_t kInMemory = std::int64_t{8} << 20;
 
-OVERLAPPED at(off_t offset) {
+OVERLAPPED at(std::int64_t offset) {
     OVERLAPPED o{};
     o.Offset = static_cast<DWORD>(static_cast<uint64_t>(offset) & 0xffffffff);
     o.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset) >> 32);
@@ -22,7 +24,7 @@ OVERLAPPED at(off_t offset) {
 }
 
 // Writes all of `bytes` into `h` at `offset`. Returns 0, or the errno.
-int writeAt(HANDLE h, std::string_view bytes, off_t offset) noexcept {
+int writeAt(HANDLE h, std::string_view bytes, std::int64_t offset) noexcept {
     if (const int err = failingStep(Step::Write)) {
         return err;
     }
@@ -43,10 +45,11 @@ int writeAt(HANDLE h, std::string_view bytes, off_t offset) noexcept {
 }
 
 // Copies `count` bytes from `in` at `from` to `out` at `to`.
-int copyRange(HANDLE in, off_t from, HANDLE out, off_t to, off_t count) noexcept {
+int copyRange(HANDLE in, std::int64_t from, HANDLE out, std::int64_t to,
+              std::int64_t count) noexcept {
     std::string buffer;
     while (count > 0) {
-        buffer.resize(static_cast<size_t>(std::min<off_t>(count, off_t{1} << 20)));
+        buffer.resize(static_cast<size_t>(std::min<std::int64_t>(count, std::int64_t{1} << 20)));
         OVERLAPPED o = at(from);
         DWORD n = 0;
         if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &n, &o)) {
@@ -65,14 +68,10 @@ int copyRange(HANDLE in, off_t from, HANDLE out, off_t to, off_t count) noexcept
     return 0;
 }
 
-HANDLE handleOf(int fd) {
-    return LongToHandle(fd);
-}
-
 } // namespace
 
 Spool::~Spool() {
-    if (m_spill >= 0) {
+    if (m_spill.valid()) {
         CloseHandle(handleOf(m_spill));
     }
 }
@@ -113,7 +112,7 @@ int Spool::spill() noexcept {
             CloseHandle(h);
             return werr;
         }
-        m_spill = HandleToLong(h);
+        m_spill = fileHandleOf(h);
         std::string().swap(m_memory);
         return 0;
     }
@@ -121,12 +120,12 @@ int Spool::spill() noexcept {
 }
 
 int Spool::append(std::string_view bytes) {
-    if (m_spill < 0 && m_size + static_cast<off_t>(bytes.size()) <= kInMemory) {
+    if (!m_spill.valid() && m_size + static_cast<std::int64_t>(bytes.size()) <= kInMemory) {
         m_memory.append(bytes);
-        m_size += static_cast<off_t>(bytes.size());
+        m_size += static_cast<std::int64_t>(bytes.size());
         return 0;
     }
-    if (m_spill < 0) {
+    if (!m_spill.valid()) {
         if (const int err = spill()) {
             return err;
         }
@@ -134,19 +133,20 @@ int Spool::append(std::string_view bytes) {
     if (const int err = writeAt(handleOf(m_spill), bytes, m_size)) {
         return err;
     }
-    m_size += static_cast<off_t>(bytes.size());
+    m_size += static_cast<std::int64_t>(bytes.size());
     return 0;
 }
 
-int Spool::appendFrom(int fd, off_t from, off_t count) {
-    if (m_spill < 0 && m_size + count <= kInMemory) {
+int Spool::appendFrom(FileHandle file, std::int64_t from, std::int64_t count) {
+    if (!m_spill.valid() && m_size + count <= kInMemory) {
         const size_t before = m_memory.size();
         m_memory.resize(before + static_cast<size_t>(count));
         for (size_t done = 0; done < static_cast<size_t>(count);) {
-            OVERLAPPED o = at(from + static_cast<off_t>(done));
+            OVERLAPPED o = at(from + static_cast<std::int64_t>(done));
             DWORD n = 0;
             const auto want = static_cast<DWORD>(static_cast<size_t>(count) - done);
-            if (!ReadFile(handleOf(fd), m_memory.data() + before + done, want, &n, &o) || n == 0) {
+            if (!ReadFile(handleOf(file), m_memory.data() + before + done, want, &n, &o) ||
+                n == 0) {
                 const int err = n == 0 ? EIO : errnoOf(GetLastError());
                 m_memory.resize(before);
                 return err;
@@ -156,23 +156,23 @@ int Spool::appendFrom(int fd, off_t from, off_t count) {
         m_size += count;
         return 0;
     }
-    if (m_spill < 0) {
+    if (!m_spill.valid()) {
         if (const int err = spill()) {
             return err;
         }
     }
-    if (const int err = copyRange(handleOf(fd), from, handleOf(m_spill), m_size, count)) {
+    if (const int err = copyRange(handleOf(file), from, handleOf(m_spill), m_size, count)) {
         return err;
     }
     m_size += count;
     return 0;
 }
 
-int Spool::copyTo(int fd, off_t offset) const noexcept {
-    if (m_spill < 0) {
-        return writeAt(handleOf(fd), m_memory, offset);
+int Spool::copyTo(FileHandle file, std::int64_t offset) const noexcept {
+    if (!m_spill.valid()) {
+        return writeAt(handleOf(file), m_memory, offset);
     }
-    return copyRange(handleOf(m_spill), 0, handleOf(fd), offset, m_size);
+    return copyRange(handleOf(m_spill), 0, handleOf(file), offset, m_size);
 }
 
 // Beside the rewritten file only, for now.
@@ -184,7 +184,7 @@ std::string Spool::saveCopy(const std::string& name) const noexcept {
         if (h == INVALID_HANDLE_VALUE) {
             return {};
         }
-        const bool kept = copyTo(HandleToLong(h), 0) == 0 && FlushFileBuffers(h);
+        const bool kept = copyTo(fileHandleOf(h), 0) == 0 && FlushFileBuffers(h);
         CloseHandle(h);
         if (!kept) {
             DeleteFileW(longPath(path).c_str());
