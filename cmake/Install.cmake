@@ -16,14 +16,41 @@
 include(GNUInstallDirs)
 set(ZENTORY_LINUX_RES ${PROJECT_SOURCE_DIR}/res/linux)
 set(ZENTORY_INSTALL_DATA ${CMAKE_INSTALL_DATADIR}/zentory)
-# Folders 0755 whatever the umask of the install (the packages' staging
-# folders are set right by the packaging steps).
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(ZENTORY_PROGRAMS zentory-cli)
 if(ZENTORY_BUILD_GUI)
   list(APPEND ZENTORY_PROGRAMS zentory)
 endif()
+
+# Folders 0755 whatever the umask of the install. cmake hands that mode to
+# mkdir, which takes the umask off it, so the folders the install needs are
+# made first, each one missing made and then set to 0755; folders that are
+# there already are left as they are.
+set(install_dirs ${CMAKE_INSTALL_BINDIR} ${ZENTORY_INSTALL_DATA}/screenshots
+    ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+if(ZENTORY_BUILD_GUI)
+  list(APPEND install_dirs ${CMAKE_INSTALL_DATADIR}/applications ${CMAKE_INSTALL_DATADIR}/metainfo)
+  foreach(size scalable 16x16 22x22 24x24 32x32 48x48 64x64 128x128 256x256)
+    list(APPEND install_dirs ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}/apps)
+  endforeach()
+endif()
+install(CODE "set(zentory_install_dirs \"${install_dirs}\")")
+install(CODE [[
+  foreach(dir IN LISTS zentory_install_dirs)
+    set(path "$ENV{DESTDIR}")
+    string(REPLACE "/" ";" parts "${CMAKE_INSTALL_PREFIX}/${dir}")
+    foreach(part IN LISTS parts)
+      if(NOT part)
+        continue()
+      endif()
+      string(APPEND path "/${part}")
+      if(NOT IS_DIRECTORY "${path}")
+        file(MAKE_DIRECTORY "${path}")
+        file(CHMOD "${path}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+             GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+      endif()
+    endforeach()
+  endforeach()
+]])
 
 install(TARGETS ${ZENTORY_PROGRAMS} DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${ZENTORY_DATA_FILES} DESTINATION ${ZENTORY_INSTALL_DATA})

@@ -179,8 +179,10 @@ check_modes() {
 
 case $mode in
 tree)
-    DESTDIR=$work/dest "$tool" --install "$build" --prefix /usr/local >/dev/null
+    # Installed under umask 077, the tree is still for every user to read.
+    (umask 077 && DESTDIR=$work/dest "$tool" --install "$build" --prefix /usr/local >/dev/null)
     check_layout "$work/dest/usr/local"
+    check_modes "the installed tree" "$(cd "$work/dest/usr/local" && find . -printf '%M root/root 0 - - %p\n')" '^\./bin/'
     check_validators "$work/dest/usr/local"
     check_desktop_integration "$work/dest/usr/local"
     mv "$work/dest/usr/local" "$work/moved"
