@@ -180,6 +180,7 @@ check_modes() {
 case $mode in
 tree)
     # Installed under umask 077, the tree is still for every user to read.
+    # (Its owner is whoever installed it, so only the modes count here.)
     (umask 077 && DESTDIR=$work/dest "$tool" --install "$build" --prefix /usr/local >/dev/null)
     check_layout "$work/dest/usr/local"
     check_modes "the installed tree" "$(cd "$work/dest/usr/local" && find . -printf '%M root/root 0 - - %p\n')" '^\./bin/'
