@@ -29,14 +29,16 @@ fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
-# Without `tool` nothing here can be checked.
+# need TOOL PACKAGE: without it nothing here can be checked, so the script
+# ends at once as skipped.
 need() {
     command -v "$1" >/dev/null || {
         echo "SKIP: $1 is missing (Debian package $2; ./build.sh test installs it)"
         exit 77
     }
 }
-# Without `tool` one check is left out: false, and the skip is remembered.
+# have TOOL PACKAGE CHECK: false without the tool, and CHECK is then left out
+# and named when the script ends as skipped.
 skipped=()
 have() {
     command -v "$1" >/dev/null && return
