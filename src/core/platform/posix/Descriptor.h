@@ -1,7 +1,7 @@
 #pragma once
 // The POSIX descriptor behind a FileHandle of the platform layer, and back.
 
-#include "platform/write/FileHandle.h"
+#include "platform/FileHandle.h"
 
 namespace zentory::platform {
 

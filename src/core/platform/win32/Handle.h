@@ -1,7 +1,7 @@
 #pragma once
 // A Windows handle that closes itself.
 
-#include "platform/write/FileHandle.h"
+#include "platform/FileHandle.h"
 
 #include <cstdint>
 #include <windows.h>

@@ -29,33 +29,34 @@ bool heldForReading(int fd) {
 // guard its reading or writing with either. Shared by nobody, whoever else
 // opens the file.
 InPlaceFile::Lock InPlaceFile::tryLock() {
+    const int fd = descriptorOf(m_file);
     struct flock whole {};
     whole.l_type = F_WRLCK;
     whole.l_whence = SEEK_SET;
     bool recordLocks = true;
-    if (::fcntl(descriptorOf(m_file), F_OFD_SETLK, &whole) != 0) {
+    if (::fcntl(fd, F_OFD_SETLK, &whole) != 0) {
         if (errno == EAGAIN || errno == EACCES) {
-            return heldForReading(descriptorOf(m_file)) ? Lock::HeldByReader : Lock::HeldByWriter;
+            return heldForReading(fd) ? Lock::HeldByReader : Lock::HeldByWriter;
         }
         if (errno != EINVAL) {
             throw FileError(m_target, "lock", errno);
         }
         recordLocks = false; // no such locks here: flock alone
     }
-    if (::flock(descriptorOf(m_file), LOCK_EX | LOCK_NB) == 0) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         return Lock::Taken;
     }
     const int err = errno;
     if (recordLocks) {
         whole.l_type = F_UNLCK;
-        ::fcntl(descriptorOf(m_file), F_OFD_SETLK, &whole);
+        ::fcntl(fd, F_OFD_SETLK, &whole);
     }
     if (err != EWOULDBLOCK) {
         throw FileError(m_target, "lock", err);
     }
     // Only readers' shared locks let a shared one through.
-    if (::flock(descriptorOf(m_file), LOCK_SH | LOCK_NB) == 0) {
-        ::flock(descriptorOf(m_file), LOCK_UN);
+    if (::flock(fd, LOCK_SH | LOCK_NB) == 0) {
+        ::flock(fd, LOCK_UN);
         return Lock::HeldByReader;
     }
     return Lock::HeldByWriter;

@@ -5,7 +5,7 @@
 // list costs no memory and a killed program leaves nothing behind. A place
 // that runs out of room hands the bytes on to the next one.
 
-#include "platform/write/FileHandle.h"
+#include "platform/FileHandle.h"
 
 #include <cstdint>
 #include <string>

@@ -1,9 +1,9 @@
 #pragma once
-// An open file as the writer's parts hand it to each other (SafeFile to
-// InPlaceFile, InPlaceFile to its spools): the platform's own descriptor or
-// handle, which only the platform's sources make or look into
-// (posix/Descriptor.h, win32/Handle.h). It names the file and owns nothing:
-// whoever opened the file closes it.
+// An open file or folder as the platform layer's shared headers name it (the
+// writer's parts hand it to each other; an open Directory keeps one): the
+// platform's own descriptor or handle, which only the platform's sources make
+// or look into (posix/Descriptor.h, win32/Handle.h). It names the file and
+// owns nothing: whoever opened the file closes it.
 
 #include <cstdint>
 
