@@ -3,10 +3,10 @@
 // old text never gives way to a failed or abandoned write, the file a person
 // chose stays that file, and no other user can turn the write elsewhere.
 //
-// The name is always resolved by the kernel, opened as a shell's `>` opens it
-// (but never truncated), so that the kernel's protections of shared folders
-// (fs.protected_symlinks, protected_regular, protected_fifos) apply; what the
-// name leads to is then learnt from the open descriptor.
+// On Linux the name is always resolved by the kernel, opened as a shell's `>`
+// opens it (but never truncated), so that the kernel's protections of shared
+// folders (fs.protected_symlinks, protected_regular, protected_fifos) apply;
+// what the name leads to is then learnt from the open descriptor.
 //  - Nothing at the name: the text goes to an unnamed file in its folder,
 //    given the name once all is written (a short temporary name where the file
 //    system has no unnamed files).
