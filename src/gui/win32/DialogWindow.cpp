@@ -3,7 +3,6 @@
 #include "Accessible.h"
 #include "Dialog.h"
 #include "ResourceIds.h"
-#include "Win32Toolkit.h"
 #include "platform/WideText_win32.h"
 
 #include <iterator>
@@ -66,8 +65,8 @@ void setMenuText(HMENU menu, UINT item, BOOL byPosition, const std::string& text
 
 } // namespace
 
-DialogWindow::DialogWindow(window::CDialog& logic, Win32Toolkit& toolkit, bool modeless)
-    : m_logic(logic), m_toolkit(toolkit), m_modeless(modeless) {}
+DialogWindow::DialogWindow(window::CDialog& logic, DialogHost& host, bool modeless)
+    : m_logic(logic), m_host(host), m_modeless(modeless) {}
 
 DialogWindow::~DialogWindow() {
     if (m_modeless && m_hwnd != nullptr && IsWindow(m_hwnd)) {
@@ -76,7 +75,7 @@ DialogWindow::~DialogWindow() {
     if (m_logic.View() == this) {
         m_logic.Attach(nullptr);
     }
-    m_toolkit.Forget(*this);
+    m_host.Forget(*this);
 }
 
 DialogWindow* DialogWindow::Of(const window::CDialog& logic) {
@@ -95,7 +94,7 @@ INT_PTR CALLBACK DialogWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam,
 
 BOOL DialogWindow::OnInitDialog(HWND hwnd) {
     m_hwnd = hwnd;
-    m_toolkit.Remember(*this);
+    m_host.Remember(*this);
     m_logic.Attach(this);
     if (m_logic.m_pParentWnd == nullptr) {
         PrepareMainWindow();
@@ -165,14 +164,14 @@ INT_PTR DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_list.OnDpiChanged();
         return FALSE;
     case WM_SETCURSOR:
-        if (!m_toolkit.ShowBusyCursor()) {
+        if (!m_host.ShowBusyCursor()) {
             return FALSE;
         }
         SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, TRUE);
         return TRUE;
     case WM_ENDSESSION:
         if (wParam != FALSE) {
-            m_toolkit.QuitAll();
+            m_host.QuitAll();
         }
         return TRUE;
     case WM_DESTROY:

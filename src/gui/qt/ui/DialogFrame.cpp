@@ -2,9 +2,9 @@
 
 #include "Dialog.h"
 #include "ExportDlg.h"
-#include "app/FileListModel.h"
 #include "ui/Accessibility.h"
 #include "ui/ControlAnchors.h"
+#include "ui/FileListModel.h"
 
 #include "ui/ReportView.h"
 #include <QAction>
@@ -24,7 +24,7 @@
 #include <QTimer>
 #include <QVariant>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 namespace {
 
@@ -281,4 +281,4 @@ void DialogFrame::SetListColumn(int id, const std::string& header) {
     list->verticalScrollBar()->setValue(scrolled);
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -33,7 +33,7 @@ static void initZentoryResources() {
     Q_INIT_RESOURCE(zentory);
 }
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 namespace {
 
@@ -388,4 +388,4 @@ QWidget* addControl(BuiltDialog& built, const ControlTemplate& c) {
     return w;
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

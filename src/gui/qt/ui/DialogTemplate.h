@@ -24,7 +24,7 @@ class QMenu;
 class QMenuBar;
 class QWidget;
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 struct ControlTemplate {
     int id = -1;           // -1: a static without an id of its own
@@ -111,4 +111,4 @@ BuiltDialog buildDialog(QDialog& dialog, const DialogTemplate& tmpl);
 // if the template had it last.
 QWidget* addControl(BuiltDialog& built, const ControlTemplate& c);
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -14,7 +14,7 @@
 
 #include <algorithm>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 namespace {
 
@@ -137,4 +137,4 @@ void QtShell::open(const std::string& fileOrAddress) {
     QDesktopServices::openUrl(urlToOpen(fileOrAddress));
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

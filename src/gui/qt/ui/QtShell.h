@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <QUrl>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 class QtShell : public window::Shell {
 public:
@@ -38,4 +38,4 @@ QString fileErrorText(const platform::FileError& error, const CTranslator* catal
 // a scheme ("www.example.org") as a web address.
 QUrl urlToOpen(const std::string& fileOrAddress);
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -7,11 +7,11 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 TemplateDialog::TemplateDialog(int templateId, QWidget* pParent)
     : QDialog(pParent), m_built(buildDialog(*this, loadDialogTemplate(templateId))) {
-    installDialogAccessibility();
+    installDialogAccessibility(staticMetaObject);
     if (auto* ok = DlgItem<QPushButton>(kOkButton)) {
         connect(ok, &QPushButton::clicked, this, &TemplateDialog::OnOK);
     }
@@ -108,4 +108,4 @@ void TemplateDialog::FocusFirstTabStop() {
     }
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

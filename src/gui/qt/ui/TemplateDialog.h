@@ -13,7 +13,7 @@ class QAction;
 class QMenu;
 class QMenuBar;
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 // The ids of the buttons that end a dialog, and its results: OK and Cancel.
 inline constexpr int kOkButton = 1;
@@ -64,4 +64,4 @@ private:
     BuiltDialog m_built;
 };
 
-} // namespace zentory::ui
+} // namespace zentory::qt
