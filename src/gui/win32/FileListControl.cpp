@@ -1,6 +1,6 @@
 #include "FileListControl.h"
 
-#include "ExportDlg.h"
+#include "ListLook.h"
 #include "listing/FileList.h"
 #include "platform/WideText_win32.h"
 

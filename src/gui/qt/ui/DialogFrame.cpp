@@ -1,7 +1,7 @@
 #include "ui/DialogFrame.h"
 
 #include "Dialog.h"
-#include "ExportDlg.h"
+#include "ListLook.h"
 #include "ui/Accessibility.h"
 #include "ui/ControlAnchors.h"
 #include "ui/FileListModel.h"
