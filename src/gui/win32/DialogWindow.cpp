@@ -15,7 +15,6 @@ namespace zentory::win32 {
 
 namespace {
 
-constexpr int kAppIcon = 128;
 // The system menu's About entry: below SC_* (0xF000), a multiple of 16.
 constexpr UINT kAboutBoxCommand = 0x0010;
 // Posted from WM_INITDIALOG: arrives once the dialog shows and its loop runs.
@@ -114,8 +113,8 @@ void DialogWindow::PrepareMainWindow() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     for (const auto& [which, size] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
         const int pixels = GetSystemMetrics(size);
-        if (HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(kAppIcon), IMAGE_ICON, pixels,
-                                     pixels, LR_DEFAULTCOLOR | LR_SHARED)) {
+        if (HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(ids::Icons::kProgram), IMAGE_ICON,
+                                     pixels, pixels, LR_DEFAULTCOLOR | LR_SHARED)) {
             SendMessageW(m_hwnd, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
         }
     }

@@ -2,6 +2,7 @@
 
 #include "Win32Shell.h"
 
+#include "Version.h"
 #include "i18n/FileErrorText.h"
 #include "platform/WideText_win32.h"
 
@@ -12,8 +13,6 @@ namespace zentory::win32 {
 
 namespace {
 
-// The caption of the file-error box: the program's name.
-constexpr const wchar_t* kProgramName = L"Orvane Zentory";
 // How long a path the save dialog may give back.
 constexpr size_t kSaveNameChars = 32768;
 
@@ -109,7 +108,7 @@ void Win32Shell::messageBox(const std::string& text, const std::string& caption)
 void Win32Shell::fileErrorBox(const platform::FileError& error) {
     const std::string text =
         FileErrorText(catalogue() != nullptr ? *catalogue() : CTranslator(), error);
-    box(platform::widen(text), kProgramName, MB_ICONEXCLAMATION);
+    box(platform::widen(text), platform::widen(kProgramName).c_str(), MB_ICONEXCLAMATION);
 }
 
 void Win32Shell::open(const std::string& fileOrAddress) {

@@ -2,6 +2,7 @@
 
 #include "Dialog.h"
 #include "ListLook.h"
+#include "ResourceIds.h"
 #include "ui/Accessibility.h"
 #include "ui/ControlAnchors.h"
 #include "ui/FileListModel.h"
@@ -27,8 +28,6 @@
 namespace zentory::qt {
 
 namespace {
-
-constexpr int kAppIcon = 128;
 
 // The local folder that `data` carries as its one URL; "" when it carries
 // anything else.
@@ -101,7 +100,7 @@ void DialogFrame::ConnectCommands() {
 void DialogFrame::PrepareMainWindow() {
     // The window manager gives this window no system menu of its own, so the
     // About box is reached through the Help menu only.
-    setWindowIcon(loadIcon(kAppIcon));
+    setWindowIcon(loadIcon(ids::Icons::kProgram));
     setAcceptDrops(m_logic.AcceptsDroppedFolders());
     // F1 anywhere in the window, an open menu of it included, but not while
     // another dialog of the program is in front.

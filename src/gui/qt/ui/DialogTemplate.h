@@ -73,7 +73,7 @@ DialogTemplate loadDialogTemplate(int id);
 MenuTemplate loadMenuTemplate(int id);
 // String resource `id`, empty when there is none.
 QString loadString(int id);
-// Icon resource `id` (128: the program's icon), rendered for the usual sizes.
+// Icon resource `id` (ids::Icons::kProgram, the only one), rendered for the usual sizes.
 QIcon loadIcon(int id);
 
 // The font a template asks for. The Windows face is not on this platform: the

@@ -1,5 +1,6 @@
 #include "ui/TemplateDialog.h"
 
+#include "Dialog.h"
 #include "ui/Accessibility.h"
 
 #include <QKeyEvent>
@@ -12,10 +13,10 @@ namespace zentory::qt {
 TemplateDialog::TemplateDialog(int templateId, QWidget* pParent)
     : QDialog(pParent), m_built(buildDialog(*this, loadDialogTemplate(templateId))) {
     installDialogAccessibility(staticMetaObject);
-    if (auto* ok = DlgItem<QPushButton>(kOkButton)) {
+    if (auto* ok = DlgItem<QPushButton>(window::IDOK)) {
         connect(ok, &QPushButton::clicked, this, &TemplateDialog::OnOK);
     }
-    if (auto* cancel = DlgItem<QPushButton>(kCancelButton)) {
+    if (auto* cancel = DlgItem<QPushButton>(window::IDCANCEL)) {
         connect(cancel, &QPushButton::clicked, this, &TemplateDialog::OnCancel);
     }
 }
@@ -71,11 +72,11 @@ QAction* TemplateDialog::MenuCommand(int id) const {
 }
 
 void TemplateDialog::OnOK() {
-    EndDialog(kOkButton);
+    EndDialog(window::IDOK);
 }
 
 void TemplateDialog::OnCancel() {
-    EndDialog(kCancelButton);
+    EndDialog(window::IDCANCEL);
 }
 
 void TemplateDialog::keyPressEvent(QKeyEvent* event) {

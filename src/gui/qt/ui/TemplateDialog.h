@@ -15,10 +15,6 @@ class QMenuBar;
 
 namespace zentory::qt {
 
-// The ids of the buttons that end a dialog, and its results: OK and Cancel.
-inline constexpr int kOkButton = 1;
-inline constexpr int kCancelButton = 2;
-
 class TemplateDialog : public QDialog {
     Q_OBJECT
 
