@@ -52,8 +52,8 @@ public:
         confirmed = Clock::now();
         return folder;
     }
-    std::optional<window::SaveChoice> askSaveFileName(const std::string&, const std::string&,
-                                                      const std::string&) override {
+    std::optional<window::SaveChoice>
+    askSaveFileName(const std::string&, const std::vector<window::SaveType>&) override {
         return window::SaveChoice{output};
     }
     void messageBox(const std::string& text, const std::string&) override { messages += text; }

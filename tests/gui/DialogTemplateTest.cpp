@@ -174,9 +174,9 @@ TEST(DataExchange, ComboBoxSelectsTheFirstEntryBeginningWithTheTextIgnoringCase)
 }
 
 TEST(QtShellFilters, DescriptionsGetTheirPatterns) {
-    EXPECT_EQ(qt::nameFiltersOf("TXT files (*.txt)|*.txt||"), QStringList{"TXT files (*.txt)"});
-    EXPECT_EQ(qt::nameFiltersOf("Text|*.txt;*.text|All|*.*||"),
-              (QStringList{"Text (*.txt *.text)", "All (*.*)"}));
+    EXPECT_EQ(qt::nameFiltersOf({{"TXT files (*.txt)", "txt"}}), QStringList{"TXT files (*.txt)"});
+    EXPECT_EQ(qt::nameFiltersOf({{"Text", "txt"}, {"Lists (*.csv)", "json"}}),
+              (QStringList{"Text (*.txt)", "Lists (*.csv) (*.json)"}));
 }
 
 TEST(QtShellFilters, FileErrorTextNamesTheFileAndTheReason) {

@@ -40,14 +40,13 @@ void box(const std::wstring& text, const wchar_t* caption, UINT type) {
 
 } // namespace
 
-std::wstring saveDialogFilter(const std::string& filter) {
-    std::wstring wide = platform::widen(filter);
-    for (wchar_t& c : wide) {
-        if (c == L'|') {
-            c = L'\0';
-        }
+std::wstring saveDialogFilter(const std::vector<window::SaveType>& types) {
+    std::wstring filter;
+    for (const window::SaveType& type : types) {
+        filter += platform::widen(type.description) + L'\0';
+        filter += L"*." + platform::widen(type.extension) + L'\0';
     }
-    return wide;
+    return filter + L'\0';
 }
 
 std::optional<std::string> Win32Shell::browseForFolder(const std::string& title) {
@@ -73,13 +72,13 @@ std::optional<std::string> Win32Shell::browseForFolder(const std::string& title)
     return folder;
 }
 
-std::optional<window::SaveChoice> Win32Shell::askSaveFileName(const std::string& proposedName,
-                                                              const std::string& filter,
-                                                              const std::string& defaultExt) {
+std::optional<window::SaveChoice>
+Win32Shell::askSaveFileName(const std::string& proposedName,
+                            const std::vector<window::SaveType>& types) {
     std::wstring name = platform::widen(proposedName);
     name.resize(kSaveNameChars, L'\0');
-    const std::wstring filters = saveDialogFilter(filter);
-    const std::wstring extension = platform::widen(defaultExt);
+    const std::wstring filters = saveDialogFilter(types);
+    const std::wstring extension = types.empty() ? L"" : platform::widen(types.front().extension);
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = GetActiveWindow();
