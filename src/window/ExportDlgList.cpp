@@ -15,9 +15,10 @@ void CExportDlg::ShowListColumns() {
     m_listCells.Choose(m_listOptions.columns);
     Ctl().SetListCells(ids::Main::kFileList, m_listCells.Headers(m_translator), m_listCells);
     const std::string locale = LocaleForTag(m_translator.Tag());
-    Ctl().SetDlgItemText(kFileCountId, m_listCells.CountText(m_translator, [&](std::uint64_t n) {
-        return Toolkit::Current().FormatCount(n, locale);
-    }));
+    Ctl().SetDlgItemText(ids::Main::kFileCount,
+                         m_listCells.CountText(m_translator, [&](std::uint64_t n) {
+                             return Toolkit::Current().FormatCount(n, locale);
+                         }));
 }
 
 } // namespace zentory::window

@@ -53,7 +53,7 @@ TEST(DialogUnits, ScaleByAverageCharacterWidthAndFontHeight) {
 
 TEST(DialogTemplates, EveryTemplateLoadsWithItsControls) {
     EXPECT_EQ(qt::loadDialogTemplate(100).controls.size(), 5u);
-    EXPECT_EQ(qt::loadDialogTemplate(102).controls.size(), 12u);
+    EXPECT_EQ(qt::loadDialogTemplate(102).controls.size(), 13u);
     EXPECT_EQ(qt::loadDialogTemplate(132).controls.size(), 7u);
     EXPECT_EQ(qt::loadDialogTemplate(134).controls.size(), 3u);
     EXPECT_EQ(qt::loadDialogTemplate(102).menu, 130);

@@ -27,25 +27,6 @@ std::wstring windowText(HWND hwnd) {
     return text;
 }
 
-// Adds `statics` to the template's controls of `dialog`, in its font.
-void addStatics(HWND dialog, const std::vector<window::AddedStatic>& statics) {
-    const WPARAM font = static_cast<WPARAM>(SendMessageW(dialog, WM_GETFONT, 0, 0));
-    for (const window::AddedStatic& s : statics) {
-        // Windows converts the position and the size, as for a template's control.
-        RECT r{s.x, s.y, s.width, s.height};
-        if (!MapDialogRect(dialog, &r)) {
-            continue;
-        }
-        const HWND control = CreateWindowExW(
-            0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, r.left, r.top,
-            r.right, r.bottom, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)),
-            GetModuleHandleW(nullptr), nullptr);
-        if (control != nullptr) {
-            SendMessageW(control, WM_SETFONT, font, FALSE);
-        }
-    }
-}
-
 bool isPushButton(HWND control) {
     const LONG_PTR type = GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
     return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
@@ -98,7 +79,6 @@ BOOL DialogWindow::OnInitDialog(HWND hwnd) {
     if (m_logic.m_pParentWnd == nullptr) {
         PrepareMainWindow();
     }
-    addStatics(hwnd, m_logic.AddedStatics());
     if (m_logic.StretchingList() != 0) {
         m_anchors.Attach(hwnd, m_logic.StretchingList());
     }

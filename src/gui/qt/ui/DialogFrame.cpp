@@ -55,14 +55,6 @@ void sizeCellColumns(ReportView& list) {
 DialogFrame::DialogFrame(window::CDialog& logic, QWidget* pParent)
     : TemplateDialog(logic.m_nIDTemplate, pParent), m_logic(logic) {
     m_logic.Attach(this);
-    for (const window::AddedStatic& s : logic.AddedStatics()) {
-        addControl(Built(), {.id = s.id,
-                             .className = "static",
-                             .text = {},
-                             .icon = 0,
-                             .rect = QRect(s.x, s.y, s.width, s.height),
-                             .styles = {"SS_LEFT", "SS_NOPREFIX"}});
-    }
     ConnectCommands();
     if (logic.StretchingList() != 0) {
         new ControlAnchors(*this, Built(), logic.StretchingList());
