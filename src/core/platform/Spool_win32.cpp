@@ -189,7 +189,7 @@ std::string Spool::saveCopy(const std::string& name) const noexcept {
             DeleteFileW(longPath(path).c_str());
             return {};
         }
-        return path;
+        return plainPath(path); // as a person would type it, without the "\\?\" prefix
     } catch (...) {
         return {};
     }
