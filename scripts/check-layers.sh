@@ -2,7 +2,9 @@
 # Checks the layering of src/: the core includes no Qt and nothing above it, the
 # CLI nothing of the window, the window logic (src/window) neither a toolkit,
 # an OS header nor a front end, and only src/core/platform and the Win32 front
-# end (src/gui/win32) include the OS headers.
+# end (src/gui/win32) include the OS headers. Inside each front end the
+# includes form no cycle: in src/gui/qt, app/ (the program) stands on ui/ (the
+# dialogs drawn from the templates), never the other way round.
 # Prints each offending line and exits 1 if there is one.
 set -u
 cd "$(dirname "$0")/.."
@@ -32,4 +34,20 @@ offend "OS headers included outside src/core/platform" \
 offend "environment read outside src/core/platform" \
     "$(grep -rnE '(^|[^:.>\w])(std::|::)?(secure_)?getenv\s*\(' \
         src --include='*.cpp' --include='*.h' | grep -v '^src/core/platform/')"
+# A front end's own files, each header with its sources one node: an include
+# cycle among them is a loop for tsort.
+include_cycles() {
+    local root=$1 file node included
+    for file in $(cd "$root" && find . -name '*.cpp' -o -name '*.h' | sed 's|^\./||'); do
+        node=${file%.*}
+        echo "$node $node"
+        grep -hoE '^#include "[^"]+\.h"' "$root/$file" | sed -E 's/^#include "(.*)\.h"/\1/' |
+            while read -r included; do
+                [ -f "$root/$included.h" ] && [ "$included" != "$node" ] && echo "$node $included"
+            done
+    done | tsort 2>&1 >/dev/null | sed 's/^tsort: //'
+}
+offend "include cycles in src/gui/qt" "$(include_cycles src/gui/qt)"
+offend "include cycles in src/gui/win32" "$(include_cycles src/gui/win32)"
+offend "src/gui/qt/ui including the program in app/" "$(grep -rnE '#include "app/' src/gui/qt/ui)"
 exit $status

@@ -284,8 +284,8 @@ void CExportDlg::OnSaveTxtFile() {
         m_shell.messageBox(m_translator.GetText(TextKey::NothingToExport), caption);
         return;
     }
-    const auto choice = m_shell.askSaveFileName(m_translator.GetText(TextKey::SaveFileName),
-                                                kSaveFilter, kSaveDefaultExt);
+    const auto choice =
+        m_shell.askSaveFileName(m_translator.GetText(TextKey::SaveFileName), SaveTypes());
     if (!choice) {
         return;
     }

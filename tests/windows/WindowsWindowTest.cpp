@@ -6,6 +6,7 @@
 #include "Dialog.h"
 #include "DialogWindow.h"
 #include "ExportDlg.h"
+#include "ListLook.h"
 #include "ProgressDlg.h"
 #include "ResourceIds.h"
 #include "Win32Toolkit.h"

@@ -1,6 +1,6 @@
 #include "FileListControl.h"
 
-#include "ExportDlg.h"
+#include "ListLook.h"
 #include "listing/FileList.h"
 #include "platform/win32/Utf16.h"
 

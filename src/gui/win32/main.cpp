@@ -21,10 +21,9 @@
 
 namespace {
 
-constexpr const wchar_t* kProgramName = L"Orvane Zentory";
-
 int tell(const std::string& text, UINT icon, int exitCode) {
-    MessageBoxW(nullptr, zentory::platform::widen(text).c_str(), kProgramName, MB_OK | icon);
+    MessageBoxW(nullptr, zentory::platform::widen(text).c_str(),
+                zentory::platform::widen(zentory::kProgramName).c_str(), MB_OK | icon);
     return exitCode;
 }
 

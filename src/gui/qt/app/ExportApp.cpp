@@ -12,7 +12,7 @@
 #include <iostream>
 #include <memory>
 
-namespace zentory {
+namespace zentory::qt {
 
 CExportApp::CExportApp(int& argc, char** argv) : QApplication(argc, argv) {
     // Texts and paths are bytes in the locale's encoding; every comparison and
@@ -25,7 +25,7 @@ CExportApp::CExportApp(int& argc, char** argv) : QApplication(argc, argv) {
 
 bool CExportApp::InitInstance(const std::string& startFolder) {
     {
-        ui::QtShell shell;
+        qt::QtShell shell;
         CExportDlg dlg(shell);
         if (const std::string refusal = dlg.m_settings.UserSettingsRefusal(); !refusal.empty()) {
             std::cerr << "zentory: " << OneLine(refusal) << '\n';
@@ -57,4 +57,4 @@ void CExportApp::EndIfInterrupted() {
     }
 }
 
-} // namespace zentory
+} // namespace zentory::qt

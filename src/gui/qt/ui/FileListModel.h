@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace zentory {
+namespace zentory::qt {
 
 class FileListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -52,4 +52,4 @@ private:
     const window::ListCells* m_cells = nullptr;
 };
 
-} // namespace zentory
+} // namespace zentory::qt

@@ -1,11 +1,11 @@
-#include "app/FileListModel.h"
+#include "ui/FileListModel.h"
 
 #include "ui/ControlText.h"
 
 #include <algorithm>
 #include <climits>
 
-namespace zentory {
+namespace zentory::qt {
 
 namespace {
 int rowsOf(const FileList& list) {
@@ -31,10 +31,10 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     }
     const auto row = static_cast<size_t>(index.row());
     if (index.column() == 0) {
-        return ui::fromBytes(m_list.name(row));
+        return qt::fromBytes(m_list.name(row));
     }
     return m_cells != nullptr
-               ? ui::fromBytes(m_cells->CellText(row, static_cast<size_t>(index.column())))
+               ? qt::fromBytes(m_cells->CellText(row, static_cast<size_t>(index.column())))
                : QVariant();
 }
 
@@ -44,7 +44,7 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
     }
     if (role == Qt::DisplayRole) {
         return section == 0 ? m_header
-                            : ui::fromBytes(m_cellHeaders[static_cast<size_t>(section) - 1]);
+                            : qt::fromBytes(m_cellHeaders[static_cast<size_t>(section) - 1]);
     }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
@@ -66,7 +66,7 @@ void FileListModel::InsertColumn(const std::string& header) {
     DeleteColumn();
     beginInsertColumns(QModelIndex(), 0, static_cast<int>(m_cellHeaders.size()));
     m_hasColumn = true;
-    m_header = ui::fromBytes(header);
+    m_header = qt::fromBytes(header);
     endInsertColumns();
 }
 
@@ -106,4 +106,4 @@ void FileListModel::RemoveAll() {
     endResetModel();
 }
 
-} // namespace zentory
+} // namespace zentory::qt
