@@ -6,6 +6,8 @@
 // Distinct Directory objects may be used from different threads at once, and
 // one open Directory may serve as the parent of openIn calls on several threads.
 
+#include "platform/FileHandle.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -61,13 +63,11 @@ public:
     // Returns 0 or the errno value (a dangling link: ENOENT).
     int statEntry(const char* name, int64_t& size, int64_t& modified) const;
 
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_handle.valid(); }
     void close() noexcept;
 
 private:
-    int adopt(int fd);
-
-    int m_fd = -1;
+    FileHandle m_handle; // the open folder
     // The folder's path, for systems that read a folder by its path (Windows);
     // the handle then only holds the folder and answers its identity.
     std::string m_path;

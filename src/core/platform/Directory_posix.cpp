@@ -2,6 +2,7 @@
 
 #include "platform/FileError.h"
 #include "platform/StepFailure.h"
+#include "platform/posix/Descriptor.h"
 
 #include <cerrno>
 #include <cstring>
@@ -21,40 +22,42 @@ constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY;
 // Room for about five hundred entries of ordinary length per system call.
 constexpr size_t kReadBuffer = 16 * 1024;
 
+// Keeps `fd`, just opened, as `folder`. Returns 0 or the errno of the open.
+int adopt(FileHandle& folder, int fd) {
+    if (fd < 0) {
+        return errno;
+    }
+    folder = fileHandleOf(fd);
+    return 0;
+}
+
 } // namespace
 
 Directory::~Directory() {
     close();
 }
 
-Directory::Directory(Directory&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+Directory::Directory(Directory&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, FileHandle())) {}
 
 Directory& Directory::operator=(Directory&& other) noexcept {
     if (this != &other) {
         close();
-        m_fd = std::exchange(other.m_fd, -1);
+        m_handle = std::exchange(other.m_handle, FileHandle());
     }
     return *this;
 }
 
 void Directory::close() noexcept {
-    if (m_fd >= 0) {
-        ::close(m_fd);
+    if (m_handle.valid()) {
+        ::close(descriptorOf(m_handle));
     }
-    m_fd = -1;
-}
-
-int Directory::adopt(int fd) {
-    if (fd < 0) {
-        return errno;
-    }
-    m_fd = fd;
-    return 0;
+    m_handle = FileHandle();
 }
 
 int Directory::open(const std::string& path) {
     close();
-    return adopt(::open(path.c_str(), kOpenFlags));
+    return adopt(m_handle, ::open(path.c_str(), kOpenFlags));
 }
 
 int Directory::openIn(const Directory& parent, const char* relative) {
@@ -65,7 +68,7 @@ int Directory::openIn(const Directory& parent, const char* relative) {
     if (const int err = failingStep(Step::OpenFolder); err != 0) {
         return err;
     }
-    return adopt(::openat(parent.m_fd, relative, kOpenFlags));
+    return adopt(m_handle, ::openat(descriptorOf(parent.m_handle), relative, kOpenFlags));
 }
 
 int Directory::identity(FolderIdentity& out) const {
@@ -73,7 +76,7 @@ int Directory::identity(FolderIdentity& out) const {
         return EBADF;
     }
     struct stat st;
-    if (::fstat(m_fd, &st) != 0) {
+    if (::fstat(descriptorOf(m_handle), &st) != 0) {
         return errno;
     }
     out.device = static_cast<uint64_t>(st.st_dev);
@@ -87,7 +90,7 @@ int Directory::read(Visitor& visitor) {
     }
     alignas(dirent64) char buffer[kReadBuffer];
     for (;;) {
-        const ssize_t filled = ::getdents64(m_fd, buffer, sizeof buffer);
+        const ssize_t filled = ::getdents64(descriptorOf(m_handle), buffer, sizeof buffer);
         if (filled < 0) {
             if (errno == EINTR) {
                 continue;
@@ -106,7 +109,8 @@ int Directory::read(Visitor& visitor) {
             // lookup.
             if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
                 struct stat st;
-                isFolder = ::fstatat(m_fd, d->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+                isFolder = ::fstatat(descriptorOf(m_handle), d->d_name, &st, 0) == 0 &&
+                           S_ISDIR(st.st_mode);
             }
             if (!visitor.entry(std::string_view(d->d_name, std::strlen(d->d_name)), isFolder)) {
                 return ECANCELED;
@@ -120,7 +124,8 @@ int Directory::statEntry(const char* name, int64_t& size, int64_t& modified) con
         return EBADF;
     }
     struct statx st;
-    if (::statx(m_fd, name, AT_NO_AUTOMOUNT, STATX_SIZE | STATX_MTIME, &st) != 0) {
+    if (::statx(descriptorOf(m_handle), name, AT_NO_AUTOMOUNT, STATX_SIZE | STATX_MTIME, &st) !=
+        0) {
         return errno;
     }
     size = static_cast<int64_t>(st.stx_size);

@@ -2,6 +2,7 @@
 
 #include "platform/FileError.h"
 #include "platform/win32/ErrorCode.h"
+#include "platform/win32/Handle.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/Utf16.h"
 
@@ -12,18 +13,41 @@ namespace zentory::platform {
 
 namespace {
 
-// Kernel handles fit in 32 bits on 64-bit Windows (HandleToLong/LongToHandle),
-// so an open folder's handle lives in the descriptor's place.
-HANDLE handleOf(int fd) {
-    return LongToHandle(fd);
-}
-
 int64_t unixSeconds(FILETIME t) {
     const auto ticks = (static_cast<int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
     constexpr int64_t kTicksPerSecond = 10'000'000;
     constexpr int64_t kFrom1601To1970 = 11'644'473'600;
     const int64_t seconds = ticks / kTicksPerSecond;
     return seconds - kFrom1601To1970;
+}
+
+// Opens the folder at `path` as `folder`, or else clears `path` and returns
+// the errno value: the handle keeps it from going away while it
+// is read and tells its identity. Only the attributes are asked for, so a
+// folder that may be listed but not changed opens.
+int openFolder(std::string& path, FileHandle& folder) {
+    HANDLE h = CreateFileW(longPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const int err = errnoOf(GetLastError());
+        path.clear();
+        return err;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info)) {
+        const int err = errnoOf(GetLastError());
+        CloseHandle(h);
+        path.clear();
+        return err;
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        CloseHandle(h);
+        path.clear();
+        return ENOTDIR;
+    }
+    folder = fileHandleOf(h);
+    return 0;
 }
 
 } // namespace
@@ -33,51 +57,23 @@ Directory::~Directory() {
 }
 
 Directory::Directory(Directory&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)) {}
+    : m_handle(std::exchange(other.m_handle, FileHandle())), m_path(std::move(other.m_path)) {}
 
 Directory& Directory::operator=(Directory&& other) noexcept {
     if (this != &other) {
         close();
-        m_fd = std::exchange(other.m_fd, -1);
+        m_handle = std::exchange(other.m_handle, FileHandle());
         m_path = std::move(other.m_path);
     }
     return *this;
 }
 
 void Directory::close() noexcept {
-    if (m_fd >= 0) {
-        CloseHandle(handleOf(m_fd));
+    if (m_handle.valid()) {
+        CloseHandle(handleOf(m_handle));
     }
-    m_fd = -1;
+    m_handle = FileHandle();
     m_path.clear();
-}
-
-// Opens the folder at m_path: the handle keeps it from going away while it
-// is read and tells its identity. Only the attributes are asked for, so a
-// folder that may be listed but not changed opens.
-int Directory::adopt(int) {
-    HANDLE h = CreateFileW(longPath(m_path).c_str(), FILE_READ_ATTRIBUTES,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        const int err = errnoOf(GetLastError());
-        m_path.clear();
-        return err;
-    }
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(h, &info)) {
-        const int err = errnoOf(GetLastError());
-        CloseHandle(h);
-        m_path.clear();
-        return err;
-    }
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        CloseHandle(h);
-        m_path.clear();
-        return ENOTDIR;
-    }
-    m_fd = HandleToLong(h);
-    return 0;
 }
 
 int Directory::open(const std::string& path) {
@@ -86,7 +82,7 @@ int Directory::open(const std::string& path) {
     // the names below it are added to the prefixed form as they are, so that
     // one ending in a space or a dot is not trimmed into another name.
     m_path = narrow(longPath(path));
-    return adopt(-1);
+    return openFolder(m_path, m_handle);
 }
 
 int Directory::openIn(const Directory& parent, const char* relative) {
@@ -101,7 +97,7 @@ int Directory::openIn(const Directory& parent, const char* relative) {
     for (const char* c = relative; *c != '\0'; ++c) {
         m_path += *c == '/' ? '\\' : *c;
     }
-    return adopt(-1);
+    return openFolder(m_path, m_handle);
 }
 
 int Directory::identity(FolderIdentity& out) const {
@@ -111,7 +107,7 @@ int Directory::identity(FolderIdentity& out) const {
     // A junction or a directory link and the folder it leads to share these,
     // so a loop of them is entered once.
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handleOf(m_fd), &info)) {
+    if (!GetFileInformationByHandle(handleOf(m_handle), &info)) {
         return errnoOf(GetLastError());
     }
     out.device = info.dwVolumeSerialNumber;
