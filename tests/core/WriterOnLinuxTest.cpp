@@ -3,7 +3,6 @@
 // folder, and locks that readers and writers hold.
 
 #include "platform/FileError.h"
-#include "platform/InPlaceFile.h"
 #include "platform/SafeFile.h"
 #include "platform/TextFile.h"
 
@@ -12,6 +11,7 @@
 #include "FullFileSystem.h"
 #include "Nobody.h"
 #include "Process.h"
+#include "ShortLockWait.h"
 #include "SurvivalLog.h"
 #include "TempDir.h"
 #include "TwoNames.h"
@@ -29,7 +29,6 @@
 
 namespace fs = std::filesystem;
 using zentory::platform::FileError;
-using zentory::platform::InPlaceFile;
 using zentory::platform::SafeFile;
 using zentory::platform::writeText;
 using namespace zentory::test;
@@ -222,6 +221,7 @@ int holdLock(const std::string& path, Held held) {
 // Each lock on a file with two names stops a rewrite for the whole wait; the
 // message then tells a reader's lock from a writer's. The cases wait side by side.
 TEST(WriterOnLinux, LockOfAReaderIsToldFromALockOfAWriter) {
+    const ShortLockWait wait;
     const TempDir dir;
     std::vector<int> held;
     std::vector<pid_t> writers;
@@ -249,7 +249,7 @@ TEST(WriterOnLinux, LockOfAReaderIsToldFromALockOfAWriter) {
     for (const int fd : held) {
         ::close(fd);
     }
-    EXPECT_GE(seconds, InPlaceFile::kLockWaitSeconds - 0.5);
+    EXPECT_GE(seconds, ShortLockWait::atLeast());
     for (size_t i = 0; i < std::size(kLocks); ++i) {
         SCOPED_TRACE(kLocks[i].what);
         const std::string path = dir / numberedName("list", static_cast<int>(i), ".txt");
@@ -259,7 +259,7 @@ TEST(WriterOnLinux, LockOfAReaderIsToldFromALockOfAWriter) {
     recordSurvival("export target",
                    "a file with two names that a reader holds with a shared lock (fcntl read "
                    "lock or flock -s)",
-                   "waits " + secondsText(seconds) +
+                   ShortLockWait::described(secondsText(seconds)) +
                        ", then \"cannot lock '...': another program has the file locked\"; the "
                        "old text (was: \"another program is still writing it\")");
 }
