@@ -14,7 +14,7 @@ void CExportDlg::ShowListColumns() {
     m_listCells.Choose(m_listOptions.columns);
     Ctl().SetListCells(ids::Main::kFileList, m_listCells.Headers(m_translator), m_listCells);
     Ctl().SetDlgItemText(kFileCountId,
-                         m_listCells.CountText(m_translator, LocaleForTag(m_translator.Tag())));
+                         m_listCells.CountText(m_translator, localeForTag(m_translator.Tag())));
 }
 
 } // namespace zentory::window

@@ -3,7 +3,7 @@
 // JSON table, composed by the core exactly as zentory-cli composes them with
 // the same options, so that the window and the command line give the same bytes.
 
-#include "export/ExportJob.h"
+#include "export/ExportRequestBuilder.h"
 #include "export/ListExport.h"
 
 #include <string>

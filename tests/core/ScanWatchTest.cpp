@@ -50,13 +50,13 @@ TEST_F(ScanWatchTest, AFollowedWalkListsTheSameAndCountsEveryFile) {
     EXPECT_EQ(watch.folder(), "");
     std::set<std::string> seen;
     auto walk = std::async(std::launch::async, [&] {
-        return ScanFolder(dir.path(), zentory::ScanOptions::All(true), &watch);
+        return ScanFolder(dir.path(), zentory::ScanOptions::all(true), &watch);
     });
     while (walk.wait_for(2ms) != std::future_status::ready) {
         seen.insert(watch.folder());
     }
     const ScanResult followed = walk.get();
-    const ScanResult plain = ScanFolder(dir.path(), zentory::ScanOptions::All(true));
+    const ScanResult plain = ScanFolder(dir.path(), zentory::ScanOptions::all(true));
     EXPECT_FALSE(followed.cancelled);
     ASSERT_EQ(followed.files.size(), 121u);
     for (size_t i = 0; i < plain.files.size(); ++i) {
@@ -75,7 +75,7 @@ TEST_F(ScanWatchTest, AFollowedWalkListsTheSameAndCountsEveryFile) {
 TEST_F(ScanWatchTest, CancelStopsTheWalkAtOnceAndLeavesNothing) {
     SlowWatch watch(50ms); // 40 folders: two seconds on one thread, one on two
     auto walk = std::async(std::launch::async, [&] {
-        return ScanFolder(dir.path(), zentory::ScanOptions::All(true), &watch);
+        return ScanFolder(dir.path(), zentory::ScanOptions::all(true), &watch);
     });
     while (watch.files() < 4) {
         std::this_thread::sleep_for(1ms);
@@ -94,7 +94,7 @@ TEST_F(ScanWatchTest, CancelStopsTheWalkAtOnceAndLeavesNothing) {
 TEST_F(ScanWatchTest, AWalkCancelledBeforeItStartsReadsNothing) {
     ScanWatch watch;
     watch.cancel();
-    const ScanResult result = ScanFolder(dir.path(), zentory::ScanOptions::All(true), &watch);
+    const ScanResult result = ScanFolder(dir.path(), zentory::ScanOptions::all(true), &watch);
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(result.files.size(), 0u);
     EXPECT_EQ(watch.files(), 0u);

@@ -257,9 +257,9 @@ TEST(HostileWindowInterrupt, DuringASaveOverAFileWithTwoNamesTheOldTextOrTheWhol
     ExportOptions options;
     options.showFullPath = true;
     options.showDateTime = false;
-    const ScanResult scan = ScanFolder(folder, zentory::ScanOptions::All(false));
+    const ScanResult scan = ScanFolder(folder, zentory::ScanOptions::all(false));
     const std::string whole =
-        ComposeExport({scan.files, folder, options, {"Contents of", "Folder"}, {}});
+        composeExport({scan.files, folder, options, {"Contents of", "Folder"}, {}});
     const std::string left = readBytes(dir / "list.txt");
     EXPECT_TRUE(left == kOldText || left == whole)
         << "a mix: " << left.size() << " bytes, the list has " << whole.size();

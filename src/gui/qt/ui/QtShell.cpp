@@ -61,7 +61,7 @@ QStringList suffixesOf(const std::string& filter) {
 }
 
 QString fileErrorText(const platform::FileError& error, const CTranslator* catalogue) {
-    return fromBytes(FileErrorText(catalogue != nullptr ? *catalogue : CTranslator(), error));
+    return fromBytes(fileErrorText(catalogue != nullptr ? *catalogue : CTranslator(), error));
 }
 
 QUrl urlToOpen(const std::string& fileOrAddress) {
