@@ -157,9 +157,12 @@ test)
     fuzz
     # The programs as they are shipped: Debian's hardened flags (with which
     # they must build without a warning), then the packages built twice and
-    # checked as a maintainer would.
+    # checked as a maintainer would, and once more from a copy of the
+    # checkout elsewhere, as another user under umask 077: the same bytes.
     build release -DZENTORY_WERROR=ON
-    tests/install/check-install.sh packages build/release cpack --hardened
+    tests/install/build-elsewhere.sh build/release build/release-elsewhere
+    tests/install/check-install.sh packages build/release cpack --hardened \
+        --same-as build/release-elsewhere
     ;;
 check)
     # The tests labelled fast (the core, the window logic, the CLI, the

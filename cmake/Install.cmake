@@ -5,9 +5,10 @@
 #   share/zentory/            config.ini, zentorytrl.ini, help.html, screenshots/
 #   share/applications/, share/icons/hicolor/, share/metainfo/   (the window only)
 #   share/man/man1/, share/bash-completion/completions/
-#   share/doc/zentory/        copyright, changelog.Debian (gzipped in the .deb)
 # The program finds its files in ../share/zentory relative to itself, so the
-# tree may be moved as a whole.
+# tree may be moved as a whole. The .deb adds what Debian asks of a package:
+# share/doc/zentory/copyright and changelog.Debian.gz, and the lintian
+# overrides (CPackDebianFiles.cmake).
 #
 # The portable folder (the TGZ) is the component "portable", left out of a
 # plain install: both executables with the shipped files beside them, as in
@@ -15,14 +16,41 @@
 include(GNUInstallDirs)
 set(ZENTORY_LINUX_RES ${PROJECT_SOURCE_DIR}/res/linux)
 set(ZENTORY_INSTALL_DATA ${CMAKE_INSTALL_DATADIR}/zentory)
-set(ZENTORY_INSTALL_DOC ${CMAKE_INSTALL_DATADIR}/doc/zentory)
-# Debian's tools insist on 0755 folders, whatever the umask of the build.
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(ZENTORY_PROGRAMS zentory-cli)
 if(ZENTORY_BUILD_GUI)
   list(APPEND ZENTORY_PROGRAMS zentory)
 endif()
+
+# Folders 0755 whatever the umask of the install. cmake hands that mode to
+# mkdir, which takes the umask off it, so the folders the install needs are
+# made first, each one missing made and then set to 0755; folders that are
+# there already are left as they are.
+set(install_dirs ${CMAKE_INSTALL_BINDIR} ${ZENTORY_INSTALL_DATA}/screenshots
+    ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+if(ZENTORY_BUILD_GUI)
+  list(APPEND install_dirs ${CMAKE_INSTALL_DATADIR}/applications ${CMAKE_INSTALL_DATADIR}/metainfo)
+  foreach(size scalable 16x16 22x22 24x24 32x32 48x48 64x64 128x128 256x256)
+    list(APPEND install_dirs ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}/apps)
+  endforeach()
+endif()
+install(CODE "set(zentory_install_dirs \"${install_dirs}\")")
+install(CODE [[
+  foreach(dir IN LISTS zentory_install_dirs)
+    set(path "$ENV{DESTDIR}")
+    string(REPLACE "/" ";" parts "${CMAKE_INSTALL_PREFIX}/${dir}")
+    foreach(part IN LISTS parts)
+      if(NOT part)
+        continue()
+      endif()
+      string(APPEND path "/${part}")
+      if(NOT IS_DIRECTORY "${path}")
+        file(MAKE_DIRECTORY "${path}")
+        file(CHMOD "${path}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+             GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+      endif()
+    endforeach()
+  endforeach()
+]])
 
 install(TARGETS ${ZENTORY_PROGRAMS} DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${ZENTORY_DATA_FILES} DESTINATION ${ZENTORY_INSTALL_DATA})
@@ -44,10 +72,9 @@ execute_process(COMMAND date -u -d "${ZENTORY_RELEASE_DATE}" +%s
   OUTPUT_VARIABLE ZENTORY_RELEASE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(ZENTORY_DEBIAN_VERSION ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
+# The Debian package's own documents, added by CPackDebianFiles.cmake.
 configure_file(${ZENTORY_LINUX_RES}/copyright.in ${PROJECT_BINARY_DIR}/doc/copyright @ONLY)
 configure_file(${ZENTORY_LINUX_RES}/changelog.in ${PROJECT_BINARY_DIR}/doc/changelog.Debian @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/doc/copyright ${PROJECT_BINARY_DIR}/doc/changelog.Debian
-        DESTINATION ${ZENTORY_INSTALL_DOC})
 
 install(FILES ${ZENTORY_LINUX_RES}/zentory-cli.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zentory-cli)
@@ -110,5 +137,7 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
 set(CPACK_ZENTORY_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 set(CPACK_ZENTORY_RELEASE_EPOCH ${ZENTORY_RELEASE_EPOCH})
 set(CPACK_ZENTORY_LINTIAN_OVERRIDES ${ZENTORY_LINUX_RES}/lintian-overrides)
+set(CPACK_ZENTORY_DEBIAN_COPYRIGHT ${PROJECT_BINARY_DIR}/doc/copyright)
+set(CPACK_ZENTORY_DEBIAN_CHANGELOG ${PROJECT_BINARY_DIR}/doc/changelog.Debian)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/CPackGenerators.cmake)
 include(CPack)

@@ -31,6 +31,24 @@ for suite in $suites; do
     fi
 done
 
+# The Windows programs' hostile cases, under Wine, where they are built
+# (build/windows): their rows go to the same table, through Wine's drive Z:.
+windows=$(realpath -m "${ZENTORY_WINDOWS_BUILD:-build/windows}")
+if [ -x "$windows/tests/windows/windows_platform_tests.exe" ]; then
+    if ! ZENTORY_SURVIVAL_TABLE="Z:${work//\//\\}\\table.md" \
+        scripts/wine-run.sh "$windows/wine-prefix" \
+        "$windows/tests/windows/windows_platform_tests.exe" --gtest_filter='*Hostile*' \
+        >"$work/log" 2>&1; then
+        cat "$work/log" >&2
+        echo "survival-table: a hostile test of the Windows programs failed; no table" >&2
+        exit 1
+    fi
+fi
+
+# Wine's C runtime ends its rows with CR LF, and names its temporary folders
+# by drive: both as the Linux rows have them.
+sed -i -E 's/\r$//; s/[A-Za-z]:\\users\\[^\\]+\\Temp\\zentory-test-[0-9-]+/DIR/g' "$work/table.md"
+
 # The head, then the rows of each kind of input together, in the order the
 # kinds first appear; the outcomes recorded for one case go into one row.
 awk -F' [|] ' 'NR <= 2 { if (NR == 1) head = $0; else rule = $0; next }

@@ -99,9 +99,9 @@ void giveToNobody(const std::string& path) {
     ASSERT_EQ(::lchown(path.c_str(), 65534, 65534), 0) << path;
 }
 
-class UserSettingsRace : public ::testing::Test {
+class HostileUserSettingsRace : public ::testing::Test {
 protected:
-    UserSettingsRace() {
+    HostileUserSettingsRace() {
         fs::create_directories(dir / "bin");
         writeBytes(dir / "share/zentory/config.ini", kShipped);
         fs::create_directories(dir / "shared");
@@ -126,11 +126,12 @@ protected:
     CSettingsStore store;
 };
 
-class UserSettingsSwap : public UserSettingsRace, public ::testing::WithParamInterface<RaceCase> {};
+class HostileUserSettingsSwap : public HostileUserSettingsRace,
+                                public ::testing::WithParamInterface<RaceCase> {};
 
 } // namespace
 
-TEST_P(UserSettingsSwap, OnlyWhatWasOpenedAndCheckedIsUsed) {
+TEST_P(HostileUserSettingsSwap, OnlyWhatWasOpenedAndCheckedIsUsed) {
     const RaceCase& c = GetParam();
     if (c.ownFolder) {
         writeBytes(dir / "shared/cfg/zentory/config.ini", kOwn);
@@ -169,12 +170,12 @@ TEST_P(UserSettingsSwap, OnlyWhatWasOpenedAndCheckedIsUsed) {
                    outcome + "; the other user's file is neither read nor changed");
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, UserSettingsSwap, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Cases, HostileUserSettingsSwap, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The same without a hook: nobody renames its folder in and out as fast as it
 // can while root reads the settings again and again.
-TEST_F(UserSettingsRace, AFolderRenamedInAndOutIsNeverRead) {
+TEST_F(HostileUserSettingsRace, AFolderRenamedInAndOutIsNeverRead) {
     const std::string prep = dir / "shared/prep";
     const std::string cfg = dir / "shared/cfg";
     const pid_t renamer = ::fork();

@@ -41,7 +41,7 @@ constexpr uid_t kNobody = 65534;
 
 // `mount --bind src.txt m/list.txt`: the name cannot be renamed over, but the
 // file behind it takes the new text as the shell's `>` would give it.
-TEST(WriterOnLinux, FileMountedOverTheNameIsRewrittenWhereItIs) {
+TEST(HostileWriterOnLinux, FileMountedOverTheNameIsRewrittenWhereItIs) {
     if (!runningAsRoot()) {
         GTEST_SKIP() << "a bind mount needs root";
     }
@@ -74,7 +74,7 @@ TEST(WriterOnLinux, FileMountedOverTheNameIsRewrittenWhereItIs) {
 
 // A temporary folder too small for a long list: the new text is held beside
 // the file instead, and the rewrite goes through.
-TEST(WriterOnLinux, SmallTemporaryFolderDoesNotStopALongRewrite) {
+TEST(HostileWriterOnLinux, SmallTemporaryFolderDoesNotStopALongRewrite) {
     const TempDir dir;
     const FullFileSystem small(dir / "small", "1m");
     if (!small.mounted()) {
@@ -127,7 +127,7 @@ const LinkCase kLinks[] = {
 
 // Whatever fs.protected_symlinks says, root never follows another user's link
 // in a shared sticky folder, as the kernel refuses to when the setting is on.
-TEST(WriterOnLinux, AnotherUsersLinkInASharedFolderIsNotFollowed) {
+TEST(HostileWriterOnLinux, AnotherUsersLinkInASharedFolderIsNotFollowed) {
     if (!runningAsRoot()) {
         GTEST_SKIP() << "giving a link to nobody needs root";
     }
@@ -220,7 +220,7 @@ int holdLock(const std::string& path, Held held) {
 
 // Each lock on a file with two names stops a rewrite for the whole wait; the
 // message then tells a reader's lock from a writer's. The cases wait side by side.
-TEST(WriterOnLinux, LockOfAReaderIsToldFromALockOfAWriter) {
+TEST(HostileWriterOnLinux, LockOfAReaderIsToldFromALockOfAWriter) {
     const ShortLockWait wait;
     const TempDir dir;
     std::vector<int> held;
