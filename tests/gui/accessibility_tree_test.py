@@ -203,6 +203,13 @@ def check_missing_folder(window, checks, folder):
 def main():
     program, data = sys.argv[1], sys.argv[2]
     launcher = sys.argv[3] if len(sys.argv) > 3 else '/usr/libexec/at-spi-bus-launcher'
+    # The buses, dconf and Qt keep caches and settings below the home: a
+    # home of the test's own keeps the person's one as it was.
+    home = tempfile.mkdtemp(prefix='zentory-atspi-home-')
+    os.environ['HOME'] = home
+    for name, sub in (('XDG_CACHE_HOME', '.cache'), ('XDG_CONFIG_HOME', '.config'),
+                      ('XDG_DATA_HOME', '.local/share')):
+        os.environ[name] = os.path.join(home, sub)
     processes = start_buses(launcher)
     try:
         # pyatspi finds the accessibility bus through the session bus it is given.
@@ -231,6 +238,7 @@ def main():
         for process in processes:
             process.terminate()
             process.wait()
+        shutil.rmtree(home, ignore_errors=True)
     for failure in checks.failures:
         print('FAILED:', failure)
     return 1 if checks.failures else 0

@@ -20,7 +20,12 @@ public:
 
     // Sets the variable to `value`, or removes it for nullptr.
     void set(const char* value) const {
+#ifdef _WIN32
+        // The C runtime passes it on to the system's own copy; "NAME=" removes it.
+        _putenv((std::string(m_name) + "=" + (value != nullptr ? value : "")).c_str());
+#else
         value != nullptr ? ::setenv(m_name, value, 1) : ::unsetenv(m_name);
+#endif
     }
 
 private:

@@ -3,6 +3,7 @@
 // must change in place, never replace. Shared by the rewrite suites.
 
 #include "Files.h"
+#include "Pattern.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -11,16 +12,6 @@
 #include <string>
 
 namespace zentory::test {
-
-// Bytes that differ from place to place, so that a shifted or partial
-// restore shows.
-inline std::string pattern(size_t size, char seed) {
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>(seed + static_cast<char>(i % 251));
-    }
-    return bytes;
-}
 
 class TwoNames : public ::testing::Test {
 protected:

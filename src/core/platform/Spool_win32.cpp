@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <iterator>
 
 namespace zentory::platform {
 
@@ -18,6 +19,11 @@ OVERLAPPED at(off_t offset) {
     o.Offset = static_cast<DWORD>(static_cast<uint64_t>(offset) & 0xffffffff);
     o.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset) >> 32);
     return o;
+}
+
+// A failure that the next place may not have.
+bool forWantOfRoom(int err) {
+    return err == ENOSPC;
 }
 
 // Writes all of `bytes` into `h` at `offset`. Returns 0, or the errno.
@@ -76,8 +82,10 @@ Spool::~Spool() {
     }
 }
 
-// A file that the system deletes once it is closed, so that a killed program
-// leaves nothing behind: beside the rewritten file, or in the temporary folder.
+// Moves the bytes held (in memory, or in the spill file of a place that ran
+// out of room) into a file that the system deletes once it is closed, so that
+// a killed program leaves nothing behind: beside the rewritten file, or in the
+// temporary folder, the next of them that has room.
 int Spool::spill() noexcept {
     wchar_t temp[MAX_PATH + 1];
     const DWORD tempLength = GetTempPathW(MAX_PATH + 1, temp);
@@ -87,11 +95,11 @@ int Spool::spill() noexcept {
     }
     int err = ENOENT;
     static volatile LONG counter = 0;
-    for (const std::wstring& place : places) {
-        if (place.empty()) {
+    for (; m_place < std::size(places); ++m_place) {
+        std::wstring name = places[m_place];
+        if (name.empty()) {
             continue;
         }
-        std::wstring name = place;
         if (name.back() != L'\\') {
             name += L'\\';
         }
@@ -108,11 +116,20 @@ int Spool::spill() noexcept {
             err = errnoOf(GetLastError());
             continue;
         }
-        if (const int werr = writeAt(h, m_memory, 0)) {
+        err =
+            m_spill >= 0 ? copyRange(handleOf(m_spill), 0, h, 0, m_size) : writeAt(h, m_memory, 0);
+        if (err != 0) {
             CloseHandle(h);
-            return werr;
+            if (forWantOfRoom(err)) {
+                continue;
+            }
+            return err;
+        }
+        if (m_spill >= 0) {
+            CloseHandle(handleOf(m_spill)); // gives the full place its room back
         }
         m_spill = HandleToLong(h);
+        ++m_place;
         std::string().swap(m_memory);
         return 0;
     }
@@ -130,8 +147,14 @@ int Spool::append(std::string_view bytes) {
             return err;
         }
     }
-    if (const int err = writeAt(handleOf(m_spill), bytes, m_size)) {
-        return err;
+    for (;;) {
+        const int err = writeAt(handleOf(m_spill), bytes, m_size);
+        if (err == 0) {
+            break;
+        }
+        if (!forWantOfRoom(err) || spill() != 0) {
+            return err;
+        }
     }
     m_size += static_cast<off_t>(bytes.size());
     return 0;
@@ -160,8 +183,14 @@ int Spool::appendFrom(int fd, off_t from, off_t count) {
             return err;
         }
     }
-    if (const int err = copyRange(handleOf(fd), from, handleOf(m_spill), m_size, count)) {
-        return err;
+    for (;;) {
+        const int err = copyRange(handleOf(fd), from, handleOf(m_spill), m_size, count);
+        if (err == 0) {
+            break;
+        }
+        if (!forWantOfRoom(err) || spill() != 0) {
+            return err;
+        }
     }
     m_size += count;
     return 0;
@@ -189,7 +218,7 @@ std::string Spool::saveCopy(const std::string& name) const noexcept {
             DeleteFileW(longPath(path).c_str());
             return {};
         }
-        return path;
+        return plainPath(path); // as a person would type it, without the "\\?\" prefix
     } catch (...) {
         return {};
     }

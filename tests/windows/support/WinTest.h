@@ -3,6 +3,7 @@
 // through the wide API, a temporary folder that goes with the test, a
 // program run with its output caught, and the folder trees of the tests.
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -27,7 +28,12 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return m_path; }
-    std::string operator/(const std::string& relative) const { return m_path + "\\" + relative; }
+    // A path below the folder, every "/" in `relative` written as a backslash,
+    // so that a test shared with Linux names its files as the system does.
+    std::string operator/(std::string relative) const {
+        std::replace(relative.begin(), relative.end(), '/', '\\');
+        return m_path + "\\" + relative;
+    }
 
 private:
     std::string m_path;
