@@ -17,11 +17,14 @@
 // The measured seconds are the last word written to standard error. Runs
 // offscreen unless QT_QPA_PLATFORM names another platform.
 
-#include "Framed.h"
+#include "ExportDlg.h"
 #include "ProgressDlg.h"
+#include "ResourceIds.h"
 #include "Shell.h"
 #include "app/QtToolkit.h"
 #include "platform/FileError.h"
+#include "ui/DialogFrame.h"
+#include "ui/ReportView.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -49,8 +52,8 @@ public:
         confirmed = Clock::now();
         return folder;
     }
-    std::optional<window::SaveChoice> askSaveFileName(const std::string&, const std::string&,
-                                                      const std::string&) override {
+    std::optional<window::SaveChoice>
+    askSaveFileName(const std::string&, const std::vector<window::SaveType>&) override {
         return window::SaveChoice{output};
     }
     void messageBox(const std::string& text, const std::string&) override { messages += text; }
@@ -88,7 +91,7 @@ public:
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override {
-        auto* progress = qobject_cast<ui::DialogFrame*>(receiver);
+        auto* progress = qobject_cast<qt::DialogFrame*>(receiver);
         if (progress != nullptr && dynamic_cast<window::CProgressDlg*>(&progress->Logic()) &&
             event->type() == QEvent::Paint && !firstPaint) {
             firstPaint = std::chrono::duration<double>(Clock::now() - m_started).count();
@@ -120,6 +123,18 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// The main window drawn by Qt, as a click reaches it.
+struct MainWindow {
+    explicit MainWindow(window::Shell& shell) : logic(shell), frame(logic, nullptr) {}
+
+    window::CExportDlg logic;
+    qt::DialogFrame frame;
+    QCheckBox* subFolders = frame.DlgItem<QCheckBox>(ids::Main::kSubFolders);
+    QPushButton* save = frame.DlgItem<QPushButton>(ids::Main::kSaveTxtFile);
+    QPushButton* readList = frame.DlgItem<QPushButton>(ids::Main::kReadFileList);
+    qt::ReportView* list = frame.DlgItem<qt::ReportView>(ids::Main::kFileList);
+};
+
 struct Result {
     int status = 0;
     std::string text; // what to report; ends with the seconds on success
@@ -127,28 +142,28 @@ struct Result {
 
 // Presses "Read File List" and waits for the list view to paint the names.
 // Returns the seconds from the confirmed folder to that paint.
-std::optional<double> readList(test::QtExportDlg& dlg, ScriptedShell& shell) {
+std::optional<double> readList(MainWindow& dlg, ScriptedShell& shell) {
     PaintCounter counter;
-    dlg.m_listFiles->viewport()->installEventFilter(&counter);
-    dlg.m_btnReadList->click();
+    dlg.list->viewport()->installEventFilter(&counter);
+    dlg.readList->click();
     const bool painted = processUntil([&] { return counter.paints > 0; });
     const double seconds = secondsSince(shell.confirmed);
-    dlg.m_listFiles->viewport()->removeEventFilter(&counter);
+    dlg.list->viewport()->removeEventFilter(&counter);
     return painted ? std::optional<double>(seconds) : std::nullopt;
 }
 
 // Reads with Cancel pressed 0.3 s after the progress window's first paint.
-Result cancelRead(test::QtExportDlg& dlg) {
+Result cancelRead(MainWindow& dlg) {
     Canceller canceller(Clock::now());
     qApp->installEventFilter(&canceller);
-    dlg.m_btnReadList->click();
+    dlg.readList->click();
     const auto ended = Clock::now();
     qApp->removeEventFilter(&canceller);
     if (!canceller.firstPaint || !canceller.pressed) {
         return {1, "the read ended before the progress window showed"};
     }
     const double latency = std::chrono::duration<double>(ended - *canceller.pressed).count();
-    return {0, "files " + std::to_string(dlg.m_fileList.size()) + ", first progress paint " +
+    return {0, "files " + std::to_string(dlg.logic.m_fileList.size()) + ", first progress paint " +
                    std::to_string(*canceller.firstPaint) + " s, cancelled in seconds " +
                    std::to_string(latency)};
 }
@@ -157,20 +172,21 @@ Result run(const std::string& command, const std::string& folder, const std::str
     ScriptedShell shell;
     shell.folder = folder;
     shell.output = output;
-    test::QtExportDlg dlg(shell);
+    MainWindow dlg(shell);
     try {
-        dlg.OnInitDialog();
+        dlg.logic.OnInitDialog();
     } catch (const platform::FileError& error) {
         return {1, std::string("cannot start the window: ") + error.what()};
     }
-    dlg.m_chkSubFolders->setChecked(true);
+    dlg.subFolders->setChecked(true);
     if (command == "read-progress") {
-        dlg.m_progressDelay = std::chrono::milliseconds(0);
+        dlg.logic.m_progressDelay = std::chrono::milliseconds(0);
     } else if (command == "read-quiet") {
-        dlg.m_progressDelay = std::chrono::hours(1);
+        dlg.logic.m_progressDelay = std::chrono::hours(1);
     }
-    dlg.show();
-    if (!processUntil([&] { return dlg.windowHandle() && dlg.windowHandle()->isExposed(); })) {
+    dlg.frame.show();
+    if (!processUntil(
+            [&] { return dlg.frame.windowHandle() && dlg.frame.windowHandle()->isExposed(); })) {
         return {1, "the window did not appear"};
     }
     QApplication::processEvents();
@@ -182,18 +198,18 @@ Result run(const std::string& command, const std::string& folder, const std::str
     if (!readSeconds) {
         return {1, "the list view was not painted"};
     }
-    const std::string files = std::to_string(dlg.m_fileList.size());
+    const std::string files = std::to_string(dlg.logic.m_fileList.size());
     if (command != "export") {
         return {0, "read " + files + " files, seconds " + std::to_string(*readSeconds)};
     }
 
     const auto start = Clock::now();
-    dlg.m_btnSave->click();
+    dlg.save->click();
     const double seconds = secondsSince(start);
     if (shell.failure) {
         return {1, "cannot export: " + *shell.failure};
     }
-    if (dlg.m_fileList.empty()) {
+    if (dlg.logic.m_fileList.empty()) {
         return {1, "nothing to export: " + shell.messages};
     }
     return {0, "exported " + files + " files, seconds " + std::to_string(seconds)};
@@ -218,7 +234,7 @@ int main(int argc, char** argv) {
     {
         int programNameOnly = 1;
         QApplication app(programNameOnly, argv);
-        ui::QtToolkit toolkit;
+        qt::QtToolkit toolkit;
         std::setlocale(LC_ALL, "");
         result = run(command, argv[2], argc > 3 ? argv[3] : "");
     }

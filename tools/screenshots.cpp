@@ -13,7 +13,7 @@
 #include "ResourceIds.h"
 #include "app/QtToolkit.h"
 #include "i18n/LanguageList.h"
-#include "platform/ExecutablePath.h"
+#include "platform/ProgramFolders.h"
 #include "ui/DialogFrame.h"
 #include "ui/QtShell.h"
 
@@ -50,7 +50,7 @@ bool saveShot(QWidget& window, const QString& path) {
 bool shootModal(CDialog& dialog, const QString& path) {
     bool saved = false;
     QTimer::singleShot(0, [&] {
-        saved = saveShot(*ui::DialogFrame::Of(dialog), path);
+        saved = saveShot(*qt::DialogFrame::Of(dialog), path);
         dialog.EndDialog(IDCANCEL);
     });
     dialog.DoModal();
@@ -76,7 +76,7 @@ bool shootProgress(CExportDlg& main, const QString& path) {
     progress.m_strFilesText = main.m_translator.GetText(TextKey::ProgressFiles);
     progress.m_strCancelText = main.m_translator.GetText(TextKey::ProgressCancel);
     progress.m_strLocale = localeForTag(main.m_translator.Tag());
-    ui::DialogFrame frame(progress, ui::DialogFrame::Of(main));
+    qt::DialogFrame frame(progress, qt::DialogFrame::Of(main));
     progress.OnInitDialog();
     frame.setWindowModality(Qt::ApplicationModal);
     frame.CentreOnOwner();
@@ -113,7 +113,7 @@ bool makeSampleFolder(const QString& root) {
 // its sub-folders and the size and date columns.
 bool shootColumns(Shell& shell, const QString& folder, const QString& path) {
     CExportDlg main(shell);
-    ui::DialogFrame frame(main, nullptr);
+    qt::DialogFrame frame(main, nullptr);
     main.m_listOptions.columns.size = true;
     main.m_listOptions.columns.modified = true;
     main.m_strStartFolder = folder.toStdString();
@@ -128,7 +128,7 @@ bool shootColumns(Shell& shell, const QString& folder, const QString& path) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    ui::QtToolkit toolkit;
+    qt::QtToolkit toolkit;
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(outDir);
 
@@ -145,12 +145,12 @@ int main(int argc, char** argv) {
 
     QTemporaryDir sample;
     bool ok = makeSampleFolder(sample.path());
-    ui::QtShell shell;
+    qt::QtShell shell;
     for (const auto& language : kLanguages) {
         CSettingsStore().WriteSetting("Language", language.tag);
         const QString suffix = QString::fromLatin1(language.suffix);
         CExportDlg main(shell);
-        ui::DialogFrame frame(main, nullptr);
+        qt::DialogFrame frame(main, nullptr);
         main.OnInitDialog();
         frame.show();
         ok = saveShot(frame, outDir + "/main-" + suffix + ".png") && ok;

@@ -12,9 +12,9 @@
 #include "listing/FolderScan.h"
 #include "platform/Directory.h"
 #include "platform/FileError.h"
-#include "platform/Interruption.h"
 #include "platform/Paths.h"
-#include "platform/StandardOutput.h"
+#include "platform/write/Interruption.h"
+#include "platform/write/StandardOutput.h"
 
 #include <CLI/CLI.hpp>
 #include <exception>

@@ -4,7 +4,7 @@
 // backslash ("C:\Work Two\") is that folder, not C:\Work Two".
 
 #include "CliEntry.h"
-#include "platform/CommandLine_win32.h"
+#include "platform/win32/CommandLine.h"
 
 #include <string>
 #include <vector>

@@ -19,13 +19,6 @@ inline constexpr int IDCANCEL = 2;
 
 class DataExchange;
 
-// A static text that a dialog adds to its template: its id and its place in
-// dialog units. It shows no prefix characters.
-struct AddedStatic {
-    int id;
-    int x, y, width, height;
-};
-
 class CDialog {
 public:
     CDialog(int templateId, CDialog* pParentWnd)
@@ -59,8 +52,6 @@ public:
     virtual void OnDropFolder(const std::string& /*folder*/) {}
     // The list that grows with a resizable dialog; 0 for a dialog of fixed size.
     virtual int StretchingList() const { return 0; }
-    // Statics the front end adds to the template's controls when it builds the dialog.
-    virtual std::vector<AddedStatic> AddedStatics() const { return {}; }
 
     // The front end's side while the dialog is open, null otherwise.
     void Attach(DialogView* view) { m_view = view; }

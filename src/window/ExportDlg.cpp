@@ -14,8 +14,8 @@
 #include "listing/FolderScan.h"
 #include "platform/Directory.h"
 #include "platform/FileError.h"
-#include "platform/Interruption.h"
 #include "platform/Paths.h"
+#include "platform/write/Interruption.h"
 
 namespace zentory::window {
 
@@ -284,8 +284,8 @@ void CExportDlg::OnSaveTxtFile() {
         m_shell.messageBox(m_translator.GetText(TextKey::NothingToExport), caption);
         return;
     }
-    const auto choice = m_shell.askSaveFileName(m_translator.GetText(TextKey::SaveFileName),
-                                                kSaveFilter, kSaveDefaultExt);
+    const auto choice =
+        m_shell.askSaveFileName(m_translator.GetText(TextKey::SaveFileName), SaveTypes());
     if (!choice) {
         return;
     }

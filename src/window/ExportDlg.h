@@ -26,16 +26,6 @@ namespace zentory::window {
 inline constexpr const char* kHelpFileName = "help.html";
 // How long a read runs before its progress window appears.
 inline constexpr std::chrono::milliseconds kProgressDelay{400};
-// The file list's look: a pale green ground, blue names, one column this wide (pixels).
-inline constexpr unsigned char kListBackground[3] = {240, 255, 240};
-inline constexpr unsigned char kListText[3] = {20, 20, 255};
-inline constexpr int kListColumnWidth = 400;
-// The width of each column after the name (pixels).
-inline constexpr int kListCellColumnWidth = 120;
-// The count of a read, below the list between the two steps' groups: empty
-// until a read, so the window looks as its template until then.
-inline constexpr int kFileCountId = 1050;
-inline constexpr AddedStatic kFileCount{kFileCountId, 20, 146, 309, 8};
 
 class CExportDlg : public CDialog {
 public:
@@ -59,7 +49,6 @@ public:
     // A folder dragged from a file manager is read as if chosen in the folder browser.
     void OnDropFolder(const std::string& folder) override;
     int StretchingList() const override;
-    std::vector<AddedStatic> AddedStatics() const override { return {kFileCount}; }
 
     // Commands of the buttons and the menu.
     void OnReadFileList();

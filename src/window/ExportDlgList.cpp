@@ -2,6 +2,7 @@
 #include "ExportDlg.h"
 
 #include "ResourceIds.h"
+#include "Toolkit.h"
 #include "i18n/Translator.h"
 
 namespace zentory::window {
@@ -13,8 +14,11 @@ int CExportDlg::StretchingList() const {
 void CExportDlg::ShowListColumns() {
     m_listCells.Choose(m_listOptions.columns);
     Ctl().SetListCells(ids::Main::kFileList, m_listCells.Headers(m_translator), m_listCells);
-    Ctl().SetDlgItemText(kFileCountId,
-                         m_listCells.CountText(m_translator, localeForTag(m_translator.Tag())));
+    const std::string locale = localeForTag(m_translator.Tag());
+    Ctl().SetDlgItemText(ids::Main::kFileCount,
+                         m_listCells.CountText(m_translator, [&](std::uint64_t n) {
+                             return Toolkit::Current().FormatCount(n, locale);
+                         }));
 }
 
 } // namespace zentory::window

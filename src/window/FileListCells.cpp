@@ -1,6 +1,5 @@
 #include "FileListCells.h"
 
-#include "Toolkit.h"
 #include "export/FileName.h"
 #include "i18n/Placeholders.h"
 
@@ -72,13 +71,13 @@ std::string FileListCells::CellText(size_t row, size_t column) const {
     return std::string(listTimeCell(m_times, stat));
 }
 
-std::string FileListCells::CountText(const CTranslator& catalogue,
-                                     const std::string& locale) const {
+std::string
+FileListCells::CountText(const CTranslator& catalogue,
+                         const std::function<std::string(std::uint64_t)>& formatCount) const {
     if (m_folder.empty()) {
         return {};
     }
-    const Toolkit& toolkit = Toolkit::Current();
-    const std::string files = toolkit.FormatCount(m_files.size(), locale);
+    const std::string files = formatCount(m_files.size());
     const bool one = m_files.size() == 1;
     if (std::find(m_columns.begin(), m_columns.end(), Column::Size) == m_columns.end()) {
         return fillPlaceholders(catalogue.GetText(one ? TextKey::ListCountOne : TextKey::ListCount),
@@ -91,7 +90,7 @@ std::string FileListCells::CountText(const CTranslator& catalogue,
     }
     return fillPlaceholders(
         catalogue.GetText(one ? TextKey::ListCountBytesOne : TextKey::ListCountBytes), files,
-        toolkit.FormatCount(bytes, locale));
+        formatCount(bytes));
 }
 
 } // namespace zentory::window

@@ -11,6 +11,8 @@
 #include "listing/FileList.h"
 #include "listing/FileStat.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,9 +34,10 @@ public:
     std::vector<std::string> Headers(const CTranslator& catalogue) const;
     std::string CellText(size_t row, size_t column) const override;
 
-    // "N files", with the size column "N files, B bytes", the numbers grouped
-    // for `locale`; "" when no folder was read.
-    std::string CountText(const CTranslator& catalogue, const std::string& locale) const;
+    // "N files", with the size column "N files, B bytes", the numbers as
+    // `formatCount` writes them; "" when no folder was read.
+    std::string CountText(const CTranslator& catalogue,
+                          const std::function<std::string(std::uint64_t)>& formatCount) const;
 
 private:
     const FileStat* StatOf(size_t row) const;

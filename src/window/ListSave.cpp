@@ -6,6 +6,13 @@
 
 namespace zentory::window {
 
+const std::vector<SaveType>& SaveTypes() {
+    static const std::vector<SaveType> types = {{"TXT files (*.txt)", "txt"},
+                                                {"CSV files (*.csv)", "csv"},
+                                                {"JSON files (*.json)", "json"}};
+    return types;
+}
+
 ListFormat SaveFormat(int type) {
     switch (type) {
     case 1:

@@ -3,10 +3,12 @@
 // JSON table, composed by the core exactly as zentory-cli composes them with
 // the same options, so that the window and the command line give the same bytes.
 
+#include "Shell.h"
 #include "export/ExportRequestBuilder.h"
 #include "export/ListExport.h"
 
 #include <string>
+#include <vector>
 
 namespace zentory {
 class CTranslator;
@@ -15,9 +17,7 @@ class CTranslator;
 namespace zentory::window {
 
 // What the save dialog offers, in the order of SaveFormat's types.
-inline constexpr const char* kSaveFilter =
-    "TXT files (*.txt)|*.txt|CSV files (*.csv)|*.csv|JSON files (*.json)|*.json||";
-inline constexpr const char* kSaveDefaultExt = "txt";
+const std::vector<SaveType>& SaveTypes();
 
 // The format of the save dialog's type at `type`: 0 the text list, 1 CSV,
 // 2 JSON; the text list for any other position.

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zentory::window {
 
@@ -21,6 +22,15 @@ struct SaveChoice {
     bool operator==(const SaveChoice&) const = default;
 };
 
+// A type the save dialog offers: what it says ("TXT files (*.txt)") and the
+// extension of its files ("txt").
+struct SaveType {
+    std::string description;
+    std::string extension;
+
+    bool operator==(const SaveType&) const = default;
+};
+
 class Shell {
 public:
     virtual ~Shell() = default;
@@ -28,14 +38,12 @@ public:
     // The folder the person picked, or nothing when they cancelled.
     virtual std::optional<std::string> browseForFolder(const std::string& title) = 0;
     // A file name to save to and the type chosen for it, or nothing when
-    // cancelled. `filter` has the form "TXT files (*.txt)|*.txt|CSV files
-    // (*.csv)|*.csv||", its first type chosen at the start; `defaultExt` ("txt")
-    // is added to a name typed without one, and the extension of the type
-    // chosen takes its place. An existing file is replaced only after the
-    // person agreed.
+    // cancelled. `types` are offered in their order, the first chosen at the
+    // start; a name typed without an extension gets the first type's, and the
+    // extension of the type chosen takes its place. An existing file is
+    // replaced only after the person agreed.
     virtual std::optional<SaveChoice> askSaveFileName(const std::string& proposedName,
-                                                      const std::string& filter,
-                                                      const std::string& defaultExt) = 0;
+                                                      const std::vector<SaveType>& types) = 0;
     // A modal box with one OK button and no icon.
     virtual void messageBox(const std::string& text, const std::string& caption) = 0;
     // The standard box for a file operation that failed: the file and the OS's reason.

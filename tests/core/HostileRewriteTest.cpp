@@ -3,8 +3,9 @@
 // flags; and how long an in-place rewrite leaves the file open to SIGKILL.
 
 #include "platform/FileError.h"
-#include "platform/SafeFile.h"
 #include "platform/TextFile.h"
+#include "platform/write/InPlaceFile.h"
+#include "platform/write/SafeFile.h"
 
 #include "Files.h"
 #include "FullFileSystem.h"

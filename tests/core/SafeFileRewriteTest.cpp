@@ -3,7 +3,7 @@
 // through that descriptor, at its offset and in its append mode.
 
 #include "platform/FileError.h"
-#include "platform/SafeFile.h"
+#include "platform/write/SafeFile.h"
 
 #include "Files.h"
 #include "Process.h"

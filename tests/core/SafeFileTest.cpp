@@ -1,4 +1,4 @@
-#include "platform/SafeFile.h"
+#include "platform/write/SafeFile.h"
 #include "platform/FileError.h"
 #include "platform/TextFile.h"
 

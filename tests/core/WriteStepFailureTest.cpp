@@ -7,8 +7,8 @@
 // two writers take different steps, the rows say how often on each.
 
 #include "platform/FileError.h"
-#include "platform/SafeFile.h"
 #include "platform/StepFailure.h"
+#include "platform/write/SafeFile.h"
 
 #include "BothSystems.h"
 

@@ -3,8 +3,9 @@
 // folder, and locks that readers and writers hold.
 
 #include "platform/FileError.h"
-#include "platform/SafeFile.h"
 #include "platform/TextFile.h"
+#include "platform/write/InPlaceFile.h"
+#include "platform/write/SafeFile.h"
 
 #include "EnvironmentVariable.h"
 #include "Files.h"

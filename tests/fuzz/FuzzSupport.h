@@ -2,7 +2,7 @@
 // Shared by the fuzz targets: a private folder that plays the executable's
 // folder, and the files in it.
 
-#include "platform/ExecutablePath.h"
+#include "platform/ProgramFolders.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -14,7 +14,7 @@
 
 using namespace zentory::test;
 using zentory::ids::Main;
-using zentory::ui::ElidingLabel;
+using zentory::qt::ElidingLabel;
 
 namespace {
 

@@ -21,14 +21,14 @@
 
 #include <gtest/gtest.h>
 
-namespace ui = zentory::ui;
+namespace qt = zentory::qt;
 
 namespace {
 
 TEST(DialogUnits, ScaleByAverageCharacterWidthAndFontHeight) {
     QFont font = QApplication::font();
     font.setPointSize(8);
-    const ui::DialogUnits units(font);
+    const qt::DialogUnits units(font);
     const QFontMetrics metrics(font);
     const int alphabet =
         metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
@@ -36,15 +36,15 @@ TEST(DialogUnits, ScaleByAverageCharacterWidthAndFontHeight) {
     EXPECT_EQ(units.baseY(), metrics.height());
 
     // Each value is rounded on its own, halves away from zero.
-    const ui::DialogUnits six = [&] {
+    const qt::DialogUnits six = [&] {
         for (int size = 6; size < 20; ++size) {
             font.setPointSize(size);
-            ui::DialogUnits u(font);
+            qt::DialogUnits u(font);
             if (u.baseX() == 6) {
                 return u;
             }
         }
-        return ui::DialogUnits(font);
+        return qt::DialogUnits(font);
     }();
     ASSERT_EQ(six.baseX(), 6) << "no font size with an average width of 6 pixels";
     EXPECT_EQ(six.toPixels(QRect(7, 0, 1, 0)).x(), 11);        // 10.5 rounds up
@@ -52,33 +52,33 @@ TEST(DialogUnits, ScaleByAverageCharacterWidthAndFontHeight) {
 }
 
 TEST(DialogTemplates, EveryTemplateLoadsWithItsControls) {
-    EXPECT_EQ(ui::loadDialogTemplate(100).controls.size(), 5u);
-    EXPECT_EQ(ui::loadDialogTemplate(102).controls.size(), 12u);
-    EXPECT_EQ(ui::loadDialogTemplate(132).controls.size(), 7u);
-    EXPECT_EQ(ui::loadDialogTemplate(134).controls.size(), 3u);
-    EXPECT_EQ(ui::loadDialogTemplate(102).menu, 130);
-    EXPECT_EQ(ui::loadMenuTemplate(130).popups.size(), 2u);
-    EXPECT_EQ(ui::loadString(101), "&About ...");
-    EXPECT_EQ(ui::loadString(999), "");
-    EXPECT_FALSE(ui::loadIcon(128).isNull());
+    EXPECT_EQ(qt::loadDialogTemplate(100).controls.size(), 5u);
+    EXPECT_EQ(qt::loadDialogTemplate(102).controls.size(), 13u);
+    EXPECT_EQ(qt::loadDialogTemplate(132).controls.size(), 7u);
+    EXPECT_EQ(qt::loadDialogTemplate(134).controls.size(), 3u);
+    EXPECT_EQ(qt::loadDialogTemplate(102).menu, 130);
+    EXPECT_EQ(qt::loadMenuTemplate(130).popups.size(), 2u);
+    EXPECT_EQ(qt::loadString(101), "&About ...");
+    EXPECT_EQ(qt::loadString(999), "");
+    EXPECT_FALSE(qt::loadIcon(128).isNull());
 }
 
 TEST(DialogTemplates, UnknownClassOrStyleIsRefused) {
-    EXPECT_THROW(ui::parseDialogTemplate(R"({"size": [10, 10], "controls": [
+    EXPECT_THROW(qt::parseDialogTemplate(R"({"size": [10, 10], "controls": [
         {"class": "button", "rect": [0, 0, 1, 1], "style": ["BS_RADIOBUTTON"]}]})"),
                  std::runtime_error);
-    EXPECT_THROW(ui::parseDialogTemplate(R"({"size": [10, 10], "controls": [
+    EXPECT_THROW(qt::parseDialogTemplate(R"({"size": [10, 10], "controls": [
         {"class": "scrollbar", "rect": [0, 0, 1, 1]}]})"),
                  std::runtime_error);
-    EXPECT_THROW(ui::parseDialogTemplate("{"), std::runtime_error);
-    EXPECT_THROW(ui::loadDialogTemplate(4711), std::runtime_error);
+    EXPECT_THROW(qt::parseDialogTemplate("{"), std::runtime_error);
+    EXPECT_THROW(qt::loadDialogTemplate(4711), std::runtime_error);
 }
 
 TEST(DialogTemplates, MainWindowIsItsClientAreaBelowTheMenuBar) {
-    ui::TemplateDialog dlg(102);
+    qt::TemplateDialog dlg(102);
     dlg.show();
-    const auto tmpl = ui::loadDialogTemplate(102);
-    const ui::DialogUnits units(ui::dialogFont(tmpl));
+    const auto tmpl = qt::loadDialogTemplate(102);
+    const qt::DialogUnits units(qt::dialogFont(tmpl));
     QWidget* list = dlg.GetDlgItem(1004);
     QWidget* client = list->parentWidget();
     EXPECT_EQ(client->size(), units.toPixels(QSize(346, 219)));
@@ -96,7 +96,7 @@ TEST(DialogTemplates, MainWindowIsItsClientAreaBelowTheMenuBar) {
 }
 
 TEST(DialogTemplates, GroupBoxesDoNotCoverTheControlsInsideThem) {
-    ui::TemplateDialog dlg(102);
+    qt::TemplateDialog dlg(102);
     dlg.show();
     for (int id : {1002, 1003, 1004, 1005, 1007}) {
         QWidget* control = dlg.GetDlgItem(id);
@@ -106,10 +106,10 @@ TEST(DialogTemplates, GroupBoxesDoNotCoverTheControlsInsideThem) {
 }
 
 TEST(DialogTemplates, StaticsHideAmpersandsUnlessTheyKeepThem) {
-    EXPECT_EQ(ui::withoutPrefixes("Save && E&xit"), "Save & Exit");
-    EXPECT_EQ(ui::withoutPrefixes("&"), "");
+    EXPECT_EQ(qt::withoutPrefixes("Save && E&xit"), "Save & Exit");
+    EXPECT_EQ(qt::withoutPrefixes("&"), "");
 
-    ui::TemplateDialog about(100);
+    qt::TemplateDialog about(100);
     auto labelWith = [&](const QString& text) {
         for (auto* label : about.findChildren<QLabel*>()) {
             if (label->text() == text) {
@@ -121,11 +121,11 @@ TEST(DialogTemplates, StaticsHideAmpersandsUnlessTheyKeepThem) {
     QLabel* product = labelWith("Orvane Zentory Version 1.01");
     QLabel* credit = labelWith("Written by the Zentory team");
     ASSERT_TRUE(product && credit);
-    ui::setControlText(product, QString("R&D && Co"));
+    qt::setControlText(product, QString("R&D && Co"));
     EXPECT_EQ(product->text(), "R&D && Co") << "SS_NOPREFIX shows the text as it is";
-    ui::setControlText(credit, QString("R&D && Co"));
+    qt::setControlText(credit, QString("R&D && Co"));
     EXPECT_EQ(credit->text(), "RD & Co");
-    EXPECT_EQ(ui::controlText(credit), "R&D && Co");
+    EXPECT_EQ(qt::controlText(credit), "R&D && Co");
 }
 
 TEST(DataExchange, MovesCheckBoxesAndTextsBothWays) {
@@ -174,14 +174,14 @@ TEST(DataExchange, ComboBoxSelectsTheFirstEntryBeginningWithTheTextIgnoringCase)
 }
 
 TEST(QtShellFilters, DescriptionsGetTheirPatterns) {
-    EXPECT_EQ(ui::nameFiltersOf("TXT files (*.txt)|*.txt||"), QStringList{"TXT files (*.txt)"});
-    EXPECT_EQ(ui::nameFiltersOf("Text|*.txt;*.text|All|*.*||"),
-              (QStringList{"Text (*.txt *.text)", "All (*.*)"}));
+    EXPECT_EQ(qt::nameFiltersOf({{"TXT files (*.txt)", "txt"}}), QStringList{"TXT files (*.txt)"});
+    EXPECT_EQ(qt::nameFiltersOf({{"Text", "txt"}, {"Lists (*.csv)", "json"}}),
+              (QStringList{"Text (*.txt)", "Lists (*.csv) (*.json)"}));
 }
 
 TEST(QtShellFilters, FileErrorTextNamesTheFileAndTheReason) {
     const zentory::platform::FileError error("/opt/z/zentorytrl.ini", "open", ENOENT);
-    const QString text = ui::fileErrorText(error);
+    const QString text = qt::fileErrorText(error);
     EXPECT_TRUE(text.contains("/opt/z/zentorytrl.ini"));
     EXPECT_TRUE(text.contains("No such file or directory"));
 }

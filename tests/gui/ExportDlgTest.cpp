@@ -18,7 +18,7 @@
 #include <gtest/gtest.h>
 
 using namespace zentory::test;
-namespace ui = zentory::ui;
+namespace ui = zentory::qt;
 
 namespace {
 
@@ -182,7 +182,7 @@ TEST_F(MainWindow, EnterOnAPushButtonPressesThatButton) {
     bool optionsOpened = false;
     const int result = open([&] {
         whenModalOpens([&](QWidget* options) {
-            optionsOpened = options == zentory::ui::DialogFrame::Of(dlg.m_optionsDlg);
+            optionsOpened = options == zentory::qt::DialogFrame::Of(dlg.m_optionsDlg);
             QTest::keyClick(options, Qt::Key_Escape);
         });
         dlg.m_btnOptions->setFocus();

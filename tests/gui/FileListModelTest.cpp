@@ -1,7 +1,7 @@
 // The list view's model over the file list: names only, one optional column,
 // and a million entries shown without building a million items.
 
-#include "app/FileListModel.h"
+#include "ui/FileListModel.h"
 
 #include "Process.h"
 
@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 using zentory::FileList;
-using zentory::FileListModel;
+using zentory::qt::FileListModel;
 using zentory::test::kGenerousSeconds;
 
 namespace {

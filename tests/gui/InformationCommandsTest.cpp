@@ -96,7 +96,7 @@ TEST_F(InformationCommands, AboutShowsTheSameTextsInEveryLanguage) {
     QStringList texts;
     open([&] {
         whenModalOpens([&](QWidget* modal) {
-            auto* about = qobject_cast<zentory::ui::DialogFrame*>(modal);
+            auto* about = qobject_cast<zentory::qt::DialogFrame*>(modal);
             ASSERT_NE(about, nullptr);
             EXPECT_NE(dynamic_cast<CAboutDlg*>(&about->Logic()), nullptr);
             EXPECT_EQ(about->windowTitle(), "Orvane Zentory");

@@ -24,7 +24,7 @@
 
 using zentory::window::CLanguageDlg;
 using namespace zentory::test;
-namespace ui = zentory::ui;
+namespace ui = zentory::qt;
 
 namespace {
 

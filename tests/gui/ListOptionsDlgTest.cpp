@@ -24,9 +24,9 @@ namespace {
 class ListOptionsDialog : public WindowTest {
 protected:
     // In the open main window: chooses File > List options and runs `inDialog` in it.
-    void openListOptions(const std::function<void(ui::DialogFrame&)>& inDialog) {
+    void openListOptions(const std::function<void(qt::DialogFrame&)>& inDialog) {
         whenModalOpens([&](QWidget* modal) {
-            auto* frame = qobject_cast<ui::DialogFrame*>(modal);
+            auto* frame = qobject_cast<qt::DialogFrame*>(modal);
             ASSERT_NE(frame, nullptr);
             inDialog(*frame);
             if (frame->isVisible()) {
@@ -44,7 +44,7 @@ TEST_F(ListOptionsDialog, OpensFromTheMenuWithItsControlsAndShapesTheList) {
     open([&] {
         EXPECT_EQ(dlg.MenuCommand(ids::Menu::kListOptions)->text(), "List &options...");
         readWithSubFolders(tree.path());
-        openListOptions([&](ui::DialogFrame& frame) {
+        openListOptions([&](qt::DialogFrame& frame) {
             for (int id : {Lists::kInclude, Lists::kExclude, Lists::kDepth}) {
                 EXPECT_NE(frame.DlgItem<QLineEdit>(id), nullptr) << id;
             }

@@ -34,7 +34,7 @@ protected:
     // In the open main window: presses "Options" and runs `inOptions` in the options dialog.
     void pressOptions(const std::function<void(OptionsControls&)>& inOptions) {
         whenModalOpens([&](QWidget* modal) {
-            auto* frame = zentory::ui::DialogFrame::Of(dlg.m_optionsDlg);
+            auto* frame = zentory::qt::DialogFrame::Of(dlg.m_optionsDlg);
             ASSERT_EQ(modal, frame);
             OptionsControls controls(*frame);
             inOptions(controls);

@@ -25,7 +25,7 @@ using zentory::test::ProgramFolder;
 using zentory::test::QtExportDlg;
 using zentory::test::whenModalOpens;
 namespace test = zentory::test;
-namespace ui = zentory::ui;
+namespace qt = zentory::qt;
 
 namespace {
 
@@ -34,12 +34,12 @@ QStringList textsIn(QWidget* dialog) {
     QStringList texts;
     for (auto* button : dialog->findChildren<QPushButton*>()) {
         if (button->isVisible()) {
-            texts << ui::withoutPrefixes(button->text());
+            texts << qt::withoutPrefixes(button->text());
         }
     }
     for (auto* label : dialog->findChildren<QLabel*>()) {
         if (label->isVisible() && !label->text().isEmpty()) {
-            texts << ui::withoutPrefixes(label->text());
+            texts << qt::withoutPrefixes(label->text());
         }
     }
     return texts;
@@ -62,7 +62,7 @@ protected:
     QtDialogs() : program(GetParam().tag) { dlg.OnInitDialog(); }
 
     ProgramFolder program;
-    ui::QtShell shell;
+    qt::QtShell shell;
     QtExportDlg dlg{shell};
 };
 
@@ -78,7 +78,7 @@ TEST_P(QtDialogs, FolderAndSaveDialogsSpeakTheInterfaceLanguage) {
         saveTexts = textsIn(modal);
         modal->close();
     });
-    EXPECT_EQ(shell.askSaveFileName("list.txt", "TXT files (*.txt)|*.txt||", "txt"), std::nullopt);
+    EXPECT_EQ(shell.askSaveFileName("list.txt", {{"TXT files (*.txt)", "txt"}}), std::nullopt);
     for (const QString& text : GetParam().folderDialog) {
         EXPECT_TRUE(folderTexts.contains(text))
             << text.toStdString() << " not in " << folderTexts.join(" | ").toStdString();
@@ -91,11 +91,10 @@ TEST_P(QtDialogs, FolderAndSaveDialogsSpeakTheInterfaceLanguage) {
 
 TEST(QtSaveDialog, GivesBackTheTypeChosenAndItsExtension) {
     QTemporaryDir folder;
-    const std::string filter = "TXT files (*.txt)|*.txt|CSV files (*.csv)|*.csv|JSON files "
-                               "(*.json)|*.json||";
-    EXPECT_EQ(ui::suffixesOf(filter), (QStringList{"txt", "csv", "json"}));
-    EXPECT_EQ(ui::suffixesOf("All|*.*|Text|*.txt;*.text||"), (QStringList{"", "txt"}));
-    ui::QtShell shell;
+    const std::vector<zentory::window::SaveType> types = {{"TXT files (*.txt)", "txt"},
+                                                          {"CSV files (*.csv)", "csv"},
+                                                          {"JSON files (*.json)", "json"}};
+    qt::QtShell shell;
     whenModalOpens([&](QWidget* modal) {
         auto* types = modal->findChild<QComboBox*>(u"fileTypeCombo"_qs);
         auto* name = modal->findChild<QLineEdit*>(u"fileNameEdit"_qs);
@@ -106,7 +105,7 @@ TEST(QtSaveDialog, GivesBackTheTypeChosenAndItsExtension) {
         name->setText(folder.filePath(u"list"_qs));
         QTest::keyClick(name, Qt::Key_Return);
     });
-    const auto choice = shell.askSaveFileName("FileList.txt", filter, "txt");
+    const auto choice = shell.askSaveFileName("FileList.txt", types);
     ASSERT_TRUE(choice.has_value());
     EXPECT_EQ(choice->type, 2);
     EXPECT_EQ(choice->path, folder.filePath(u"list.json"_qs).toStdString());
@@ -149,7 +148,7 @@ namespace {
 
 TEST(QtTranslations, ALanguageWithoutQtTextsFallsBackToEnglish) {
     const char* const source = "Look in:";
-    ui::QtTranslations texts;
+    qt::QtTranslations texts;
     EXPECT_TRUE(texts.Load("de_DE"));
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", source), "Suchen in:");
     EXPECT_FALSE(texts.Load("zz_ZZ"));
@@ -161,7 +160,7 @@ TEST(QtTranslations, ALanguageWithoutQtTextsFallsBackToEnglish) {
 
 TEST(QtDialogLanguage, FollowsALanguageChange) {
     ProgramFolder program("[1031]");
-    ui::QtShell shell;
+    qt::QtShell shell;
     QtExportDlg dlg(shell);
     dlg.OnInitDialog();
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Suchen in:");
@@ -188,7 +187,7 @@ TEST(DesktopOpenerUrl, AddressesAreTrimmedAndGetAWebSchemeWhenTheyHaveNone) {
         {"   ", ""},
     };
     for (const auto& [value, url] : cases) {
-        EXPECT_EQ(ui::urlToOpen(value).toString(QUrl::FullyEncoded), url) << value;
+        EXPECT_EQ(qt::urlToOpen(value).toString(QUrl::FullyEncoded), url) << value;
     }
 }
 
@@ -233,7 +232,7 @@ TEST_F(DesktopOpener, GetsTheHomepageTrimmedWithAScheme) {
     ProgramFolder program;
     program.writeConfig("Product ID\r\nzentory\r\nLanguage\r\n[1033]\r\nHomepage\r\n"
                         "  www.example.org/zentory  \r\n");
-    ui::QtShell shell;
+    qt::QtShell shell;
     QtExportDlg dlg(shell);
     dlg.OnInitDialog();
     dlg.MenuCommand(32776)->trigger();

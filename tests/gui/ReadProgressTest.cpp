@@ -22,7 +22,7 @@
 
 using zentory::window::CExportDlg;
 // The progress window: the frame that draws the read's CProgressDlg.
-using ProgressWindow = zentory::ui::DialogFrame;
+using ProgressWindow = zentory::qt::DialogFrame;
 using zentory::ScanWatch;
 using namespace zentory::test;
 using Clock = std::chrono::steady_clock;

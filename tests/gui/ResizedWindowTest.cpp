@@ -40,7 +40,7 @@ TEST_F(ResizedWindow, TheListGrowsAndTheButtonsKeepToTheBottomRightCorner) {
         const QSize options = toCorner(dlg.m_btnOptions);
         const QPoint read = dlg.m_btnReadList->geometry().topRight();
         const QPoint box = dlg.m_chkSubFolders->pos();
-        const QWidget* count = dlg.GetDlgItem(zentory::window::kFileCountId);
+        const QWidget* count = dlg.GetDlgItem(zentory::ids::Main::kFileCount);
         const QSize countToCorner = toCorner(count);
 
         resizeBy(200, 120);
@@ -73,7 +73,7 @@ TEST_F(ResizedWindow, ColumnsFollowTheNamesWithTheirWholeTextAsTip) {
         EXPECT_EQ(model->index(1, 0).data(Qt::ToolTipRole).toString(),
                   "a-name-long-enough-to-be-cut-by-its-column-in-the-list.png");
         EXPECT_EQ(dlg.m_listFiles->header()->sectionResizeMode(1), QHeaderView::Interactive);
-        const auto* count = dlg.DlgItem<QLabel>(zentory::window::kFileCountId);
+        const auto* count = dlg.DlgItem<QLabel>(zentory::ids::Main::kFileCount);
         ASSERT_NE(count, nullptr);
         EXPECT_EQ(count->text(), "2 files, 0 bytes");
         EXPECT_EQ(dlg.windowTitle(), "Orvane Zentory");

@@ -62,9 +62,11 @@ TEST_F(SaveTxtFile, WritesTheCoresCompositionToTheChosenPath) {
 
     ASSERT_EQ(shell.saveRequests.size(), 1u);
     EXPECT_EQ(shell.saveRequests[0].proposedName, "FileList.txt");
-    EXPECT_EQ(shell.saveRequests[0].filter,
-              "TXT files (*.txt)|*.txt|CSV files (*.csv)|*.csv|JSON files (*.json)|*.json||");
-    EXPECT_EQ(shell.saveRequests[0].defaultExt, "txt");
+    // The text list first: a name typed without an extension gets ".txt".
+    EXPECT_EQ(shell.saveRequests[0].types,
+              (std::vector<zentory::window::SaveType>{{"TXT files (*.txt)", "txt"},
+                                                      {"CSV files (*.csv)", "csv"},
+                                                      {"JSON files (*.json)", "json"}}));
 }
 
 TEST_F(SaveTxtFile, FollowsTheOptionsAsTheyStandAtThePress) {

@@ -18,9 +18,9 @@
 
 #include <algorithm>
 
-using zentory::displayProblem;
 using zentory::parseStartOptions;
 using zentory::StartOptions;
+using zentory::qt::displayProblem;
 using namespace zentory::test;
 using Action = zentory::StartOptions::Action;
 

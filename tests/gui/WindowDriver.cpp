@@ -25,6 +25,7 @@
 #include <string>
 
 using namespace zentory;
+using zentory::qt::CExportApp;
 
 namespace {
 

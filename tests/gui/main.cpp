@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     }
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
     QApplication app(argc, argv);
-    zentory::ui::QtToolkit toolkit;
+    zentory::qt::QtToolkit toolkit;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

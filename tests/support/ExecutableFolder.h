@@ -2,7 +2,7 @@
 // Makes the program take `folder` as its executable's folder (where it finds
 // config.ini and the translation file) for as long as this object lives.
 
-#include "platform/ExecutablePath.h"
+#include "platform/ProgramFolders.h"
 
 #include <string>
 

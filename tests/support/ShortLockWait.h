@@ -3,7 +3,7 @@
 // that a test of the wait takes a second instead of the program's ten. Forked
 // children inherit it.
 
-#include "platform/InPlaceFile.h"
+#include "platform/write/InPlaceFile.h"
 
 #include <chrono>
 #include <string>

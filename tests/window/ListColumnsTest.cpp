@@ -68,7 +68,7 @@ protected:
     }
 
     void read(int subFolders) { LogicWindow::read(tree.path(), subFolders); }
-    std::string count() { return view.texts[window::kFileCountId]; }
+    std::string count() { return view.texts[ids::Main::kFileCount]; }
     // The cells of the row whose name is `name`.
     std::vector<std::string> cellsOf(const std::string& name) const {
         std::vector<std::string> cells;

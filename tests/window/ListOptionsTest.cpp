@@ -117,9 +117,10 @@ TEST_F(ListOptionsLogic, SavesEveryTypeAsTheCommandLineWithTheSameOptions) {
         args.insert(args.end(), c.cliArgs.begin(), c.cliArgs.end());
         EXPECT_SAME_BYTES(save(c.type), cli(args));
     }
-    EXPECT_EQ(shell.saveRequests.back().filter,
-              "TXT files (*.txt)|*.txt|CSV files (*.csv)|*.csv|JSON files (*.json)|*.json||");
-    EXPECT_EQ(shell.saveRequests.back().defaultExt, "txt");
+    EXPECT_EQ(shell.saveRequests.back().types,
+              (std::vector<window::SaveType>{{"TXT files (*.txt)", "txt"},
+                                             {"CSV files (*.csv)", "csv"},
+                                             {"JSON files (*.json)", "json"}}));
 }
 
 TEST_F(ListOptionsLogic, TheListShownFollowsTheFilterAtOnce) {

@@ -4,8 +4,8 @@
 
 #include "WinTest.h"
 
-#include "platform/Interruption.h"
-#include "platform/SafeFile.h"
+#include "platform/write/Interruption.h"
+#include "platform/write/SafeFile.h"
 
 #include <csignal>
 #include <gtest/gtest.h>

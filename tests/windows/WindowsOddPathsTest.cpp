@@ -6,9 +6,10 @@
 
 #include "../support/SurvivalLog.h"
 #include "listing/FolderScan.h"
-#include "platform/CommandLine_win32.h"
 #include "platform/ProgramFolders.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/CommandLine.h"
+
+#include <windows.h>
 
 #include <gtest/gtest.h>
 

@@ -8,14 +8,16 @@
 #include "listing/FolderScan.h"
 #include "listing/Glob.h"
 #include "platform/Environment.h"
-#include "platform/ExecutablePath.h"
 #include "platform/FileError.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFolders.h"
-#include "platform/SafeFile.h"
 #include "platform/SystemLanguage.h"
 #include "platform/TextFile.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/LongPath.h"
+#include "platform/win32/Utf16.h"
+#include "platform/write/SafeFile.h"
+
+#include <windows.h>
 
 #include <gtest/gtest.h>
 

@@ -6,11 +6,12 @@
 #include "Dialog.h"
 #include "DialogWindow.h"
 #include "ExportDlg.h"
+#include "ListLook.h"
 #include "ProgressDlg.h"
 #include "ResourceIds.h"
 #include "Win32Toolkit.h"
 #include "listing/FileList.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/Handle.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,10 @@
 
 #include "../support/SurvivalLog.h"
 #include "platform/FileError.h"
-#include "platform/SafeFile.h"
 #include "platform/StepFailure.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/ErrorCode.h"
+#include "platform/win32/Handle.h"
+#include "platform/write/SafeFile.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "export/CsvList.h"
 #include "export/JsonList.h"
 #include "export/Pieces.h"
-#include "platform/SafeFile.h"
+#include "platform/write/SafeFile.h"
 
 namespace zentory {
 

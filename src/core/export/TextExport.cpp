@@ -5,7 +5,7 @@
 #include "export/Pieces.h"
 
 #include "listing/FolderPath.h"
-#include "platform/SafeFile.h"
+#include "platform/write/SafeFile.h"
 #include <algorithm>
 
 #include <cstring>

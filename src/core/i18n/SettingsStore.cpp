@@ -1,7 +1,6 @@
 #include "i18n/SettingsStore.h"
 
 #include "platform/Clock.h"
-#include "platform/ExecutablePath.h"
 #include "platform/FileError.h"
 #include "platform/PathSeparator.h"
 #include "platform/ProgramFolders.h"

@@ -1,6 +1,8 @@
 #include "platform/Environment.h"
 
-#include "platform/WideText_win32.h"
+#include "platform/win32/Utf16.h"
+
+#include <windows.h>
 
 namespace zentory::platform {
 

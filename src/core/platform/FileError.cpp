@@ -1,6 +1,14 @@
 #include "platform/FileError.h"
 
+#include <system_error>
+
 namespace zentory::platform {
+
+// The C library's own message (strerror_r where there is one), so the text is
+// the one a person sees from other programs on this system.
+std::string errorText(int errnum) {
+    return std::generic_category().message(errnum);
+}
 
 namespace {
 std::string describe(const std::string& path, const std::string& op, const std::string& reason) {

@@ -9,10 +9,22 @@
 // ~/.ssh: root started with another user's environment (su without "-") must
 // neither read settings that user made nor write through their folders.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace zentory::platform {
+
+// The folder of the running executable, without a trailing separator: the
+// folder whose config.ini, translation file and help page a portable copy uses.
+std::string executableFolder();
+
+// Test seam: makes executableFolder() answer `folder` until reset with nullopt.
+void setExecutableFolderForTesting(std::optional<std::string> folder);
+
+// The folder as the system tells it, each platform its own way; "" when it
+// cannot. executableFolder() answers this unless a test has set another.
+std::string systemExecutableFolder();
 
 struct ProgramFolders {
     // The folder of the shipped files, without a trailing separator.

@@ -2,11 +2,12 @@
 
 #include "platform/Directory.h"
 #include "platform/Environment.h"
-#include "platform/ExecutablePath.h"
 #include "platform/FileError.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/ErrorCode.h"
+#include "platform/win32/LongPath.h"
+#include "platform/win32/Utf16.h"
 
 namespace zentory::platform {
 
@@ -123,6 +124,28 @@ void createFolders(const std::string& path) {
             return;
         }
     }
+}
+
+std::string systemExecutableFolder() {
+    // The buffer grows until the whole name fits: a long path may pass MAX_PATH.
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) {
+            return {};
+        }
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    std::string utf8 = narrow(path);
+    if (utf8.starts_with("\\\\?\\") && !utf8.starts_with("\\\\?\\UNC\\")) {
+        utf8.erase(0, 4);
+    }
+    const auto slash = utf8.rfind('\\');
+    return slash == std::string::npos ? std::string() : utf8.substr(0, slash);
 }
 
 } // namespace zentory::platform

@@ -1,7 +1,7 @@
 #include "platform/TextFile.h"
 
 #include "platform/FileError.h"
-#include "platform/SafeFile.h"
+#include "platform/write/SafeFile.h"
 
 namespace zentory::platform {
 

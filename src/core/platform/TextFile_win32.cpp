@@ -1,7 +1,10 @@
 #include "platform/TextFile.h"
 
 #include "platform/FileError.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/ErrorCode.h"
+#include "platform/win32/Handle.h"
+#include "platform/win32/LongPath.h"
+#include "platform/win32/Utf16.h"
 
 #include <algorithm>
 

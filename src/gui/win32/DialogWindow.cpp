@@ -3,8 +3,9 @@
 #include "Accessible.h"
 #include "Dialog.h"
 #include "ResourceIds.h"
-#include "Win32Toolkit.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/Utf16.h"
+
+#include <windows.h>
 
 #include <iterator>
 #include <stdexcept>
@@ -16,7 +17,6 @@ namespace zentory::win32 {
 
 namespace {
 
-constexpr int kAppIcon = 128;
 // The system menu's About entry: below SC_* (0xF000), a multiple of 16.
 constexpr UINT kAboutBoxCommand = 0x0010;
 // Posted from WM_INITDIALOG: arrives once the dialog shows and its loop runs.
@@ -27,25 +27,6 @@ std::wstring windowText(HWND hwnd) {
     text.resize(
         static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
     return text;
-}
-
-// Adds `statics` to the template's controls of `dialog`, in its font.
-void addStatics(HWND dialog, const std::vector<window::AddedStatic>& statics) {
-    const WPARAM font = static_cast<WPARAM>(SendMessageW(dialog, WM_GETFONT, 0, 0));
-    for (const window::AddedStatic& s : statics) {
-        // Windows converts the position and the size, as for a template's control.
-        RECT r{s.x, s.y, s.width, s.height};
-        if (!MapDialogRect(dialog, &r)) {
-            continue;
-        }
-        const HWND control = CreateWindowExW(
-            0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, r.left, r.top,
-            r.right, r.bottom, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)),
-            GetModuleHandleW(nullptr), nullptr);
-        if (control != nullptr) {
-            SendMessageW(control, WM_SETFONT, font, FALSE);
-        }
-    }
 }
 
 bool isPushButton(HWND control) {
@@ -66,8 +47,8 @@ void setMenuText(HMENU menu, UINT item, BOOL byPosition, const std::string& text
 
 } // namespace
 
-DialogWindow::DialogWindow(window::CDialog& logic, Win32Toolkit& toolkit, bool modeless)
-    : m_logic(logic), m_toolkit(toolkit), m_modeless(modeless) {}
+DialogWindow::DialogWindow(window::CDialog& logic, DialogHost& host, bool modeless)
+    : m_logic(logic), m_host(host), m_modeless(modeless) {}
 
 DialogWindow::~DialogWindow() {
     if (m_modeless && m_hwnd != nullptr && IsWindow(m_hwnd)) {
@@ -76,7 +57,7 @@ DialogWindow::~DialogWindow() {
     if (m_logic.View() == this) {
         m_logic.Attach(nullptr);
     }
-    m_toolkit.Forget(*this);
+    m_host.Forget(*this);
 }
 
 DialogWindow* DialogWindow::Of(const window::CDialog& logic) {
@@ -95,12 +76,11 @@ INT_PTR CALLBACK DialogWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam,
 
 BOOL DialogWindow::OnInitDialog(HWND hwnd) {
     m_hwnd = hwnd;
-    m_toolkit.Remember(*this);
+    m_host.Remember(*this);
     m_logic.Attach(this);
     if (m_logic.m_pParentWnd == nullptr) {
         PrepareMainWindow();
     }
-    addStatics(hwnd, m_logic.AddedStatics());
     if (m_logic.StretchingList() != 0) {
         m_anchors.Attach(hwnd, m_logic.StretchingList());
     }
@@ -115,8 +95,8 @@ void DialogWindow::PrepareMainWindow() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     for (const auto& [which, size] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
         const int pixels = GetSystemMetrics(size);
-        if (HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(kAppIcon), IMAGE_ICON, pixels,
-                                     pixels, LR_DEFAULTCOLOR | LR_SHARED)) {
+        if (HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(ids::Icons::kProgram), IMAGE_ICON,
+                                     pixels, pixels, LR_DEFAULTCOLOR | LR_SHARED)) {
             SendMessageW(m_hwnd, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
         }
     }
@@ -165,14 +145,14 @@ INT_PTR DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_list.OnDpiChanged();
         return FALSE;
     case WM_SETCURSOR:
-        if (!m_toolkit.ShowBusyCursor()) {
+        if (!m_host.ShowBusyCursor()) {
             return FALSE;
         }
         SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, TRUE);
         return TRUE;
     case WM_ENDSESSION:
         if (wParam != FALSE) {
-            m_toolkit.QuitAll();
+            m_host.QuitAll();
         }
         return TRUE;
     case WM_DESTROY:

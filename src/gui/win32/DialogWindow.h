@@ -9,6 +9,7 @@
 #include "WinApi.h"
 
 #include "ControlAnchors.h"
+#include "DialogHost.h"
 #include "DialogView.h"
 #include "FileListControl.h"
 
@@ -22,12 +23,10 @@ class CDialog;
 
 namespace win32 {
 
-class Win32Toolkit;
-
 class DialogWindow : public window::DialogView {
 public:
-    // `modeless`: the toolkit runs the dialog's start itself (the progress window).
-    DialogWindow(window::CDialog& logic, Win32Toolkit& toolkit, bool modeless);
+    // `modeless`: the host runs the dialog's start itself (the progress window).
+    DialogWindow(window::CDialog& logic, DialogHost& host, bool modeless);
     ~DialogWindow() override;
     DialogWindow(const DialogWindow&) = delete;
     DialogWindow& operator=(const DialogWindow&) = delete;
@@ -69,7 +68,7 @@ private:
     HWND Item(int id) const;
 
     window::CDialog& m_logic;
-    Win32Toolkit& m_toolkit;
+    DialogHost& m_host;
     const bool m_modeless;
     HWND m_hwnd = nullptr;
     FileListControl m_list;

@@ -1,8 +1,10 @@
 #include "FileListControl.h"
 
-#include "ExportDlg.h"
+#include "ListLook.h"
 #include "listing/FileList.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/Utf16.h"
+
+#include <windows.h>
 
 #include <algorithm>
 #include <climits>

@@ -2,8 +2,11 @@
 
 #include "Win32Shell.h"
 
+#include "Version.h"
 #include "i18n/FileErrorText.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/Utf16.h"
+
+#include <windows.h>
 
 #include <commdlg.h>
 #include <shobjidl.h>
@@ -12,8 +15,6 @@ namespace zentory::win32 {
 
 namespace {
 
-// The caption of the file-error box: the program's name.
-constexpr const wchar_t* kProgramName = L"Orvane Zentory";
 // How long a path the save dialog may give back.
 constexpr size_t kSaveNameChars = 32768;
 
@@ -41,14 +42,13 @@ void box(const std::wstring& text, const wchar_t* caption, UINT type) {
 
 } // namespace
 
-std::wstring saveDialogFilter(const std::string& filter) {
-    std::wstring wide = platform::widen(filter);
-    for (wchar_t& c : wide) {
-        if (c == L'|') {
-            c = L'\0';
-        }
+std::wstring saveDialogFilter(const std::vector<window::SaveType>& types) {
+    std::wstring filter;
+    for (const window::SaveType& type : types) {
+        filter += platform::widen(type.description) + L'\0';
+        filter += L"*." + platform::widen(type.extension) + L'\0';
     }
-    return wide;
+    return filter + L'\0';
 }
 
 std::optional<std::string> Win32Shell::browseForFolder(const std::string& title) {
@@ -74,13 +74,13 @@ std::optional<std::string> Win32Shell::browseForFolder(const std::string& title)
     return folder;
 }
 
-std::optional<window::SaveChoice> Win32Shell::askSaveFileName(const std::string& proposedName,
-                                                              const std::string& filter,
-                                                              const std::string& defaultExt) {
+std::optional<window::SaveChoice>
+Win32Shell::askSaveFileName(const std::string& proposedName,
+                            const std::vector<window::SaveType>& types) {
     std::wstring name = platform::widen(proposedName);
     name.resize(kSaveNameChars, L'\0');
-    const std::wstring filters = saveDialogFilter(filter);
-    const std::wstring extension = platform::widen(defaultExt);
+    const std::wstring filters = saveDialogFilter(types);
+    const std::wstring extension = types.empty() ? L"" : platform::widen(types.front().extension);
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = GetActiveWindow();
@@ -109,7 +109,7 @@ void Win32Shell::messageBox(const std::string& text, const std::string& caption)
 void Win32Shell::fileErrorBox(const platform::FileError& error) {
     const std::string text =
         fileErrorText(catalogue() != nullptr ? *catalogue() : CTranslator(), error);
-    box(platform::widen(text), kProgramName, MB_ICONEXCLAMATION);
+    box(platform::widen(text), platform::widen(kProgramName).c_str(), MB_ICONEXCLAMATION);
 }
 
 void Win32Shell::open(const std::string& fileOrAddress) {

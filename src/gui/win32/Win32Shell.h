@@ -7,22 +7,23 @@
 #include "Shell.h"
 
 #include <string>
+#include <vector>
 
 namespace zentory::win32 {
 
 class Win32Shell : public window::Shell {
 public:
     std::optional<std::string> browseForFolder(const std::string& title) override;
-    std::optional<window::SaveChoice> askSaveFileName(const std::string& proposedName,
-                                                      const std::string& filter,
-                                                      const std::string& defaultExt) override;
+    std::optional<window::SaveChoice>
+    askSaveFileName(const std::string& proposedName,
+                    const std::vector<window::SaveType>& types) override;
     void messageBox(const std::string& text, const std::string& caption) override;
     void fileErrorBox(const platform::FileError& error) override;
     void open(const std::string& fileOrAddress) override;
 };
 
-// The filter "TXT files (*.txt)|*.txt||" as the save dialog takes it: each "|"
-// a terminating zero.
-std::wstring saveDialogFilter(const std::string& filter);
+// The save types as the save dialog takes them: each description and its
+// pattern ("*.txt") ended by a zero, and one more zero after the last.
+std::wstring saveDialogFilter(const std::vector<window::SaveType>& types);
 
 } // namespace zentory::win32

@@ -2,7 +2,9 @@
 
 #include "DialogWindow.h"
 #include "ProgressDlg.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/ErrorCode.h"
+#include "platform/win32/Handle.h"
+#include "platform/win32/Utf16.h"
 
 #include <algorithm>
 #include <exception>

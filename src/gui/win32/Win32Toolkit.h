@@ -7,6 +7,7 @@
 
 #include "WinApi.h"
 
+#include "DialogHost.h"
 #include "Toolkit.h"
 
 #include <memory>
@@ -14,9 +15,7 @@
 
 namespace zentory::win32 {
 
-class DialogWindow;
-
-class Win32Toolkit : public window::Toolkit {
+class Win32Toolkit : public window::Toolkit, public DialogHost {
 public:
     // Installed for the program's run while it lives.
     Win32Toolkit() = default;
@@ -31,11 +30,9 @@ public:
     void SetInterfaceLanguage(const std::string& /*locale*/) override {}
     void QuitAll() override;
 
-    // The open dialogs, as their procedures see them come and go.
-    void Remember(DialogWindow& window);
-    void Forget(DialogWindow& window);
-    // Sets the busy cursor when one is due, for WM_SETCURSOR; false otherwise.
-    bool ShowBusyCursor() const;
+    void Remember(DialogWindow& window) override;
+    void Forget(DialogWindow& window) override;
+    bool ShowBusyCursor() const override;
 
 private:
     // Runs the messages of this thread until `done` is signalled (true), or

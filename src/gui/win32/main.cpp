@@ -9,8 +9,10 @@
 #include "Version.h"
 #include "Win32Shell.h"
 #include "Win32Toolkit.h"
-#include "platform/CommandLine_win32.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/CommandLine.h"
+#include "platform/win32/Utf16.h"
+
+#include <windows.h>
 
 #include <exception>
 #include <objbase.h>
@@ -19,10 +21,9 @@
 
 namespace {
 
-constexpr const wchar_t* kProgramName = L"Orvane Zentory";
-
 int tell(const std::string& text, UINT icon, int exitCode) {
-    MessageBoxW(nullptr, zentory::platform::widen(text).c_str(), kProgramName, MB_OK | icon);
+    MessageBoxW(nullptr, zentory::platform::widen(text).c_str(),
+                zentory::platform::widen(zentory::kProgramName).c_str(), MB_OK | icon);
     return exitCode;
 }
 

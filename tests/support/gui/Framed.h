@@ -28,16 +28,16 @@ using window::COptionsDlg;
 using window::IDCANCEL;
 using window::IDOK;
 
-template <class Behaviour> class Framed : public Behaviour, public ui::DialogFrame {
+template <class Behaviour> class Framed : public Behaviour, public qt::DialogFrame {
 public:
     template <class... Args>
     explicit Framed(Args&&... args)
-        : Behaviour(std::forward<Args>(args)...), ui::DialogFrame(static_cast<Behaviour&>(*this),
+        : Behaviour(std::forward<Args>(args)...), qt::DialogFrame(static_cast<Behaviour&>(*this),
                                                                   nullptr) {}
 
     using Behaviour::OnInitDialog;
-    using ui::DialogFrame::DoModal;
-    using ui::DialogFrame::EndDialog;
+    using qt::DialogFrame::DoModal;
+    using qt::DialogFrame::EndDialog;
 };
 
 // The main window's controls.
@@ -51,7 +51,7 @@ public:
     QPushButton* m_btnSave = DlgItem<QPushButton>(ids::Main::kSaveTxtFile);
     QPushButton* m_btnReadList = DlgItem<QPushButton>(ids::Main::kReadFileList);
     QPushButton* m_btnOptions = DlgItem<QPushButton>(ids::Main::kOptions);
-    ui::ReportView* m_listFiles = DlgItem<ui::ReportView>(ids::Main::kFileList);
+    qt::ReportView* m_listFiles = DlgItem<qt::ReportView>(ids::Main::kFileList);
 };
 
 // The language dialog's controls.
@@ -65,7 +65,7 @@ public:
 
 // The options dialog's controls, in the frame the toolkit made for it.
 struct OptionsControls {
-    explicit OptionsControls(ui::DialogFrame& frame)
+    explicit OptionsControls(qt::DialogFrame& frame)
         : frame(frame), m_chkFullPath(frame.DlgItem<QCheckBox>(ids::Options::kFullPath)),
           m_chkOpenAfterSaving(frame.DlgItem<QCheckBox>(ids::Options::kOpenAfterSaving)),
           m_chkExtensions(frame.DlgItem<QCheckBox>(ids::Options::kExtensions)),
@@ -73,7 +73,7 @@ struct OptionsControls {
           m_btnCancel(frame.DlgItem<QPushButton>(IDCANCEL)),
           m_grpOptions(frame.DlgItem<QGroupBox>(ids::Options::kGroup)) {}
 
-    ui::DialogFrame& frame;
+    qt::DialogFrame& frame;
     QCheckBox* m_chkFullPath;
     QCheckBox* m_chkOpenAfterSaving;
     QCheckBox* m_chkExtensions;

@@ -28,7 +28,7 @@ inline bool waitUntilActive(QWidget* window) {
 // Runs `dialog` modally through DoModal; `whileOpen` runs once it is up and
 // active. A dialog still open after ten seconds fails the test and is ended.
 // Returns DoModal's result.
-inline int runModal(ui::TemplateDialog& dialog, const std::function<void()>& whileOpen) {
+inline int runModal(qt::TemplateDialog& dialog, const std::function<void()>& whileOpen) {
     QTimer::singleShot(0, &dialog, [&dialog, whileOpen] {
         EXPECT_TRUE(waitUntilActive(&dialog));
         whileOpen();

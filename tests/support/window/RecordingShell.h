@@ -18,8 +18,7 @@ public:
     };
     struct SaveRequest {
         std::string proposedName;
-        std::string filter;
-        std::string defaultExt;
+        std::vector<window::SaveType> types;
     };
 
     std::optional<std::string> browseForFolder(const std::string& title) override {
@@ -27,10 +26,10 @@ public:
         calls.push_back("browse");
         return folderAnswer;
     }
-    std::optional<window::SaveChoice> askSaveFileName(const std::string& proposedName,
-                                                      const std::string& filter,
-                                                      const std::string& defaultExt) override {
-        saveRequests.push_back({proposedName, filter, defaultExt});
+    std::optional<window::SaveChoice>
+    askSaveFileName(const std::string& proposedName,
+                    const std::vector<window::SaveType>& types) override {
+        saveRequests.push_back({proposedName, types});
         calls.push_back("save");
         if (!saveAnswer) {
             return std::nullopt;
@@ -53,7 +52,7 @@ public:
     // Scripted answers.
     std::optional<std::string> folderAnswer;
     std::optional<std::string> saveAnswer;
-    // The position of the type chosen in the save dialog's filter.
+    // The position of the type chosen among the save dialog's types.
     int saveTypeAnswer = 0;
 
     // What was asked, in order.

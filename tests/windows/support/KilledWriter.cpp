@@ -2,8 +2,10 @@
 // the program's writer, then dies as a killed program does, before the text
 // is put in place. What it leaves behind is the test's business.
 
-#include "platform/SafeFile.h"
-#include "platform/WideText_win32.h"
+#include "platform/win32/Utf16.h"
+#include "platform/write/SafeFile.h"
+
+#include <windows.h>
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2) {

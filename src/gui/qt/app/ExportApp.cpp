@@ -3,7 +3,7 @@
 #include "ExportDlg.h"
 #include "Version.h"
 #include "export/TextExport.h"
-#include "platform/Interruption.h"
+#include "platform/write/Interruption.h"
 #include "ui/QtShell.h"
 
 #include <QSocketNotifier>
@@ -12,7 +12,7 @@
 #include <iostream>
 #include <memory>
 
-namespace zentory {
+namespace zentory::qt {
 
 CExportApp::CExportApp(int& argc, char** argv) : QApplication(argc, argv) {
     // Texts and paths are bytes in the locale's encoding; every comparison and
@@ -25,7 +25,7 @@ CExportApp::CExportApp(int& argc, char** argv) : QApplication(argc, argv) {
 
 bool CExportApp::InitInstance(const std::string& startFolder) {
     {
-        ui::QtShell shell;
+        qt::QtShell shell;
         CExportDlg dlg(shell);
         if (const std::string refusal = dlg.m_settings.UserSettingsRefusal(); !refusal.empty()) {
             std::cerr << "zentory: " << oneLine(refusal) << '\n';
@@ -57,4 +57,4 @@ void CExportApp::EndIfInterrupted() {
     }
 }
 
-} // namespace zentory
+} // namespace zentory::qt

@@ -12,10 +12,12 @@
 #include <string>
 
 namespace zentory {
-
 namespace window {
 class CExportDlg;
 }
+
+namespace qt {
+
 using window::CExportDlg;
 
 class CExportApp : public QApplication {
@@ -39,7 +41,8 @@ public:
     static void EndIfInterrupted();
 
 private:
-    ui::QtToolkit m_toolkit;
+    qt::QtToolkit m_toolkit;
 };
 
+} // namespace qt
 } // namespace zentory

@@ -15,7 +15,7 @@
 #include <memory>
 #include <thread>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 namespace {
 
@@ -160,4 +160,4 @@ void QtToolkit::QuitAll() {
     QCoreApplication::exit(1);
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -8,7 +8,7 @@
 #include "Toolkit.h"
 #include "ui/QtTranslations.h"
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 class QtToolkit : public window::Toolkit {
 public:
@@ -30,4 +30,4 @@ private:
     QtTranslations m_qtTranslations;
 };
 
-} // namespace zentory::ui
+} // namespace zentory::qt

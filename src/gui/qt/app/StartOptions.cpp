@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string_view>
 
-namespace zentory {
+namespace zentory::qt {
 
 namespace {
 
@@ -51,4 +51,4 @@ std::string displayProblem() {
                           platform::environmentValue("WAYLAND_DISPLAY"));
 }
 
-} // namespace zentory
+} // namespace zentory::qt

@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace zentory {
+namespace zentory::qt {
 
 // "" when Qt can open a window with these values of QT_QPA_PLATFORM, DISPLAY
 // and WAYLAND_DISPLAY; otherwise one line that says what is missing.
@@ -16,4 +16,4 @@ std::string displayProblem(const std::string& platforms, const std::string& x11D
 // The same for this process's environment.
 std::string displayProblem();
 
-} // namespace zentory
+} // namespace zentory::qt

@@ -49,14 +49,14 @@ int main(int argc, char** argv) {
         break;
     }
     // Qt aborts when it finds no display; say so in one line instead.
-    if (const std::string problem = zentory::displayProblem(); !problem.empty()) {
+    if (const std::string problem = zentory::qt::displayProblem(); !problem.empty()) {
         std::cerr << "zentory: " << problem << '\n';
         return 1;
     }
     // Qt is shown only the program's name: the command line is the program's own.
     int programNameOnly = argc > 0 ? 1 : 0;
     g_previousHandler = qInstallMessageHandler(whileStarting);
-    zentory::CExportApp app(programNameOnly, argv);
+    zentory::qt::CExportApp app(programNameOnly, argv);
     qInstallMessageHandler(g_previousHandler);
     for (const QString& message : std::as_const(g_startMessages)) {
         qWarning().noquote() << message;

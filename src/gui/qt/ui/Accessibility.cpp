@@ -1,14 +1,15 @@
 #include "ui/Accessibility.h"
 
-#include "ui/TemplateDialog.h"
-
 #include <QAccessibleWidget>
 #include <QComboBox>
 #include <QLabel>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 namespace {
+
+// The class of the template dialogs, once installed.
+const QMetaObject* templateDialogClass = nullptr;
 
 // The object name of the unseen label that names a combo box.
 constexpr const char* kNamingLabel = "accessibleNameOfComboBox";
@@ -44,13 +45,13 @@ private:
 };
 
 QAccessibleInterface* dialogAccessible(const QString& /*className*/, QObject* object) {
-    if (auto* dialog = qobject_cast<TemplateDialog*>(object)) {
+    if (auto* dialog = qobject_cast<QWidget*>(templateDialogClass->cast(object))) {
         return new ShownChildren(dialog, QAccessible::Dialog);
     }
     // The client area below the menu bar, a plain widget, holds the controls.
     auto* area = qobject_cast<QWidget*>(object);
     if (area != nullptr && area->metaObject() == &QWidget::staticMetaObject &&
-        qobject_cast<TemplateDialog*>(area->parent()) != nullptr) {
+        templateDialogClass->cast(area->parent()) != nullptr) {
         return new ShownChildren(area, QAccessible::Client);
     }
     return nullptr;
@@ -82,12 +83,13 @@ void setAccessibleNameOf(QWidget* control, const QString& name) {
     label->setText(QString(name).replace(u'&', QStringLiteral("&&")));
 }
 
-void installDialogAccessibility() {
-    static const bool installed = [] {
+void installDialogAccessibility(const QMetaObject& dialogClass) {
+    static const bool installed = [&] {
+        templateDialogClass = &dialogClass;
         QAccessible::installFactory(dialogAccessible);
         return true;
     }();
     (void)installed;
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

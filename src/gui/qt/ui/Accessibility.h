@@ -4,14 +4,16 @@
 
 #include <QString>
 
+struct QMetaObject;
 class QWidget;
 
-namespace zentory::ui {
+namespace zentory::qt {
 
-// Puts the template dialogs' accessible side in place; once is enough.
-void installDialogAccessibility();
+// Puts the accessible side of the template dialogs, the instances of
+// `dialogClass`, in place; once is enough.
+void installDialogAccessibility(const QMetaObject& dialogClass);
 
 // The name by which assistive technology knows `control`.
 void setAccessibleNameOf(QWidget* control, const QString& name);
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 ControlAnchors::ControlAnchors(QDialog& dialog, const BuiltDialog& built, int listId)
     : QObject(&dialog), m_built(built) {
@@ -47,4 +47,4 @@ void ControlAnchors::Place() {
     }
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

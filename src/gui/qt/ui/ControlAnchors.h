@@ -12,7 +12,7 @@
 
 class QDialog;
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 class ControlAnchors : public QObject {
     Q_OBJECT
@@ -30,4 +30,4 @@ private:
     std::unique_ptr<window::AnchoredLayout> m_layout;
 };
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 QString withoutPrefixes(const QString& text) {
     QString shown;
@@ -103,4 +103,4 @@ int addComboString(QComboBox* combo, const QString& text) {
     return index;
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -11,7 +11,7 @@
 class QComboBox;
 class QWidget;
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 // Property names the builder and these helpers share.
 inline constexpr const char* kRawTextProperty = "zentoryWindowText";
@@ -38,4 +38,4 @@ QString withoutPrefixes(const QString& text);
 // CBS_SORT, at the end otherwise. Returns its index.
 int addComboString(QComboBox* combo, const QString& text);
 
-} // namespace zentory::ui
+} // namespace zentory::qt

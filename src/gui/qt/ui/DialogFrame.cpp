@@ -1,10 +1,11 @@
 #include "ui/DialogFrame.h"
 
 #include "Dialog.h"
-#include "ExportDlg.h"
-#include "app/FileListModel.h"
+#include "ListLook.h"
+#include "ResourceIds.h"
 #include "ui/Accessibility.h"
 #include "ui/ControlAnchors.h"
+#include "ui/FileListModel.h"
 
 #include "ui/ReportView.h"
 #include <QAction>
@@ -24,11 +25,9 @@
 #include <QTimer>
 #include <QVariant>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 namespace {
-
-constexpr int kAppIcon = 128;
 
 // The local folder that `data` carries as its one URL; "" when it carries
 // anything else.
@@ -56,14 +55,6 @@ void sizeCellColumns(ReportView& list) {
 DialogFrame::DialogFrame(window::CDialog& logic, QWidget* pParent)
     : TemplateDialog(logic.m_nIDTemplate, pParent), m_logic(logic) {
     m_logic.Attach(this);
-    for (const window::AddedStatic& s : logic.AddedStatics()) {
-        addControl(Built(), {.id = s.id,
-                             .className = "static",
-                             .text = {},
-                             .icon = 0,
-                             .rect = QRect(s.x, s.y, s.width, s.height),
-                             .styles = {"SS_LEFT", "SS_NOPREFIX"}});
-    }
     ConnectCommands();
     if (logic.StretchingList() != 0) {
         new ControlAnchors(*this, Built(), logic.StretchingList());
@@ -101,7 +92,7 @@ void DialogFrame::ConnectCommands() {
 void DialogFrame::PrepareMainWindow() {
     // The window manager gives this window no system menu of its own, so the
     // About box is reached through the Help menu only.
-    setWindowIcon(loadIcon(kAppIcon));
+    setWindowIcon(loadIcon(ids::Icons::kProgram));
     setAcceptDrops(m_logic.AcceptsDroppedFolders());
     // F1 anywhere in the window, an open menu of it included, but not while
     // another dialog of the program is in front.
@@ -281,4 +272,4 @@ void DialogFrame::SetListColumn(int id, const std::string& header) {
     list->verticalScrollBar()->setValue(scrolled);
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -5,7 +5,7 @@
 // program's icon, F1 for help and folders dropped from a file manager.
 
 #include "DialogView.h"
-#include "app/FileListModel.h"
+#include "ui/FileListModel.h"
 #include "ui/TemplateDialog.h"
 
 #include <memory>
@@ -16,7 +16,7 @@ namespace window {
 class CDialog;
 }
 
-namespace ui {
+namespace qt {
 
 class DialogFrame : public TemplateDialog, public window::DialogView {
     Q_OBJECT
@@ -65,5 +65,5 @@ private:
     std::unique_ptr<FileListModel> m_listModel;
 };
 
-} // namespace ui
+} // namespace qt
 } // namespace zentory

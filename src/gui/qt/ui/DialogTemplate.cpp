@@ -1,9 +1,10 @@
 #include "ui/DialogTemplate.h"
 
+#include "ResourceIds.h"
 #include "ui/ControlText.h"
 #include "ui/ElidingLabel.h"
-
 #include "ui/ReportView.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -33,7 +34,7 @@ static void initZentoryResources() {
     Q_INIT_RESOURCE(zentory);
 }
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 namespace {
 
@@ -296,7 +297,7 @@ QString loadString(int id) {
 }
 
 QIcon loadIcon(int id) {
-    if (id != 128) {
+    if (id != ids::Icons::kProgram) {
         fail(u"no icon %1"_qs.arg(id));
     }
     QSvgRenderer renderer(readResource(u"icon.svg"_qs));
@@ -386,4 +387,4 @@ QWidget* addControl(BuiltDialog& built, const ControlTemplate& c) {
     return w;
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -24,7 +24,7 @@ class QMenu;
 class QMenuBar;
 class QWidget;
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 struct ControlTemplate {
     int id = -1;           // -1: a static without an id of its own
@@ -71,7 +71,7 @@ DialogTemplate loadDialogTemplate(int id);
 MenuTemplate loadMenuTemplate(int id);
 // String resource `id`, empty when there is none.
 QString loadString(int id);
-// Icon resource `id` (128: the program's icon), rendered for the usual sizes.
+// Icon resource `id` (ids::Icons::kProgram, the only one), rendered for the usual sizes.
 QIcon loadIcon(int id);
 
 // The font a template asks for. The Windows face is not on this platform: the
@@ -109,4 +109,4 @@ BuiltDialog buildDialog(QDialog& dialog, const DialogTemplate& tmpl);
 // if the template had it last.
 QWidget* addControl(BuiltDialog& built, const ControlTemplate& c);
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 ElidingLabel::ElidingLabel(QWidget* parent) : QLabel(parent) {
     setWordWrap(false);
@@ -35,4 +35,4 @@ void ElidingLabel::elide() {
     setToolTip(shown == m_fullText ? QString() : m_fullText);
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

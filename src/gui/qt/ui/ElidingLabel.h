@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QString>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 class ElidingLabel : public QLabel {
     Q_OBJECT
@@ -28,4 +28,4 @@ private:
     QString m_fullText;
 };
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -14,7 +14,7 @@
 
 #include <algorithm>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 namespace {
 
@@ -33,31 +33,16 @@ QString boxCaption() {
 
 } // namespace
 
-QStringList nameFiltersOf(const std::string& filter) {
-    QStringList parts = fromBytes(filter).split(u'|');
+QStringList nameFiltersOf(const std::vector<window::SaveType>& types) {
     QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString& description = parts[i];
-        const QString patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts).join(u' ');
-        if (description.isEmpty()) {
-            break;
-        }
-        filters << (description.contains(QChar(u'(') + patterns + QChar(u')'))
+    for (const window::SaveType& type : types) {
+        const QString description = fromBytes(type.description);
+        const QString pattern = u"*."_qs + fromBytes(type.extension);
+        filters << (description.contains(QChar(u'(') + pattern + QChar(u')'))
                         ? description
-                        : description + u" ("_qs + patterns + QChar(u')'));
+                        : description + u" ("_qs + pattern + QChar(u')'));
     }
     return filters;
-}
-
-QStringList suffixesOf(const std::string& filter) {
-    const QStringList parts = fromBytes(filter).split(u'|');
-    QStringList suffixes;
-    for (qsizetype i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
-        const QString first = parts[i + 1].section(u';', 0, 0);
-        const QString suffix = first.startsWith(u"*."_qs) ? first.mid(2) : QString();
-        suffixes << (suffix.contains(u'*') || suffix.contains(u'?') ? QString() : suffix);
-    }
-    return suffixes;
 }
 
 QString fileErrorText(const platform::FileError& error, const CTranslator* catalogue) {
@@ -94,22 +79,23 @@ std::optional<std::string> QtShell::browseForFolder(const std::string& title) {
     return toPath(folder);
 }
 
-std::optional<window::SaveChoice> QtShell::askSaveFileName(const std::string& proposedName,
-                                                           const std::string& filter,
-                                                           const std::string& defaultExt) {
+std::optional<window::SaveChoice>
+QtShell::askSaveFileName(const std::string& proposedName,
+                         const std::vector<window::SaveType>& saveTypes) {
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    const QStringList types = nameFiltersOf(filter);
-    const QStringList suffixes = suffixesOf(filter);
+    const QStringList types = nameFiltersOf(saveTypes);
     dialog.setNameFilters(types);
-    dialog.setDefaultSuffix(fromBytes(defaultExt));
+    if (!saveTypes.empty()) {
+        dialog.setDefaultSuffix(fromBytes(saveTypes.front().extension));
+    }
     // A type chosen gives a name typed without an extension its own.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
         const qsizetype type = types.indexOf(chosen);
-        if (type >= 0 && type < suffixes.size() && !suffixes[type].isEmpty()) {
-            dialog.setDefaultSuffix(suffixes[type]);
+        if (type >= 0 && !saveTypes[static_cast<size_t>(type)].extension.empty()) {
+            dialog.setDefaultSuffix(fromBytes(saveTypes[static_cast<size_t>(type)].extension));
         }
     });
     dialog.selectFile(fromPath(proposedName));
@@ -137,4 +123,4 @@ void QtShell::open(const std::string& fileOrAddress) {
     QDesktopServices::openUrl(urlToOpen(fileOrAddress));
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

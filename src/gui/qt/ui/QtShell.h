@@ -9,25 +9,22 @@
 #include <QStringList>
 #include <QUrl>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 class QtShell : public window::Shell {
 public:
     std::optional<std::string> browseForFolder(const std::string& title) override;
-    std::optional<window::SaveChoice> askSaveFileName(const std::string& proposedName,
-                                                      const std::string& filter,
-                                                      const std::string& defaultExt) override;
+    std::optional<window::SaveChoice>
+    askSaveFileName(const std::string& proposedName,
+                    const std::vector<window::SaveType>& types) override;
     void messageBox(const std::string& text, const std::string& caption) override;
     void fileErrorBox(const platform::FileError& error) override;
     void open(const std::string& fileOrAddress) override;
 };
 
-// The name filters of a "description|pattern|...||" filter, in Qt's form
-// ("TXT files (*.txt)"); the pattern is added when the description lacks it.
-QStringList nameFiltersOf(const std::string& filter);
-// The extension that each type of such a filter gives a name typed without
-// one: "txt" for "*.txt", none for a pattern such as "*.*".
-QStringList suffixesOf(const std::string& filter);
+// The save types as Qt's name filters ("TXT files (*.txt)"); the pattern of
+// the extension is added when the description lacks it.
+QStringList nameFiltersOf(const std::vector<window::SaveType>& types);
 
 // The message of the file-error box: what failed on which file, in the
 // language of `catalogue` (English without one), and why.
@@ -38,4 +35,4 @@ QString fileErrorText(const platform::FileError& error, const CTranslator* catal
 // a scheme ("www.example.org") as a web address.
 QUrl urlToOpen(const std::string& fileOrAddress);
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -4,7 +4,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 QtTranslations::~QtTranslations() {
     Unload();
@@ -34,4 +34,4 @@ void QtTranslations::Unload() {
     }
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 class QtTranslations {
 public:
@@ -28,4 +28,4 @@ private:
     std::unique_ptr<QTranslator> m_translator;
 };
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -4,7 +4,7 @@
 #include <QStyle>
 #include <QStyleOptionViewItem>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 ReportView::ReportView(QWidget* parent) : QTableView(parent) {
     setShowGrid(false);
@@ -37,4 +37,4 @@ void ReportView::FitRowHeight() {
     verticalHeader()->setDefaultSectionSize(row.height());
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

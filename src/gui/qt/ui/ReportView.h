@@ -6,7 +6,7 @@
 #include <QHeaderView>
 #include <QTableView>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 class ReportView : public QTableView {
     Q_OBJECT
@@ -24,4 +24,4 @@ private:
     void FitRowHeight();
 };
 
-} // namespace zentory::ui
+} // namespace zentory::qt

@@ -1,5 +1,6 @@
 #include "ui/TemplateDialog.h"
 
+#include "Dialog.h"
 #include "ui/Accessibility.h"
 
 #include <QKeyEvent>
@@ -7,15 +8,15 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-namespace zentory::ui {
+namespace zentory::qt {
 
 TemplateDialog::TemplateDialog(int templateId, QWidget* pParent)
     : QDialog(pParent), m_built(buildDialog(*this, loadDialogTemplate(templateId))) {
-    installDialogAccessibility();
-    if (auto* ok = DlgItem<QPushButton>(kOkButton)) {
+    installDialogAccessibility(staticMetaObject);
+    if (auto* ok = DlgItem<QPushButton>(window::IDOK)) {
         connect(ok, &QPushButton::clicked, this, &TemplateDialog::OnOK);
     }
-    if (auto* cancel = DlgItem<QPushButton>(kCancelButton)) {
+    if (auto* cancel = DlgItem<QPushButton>(window::IDCANCEL)) {
         connect(cancel, &QPushButton::clicked, this, &TemplateDialog::OnCancel);
     }
 }
@@ -71,11 +72,11 @@ QAction* TemplateDialog::MenuCommand(int id) const {
 }
 
 void TemplateDialog::OnOK() {
-    EndDialog(kOkButton);
+    EndDialog(window::IDOK);
 }
 
 void TemplateDialog::OnCancel() {
-    EndDialog(kCancelButton);
+    EndDialog(window::IDCANCEL);
 }
 
 void TemplateDialog::keyPressEvent(QKeyEvent* event) {
@@ -108,4 +109,4 @@ void TemplateDialog::FocusFirstTabStop() {
     }
 }
 
-} // namespace zentory::ui
+} // namespace zentory::qt

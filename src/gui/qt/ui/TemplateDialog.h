@@ -13,11 +13,7 @@ class QAction;
 class QMenu;
 class QMenuBar;
 
-namespace zentory::ui {
-
-// The ids of the buttons that end a dialog, and its results: OK and Cancel.
-inline constexpr int kOkButton = 1;
-inline constexpr int kCancelButton = 2;
+namespace zentory::qt {
 
 class TemplateDialog : public QDialog {
     Q_OBJECT
@@ -64,4 +60,4 @@ private:
     BuiltDialog m_built;
 };
 
-} // namespace zentory::ui
+} // namespace zentory::qt
