@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for Orvane Zentory, builds it, and then either
-# starts the window (`./build.sh run`) or runs every test (`./build.sh test`).
+# starts the window (`./build.sh run`), runs every test (`./build.sh test`),
+# or runs a contributor's quick loop (`./build.sh check`): the dev build of
+# what the fast tests need, and those tests.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -14,6 +16,8 @@ test_packages=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev acl
                g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest nsis
                icoutils openbox xdotool x11-apps x11-utils imagemagick
                python3-pyatspi at-spi2-core dbus-daemon)
+# What the fast tests need beyond building.
+check_packages=(libgtest-dev python3 acl clang-format)
 setup() {
     local missing=()
     for p in "$@"; do
@@ -160,13 +164,24 @@ test)
     tests/install/check-install.sh packages build/release cpack --hardened \
         --same-as build/release-elsewhere
     ;;
+check)
+    # The tests labelled fast (the core, the window logic, the CLI, the
+    # layering and the layout) and only what they need built: no window, no
+    # Windows programs, no packages. Extra arguments go to ctest, such as
+    # `-R Name` or `-j2`.
+    shift
+    setup "${packages[@]}" "${check_packages[@]}"
+    cmake --preset dev >/dev/null
+    cmake --build --preset dev --target core_tests cli_tests window_tests zentory-cli
+    ctest --preset dev -L fast "$@"
+    ;;
 distro)
     # The distribution-style build and its tests alone.
     setup "${packages[@]}" "${test_packages[@]}"
     distro_suite
     ;;
 *)
-    echo "usage: $0 [run|test|distro]" >&2
+    echo "usage: $0 [run|test|check|distro]" >&2
     exit 2
     ;;
 esac

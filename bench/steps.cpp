@@ -30,7 +30,7 @@ void walk(benchmark::State& state) {
     size_t files = 0;
     for (auto _ : state) {
         const zentory::ScanResult result =
-            zentory::ScanFolder(g_tree, zentory::ScanOptions::All(true, threads));
+            zentory::ScanFolder(g_tree, zentory::ScanOptions::all(true, threads));
         files = result.files.size();
         benchmark::DoNotOptimize(files);
     }
@@ -80,7 +80,7 @@ void compose(benchmark::State& state) {
     size_t bytes = 0;
     for (auto _ : state) {
         bytes = 0;
-        zentory::StreamExport([&bytes](std::string_view piece) { bytes += piece.size(); },
+        zentory::streamExport([&bytes](std::string_view piece) { bytes += piece.size(); },
                               {g_list, g_tree, options, {"Contents of", "Folder"}, {}});
         benchmark::DoNotOptimize(bytes);
     }
@@ -99,7 +99,7 @@ void write(benchmark::State& state) {
     const zentory::ExportOptions options = optionsFor(state.range(0));
     const std::string out = g_tree + ".bench-out.txt";
     for (auto _ : state) {
-        zentory::WriteExport(out, {g_list, g_tree, options, {"Contents of", "Folder"}, {}});
+        zentory::writeExport(out, {g_list, g_tree, options, {"Contents of", "Folder"}, {}});
     }
     state.SetBytesProcessed(
         static_cast<int64_t>(state.iterations() * std::filesystem::file_size(out)));
@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     g_tree = treeFolder();
-    g_list = zentory::ScanFolder(g_tree, zentory::ScanOptions::All(true)).files;
+    g_list = zentory::ScanFolder(g_tree, zentory::ScanOptions::all(true)).files;
     benchmark::AddCustomContext("tree", g_tree);
     benchmark::AddCustomContext("files", std::to_string(g_list.size()));
     benchmark::RunSpecifiedBenchmarks();

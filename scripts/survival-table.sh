@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Prints the README's table "What it survives": runs the hostile tests of the
-# core, of the CLI and (when it is built) of the window, offscreen, which
-# record each case and what they observed, and
+# Prints the table of docs/survival.md ("What Orvane Zentory survives"): runs
+# the hostile tests of the core, of the CLI and (when it is built) of the
+# window, offscreen, which record each case and what they observed, and
 # prints their rows grouped by the kind of hostile input, the core's and the
 # CLI's observations of one case joined in one row. Fails, printing the test
 # output, when a test fails.

@@ -75,7 +75,7 @@ bool shootProgress(CExportDlg& main, const QString& path) {
     progress.m_strReadingText = main.m_translator.GetText(TextKey::ProgressReading);
     progress.m_strFilesText = main.m_translator.GetText(TextKey::ProgressFiles);
     progress.m_strCancelText = main.m_translator.GetText(TextKey::ProgressCancel);
-    progress.m_strLocale = LocaleForTag(main.m_translator.Tag());
+    progress.m_strLocale = localeForTag(main.m_translator.Tag());
     qt::DialogFrame frame(progress, qt::DialogFrame::Of(main));
     progress.OnInitDialog();
     frame.setWindowModality(Qt::ApplicationModal);

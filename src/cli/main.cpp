@@ -3,7 +3,7 @@
 
 #include "CliEntry.h"
 #include "Version.h"
-#include "export/ExportJob.h"
+#include "export/ExportRequestBuilder.h"
 #include "export/ListExport.h"
 #include "export/TextExport.h"
 #include "i18n/SettingsStore.h"
@@ -41,7 +41,7 @@ struct Request {
 // One message, one line: control bytes (a line feed in a file name) are
 // written as "?", as the export writes them.
 void report(const std::string& what) {
-    zentory::platform::writeStandardError(std::string(kName) + ": " + zentory::OneLine(what) +
+    zentory::platform::writeStandardError(std::string(kName) + ": " + zentory::oneLine(what) +
                                           '\n');
 }
 
@@ -64,7 +64,7 @@ int run(const Request& request) {
     }
 
     const bool relative = !zentory::platform::isAbsolutePath(request.folder);
-    const std::string folder = zentory::AbsoluteFolder(
+    const std::string folder = zentory::absoluteFolder(
         request.folder, relative ? zentory::platform::workingDirectory() : std::string());
     const zentory::ScanResult scan = zentory::ScanFolder(folder, request.scan);
     if (scan.folderError) {
@@ -86,15 +86,15 @@ int run(const Request& request) {
         return kExitFailure;
     }
 
-    const zentory::ExportRequest job = zentory::MakeExportRequest(
+    const zentory::ExportRequest job = zentory::makeExportRequest(
         {.files = scan.files, .folder = folder, .stats = &scan.stats}, request.options,
         translator ? &*translator : nullptr, request.columns);
     // A name of the file that standard output is open on (/dev/stdout, or
     // the file itself) writes there as "-" does: at its offset, in its mode.
     if (request.output == "-" || zentory::platform::isStandardOutput(request.output)) {
-        zentory::StreamList(zentory::platform::writeStandardOutput, job, request.format);
+        zentory::streamList(zentory::platform::writeStandardOutput, job, request.format);
     } else {
-        zentory::WriteList(request.output, job, request.format);
+        zentory::writeList(request.output, job, request.format);
     }
     return 0;
 }

@@ -52,7 +52,6 @@ public:
     // smaller than the template's.
     Rect Place(size_t i, int width, int height) const;
     size_t size() const { return m_rects.size(); }
-    int MinWidth() const { return m_width; }
     int MinHeight() const { return m_height; }
 
 private:

@@ -121,7 +121,7 @@ void CExportDlg::OnShown() {
 }
 
 void CExportDlg::OnDropFolder(const std::string& folder) {
-    m_strDroppedFolder = AbsoluteFolder(folder, {});
+    m_strDroppedFolder = absoluteFolder(folder, {});
     Dispatch(&CExportDlg::OnReadDroppedFolder);
 }
 
@@ -141,7 +141,7 @@ bool CExportDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_translator.Load();
     // The toolkit's dialogs speak the interface language too, where they can.
-    Toolkit::Current().SetInterfaceLanguage(LocaleForTag(m_translator.Tag()));
+    Toolkit::Current().SetInterfaceLanguage(localeForTag(m_translator.Tag()));
     ApplyMenuTexts();
     ApplyControlTexts();
     UpdateData(false);
@@ -197,13 +197,13 @@ void CExportDlg::OnReadFileList() {
 void CExportDlg::OnReadStartFolder() {
     const bool relative = !platform::isAbsolutePath(m_strStartFolder);
     ReadNamedFolder(
-        AbsoluteFolder(m_strStartFolder, relative ? platform::workingDirectory() : std::string()));
+        absoluteFolder(m_strStartFolder, relative ? platform::workingDirectory() : std::string()));
 }
 
 void CExportDlg::ReadFolder(const std::string& folder) {
     UpdateData(true);
     // A "&" in the path shows as itself, not as a mnemonic's mark.
-    m_strFolderLabel = folder.empty() ? std::string() : DoublePrefixes(FolderLabel(folder));
+    m_strFolderLabel = folder.empty() ? std::string() : DoublePrefixes(folderLabel(folder));
     UpdateData(false);
     // The label shows the choice now, not only once the walk is over.
     Ctl().UpdateDlgItem(ids::Main::kFolderLabel);
@@ -240,7 +240,7 @@ std::vector<std::string> CExportDlg::ScanFolder(const std::string& folder) {
         textOr(m_translator, TextKey::ProgressReading, "Reading the folder:");
     progress.m_strFilesText = textOr(m_translator, TextKey::ProgressFiles, "Files found: %1");
     progress.m_strCancelText = textOr(m_translator, TextKey::ProgressCancel, "Cancel");
-    progress.m_strLocale = LocaleForTag(m_translator.Tag());
+    progress.m_strLocale = localeForTag(m_translator.Tag());
     progress.m_strAccessibleName = m_translator.GetText(TextKey::ProgressDialogName);
     if (platform::caughtInterruption() != 0) {
         job->watch->cancel(); // the program is ending: nothing to read

@@ -14,7 +14,7 @@ int CExportDlg::StretchingList() const {
 void CExportDlg::ShowListColumns() {
     m_listCells.Choose(m_listOptions.columns);
     Ctl().SetListCells(ids::Main::kFileList, m_listCells.Headers(m_translator), m_listCells);
-    const std::string locale = LocaleForTag(m_translator.Tag());
+    const std::string locale = localeForTag(m_translator.Tag());
     Ctl().SetDlgItemText(ids::Main::kFileCount,
                          m_listCells.CountText(m_translator, [&](std::uint64_t n) {
                              return Toolkit::Current().FormatCount(n, locale);

@@ -5,7 +5,7 @@
 #include "ExportDlg.h"
 #include "ResourceIds.h"
 #include "Toolkit.h"
-#include "i18n/FileErrorText.h"
+#include "i18n/Placeholders.h"
 #include "platform/Directory.h"
 
 namespace zentory::window {
@@ -25,7 +25,7 @@ void CExportDlg::ReadNamedFolder(const std::string& folder) {
     UpdateData(false);
     const std::string text =
         textOr(m_translator, TextKey::FolderCannotBeRead, "The folder \"%1\" cannot be read.");
-    m_shell.messageBox(FillPlaceholders(text, folder),
+    m_shell.messageBox(fillPlaceholders(text, folder),
                        m_translator.GetText(TextKey::MessageCaption));
 }
 
@@ -45,7 +45,7 @@ void CExportDlg::ReportLostFolders(const std::vector<std::string>& folders) {
                "Some folders could not be read because the system ran short of open files or "
                "memory, so no list was made. Close other programs and read the folder again. "
                "Folders not read:%1");
-    m_shell.messageBox(FillPlaceholders(text, "\n" + names),
+    m_shell.messageBox(fillPlaceholders(text, "\n" + names),
                        m_translator.GetText(TextKey::MessageCaption));
 }
 
@@ -55,8 +55,8 @@ void CExportDlg::AnnounceFileCount() {
         return; // a translation file of an older version: nothing to say
     }
     const std::string count =
-        Toolkit::Current().FormatCount(m_fileList.size(), LocaleForTag(m_translator.Tag()));
-    Ctl().Announce(ids::Main::kFileList, FillPlaceholders(text, count));
+        Toolkit::Current().FormatCount(m_fileList.size(), localeForTag(m_translator.Tag()));
+    Ctl().Announce(ids::Main::kFileList, fillPlaceholders(text, count));
 }
 
 } // namespace zentory::window

@@ -1,7 +1,7 @@
 #include "FileListCells.h"
 
 #include "export/FileName.h"
-#include "i18n/FileErrorText.h"
+#include "i18n/Placeholders.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -61,14 +61,14 @@ std::string FileListCells::CellText(size_t row, size_t column) const {
     const FileStat stat = StatOf(row) != nullptr ? *StatOf(row) : FileStat{};
     switch (m_columns[column - 1]) {
     case Column::Folder:
-        return OneLine(
-            std::string(RelativeFolder(m_files.folderPath(m_files.folderIndex(row)), m_folder)));
+        return oneLine(
+            std::string(relativeFolder(m_files.folderPath(m_files.folderIndex(row)), m_folder)));
     case Column::Size:
-        return ListSizeCell(stat);
+        return listSizeCell(stat);
     case Column::Modified:
         break;
     }
-    return std::string(ListTimeCell(m_times, stat));
+    return std::string(listTimeCell(m_times, stat));
 }
 
 std::string
@@ -80,7 +80,7 @@ FileListCells::CountText(const CTranslator& catalogue,
     const std::string files = formatCount(m_files.size());
     const bool one = m_files.size() == 1;
     if (std::find(m_columns.begin(), m_columns.end(), Column::Size) == m_columns.end()) {
-        return FillPlaceholders(catalogue.GetText(one ? TextKey::ListCountOne : TextKey::ListCount),
+        return fillPlaceholders(catalogue.GetText(one ? TextKey::ListCountOne : TextKey::ListCount),
                                 files);
     }
     std::uint64_t bytes = 0;
@@ -88,7 +88,7 @@ FileListCells::CountText(const CTranslator& catalogue,
         const FileStat* stat = StatOf(row);
         bytes += stat != nullptr && stat->known() ? static_cast<std::uint64_t>(stat->size) : 0;
     }
-    return FillPlaceholders(
+    return fillPlaceholders(
         catalogue.GetText(one ? TextKey::ListCountBytesOne : TextKey::ListCountBytes), files,
         formatCount(bytes));
 }

@@ -31,7 +31,6 @@ public:
     void Read(const std::string& folder, bool subFolders);
     // The columns for the list read and the list options' `columns`.
     void Choose(const ListColumns& columns);
-    const std::vector<Column>& Columns() const { return m_columns; }
     std::vector<std::string> Headers(const CTranslator& catalogue) const;
     std::string CellText(size_t row, size_t column) const override;
 

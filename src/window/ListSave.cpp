@@ -30,14 +30,14 @@ void SaveList(const std::string& path, ListFormat format, const FolderRead& read
     const bool haveStats = read.stats != nullptr && read.stats->size() == read.files.size();
     std::vector<FileStat> lookedUp;
     if ((!text || columns.any()) && !haveStats) {
-        lookedUp = StatFiles(read.files);
+        lookedUp = statFiles(read.files);
     }
     const FolderRead complete{.files = read.files,
                               .folder = read.folder,
                               .stats = haveStats          ? read.stats
                                        : lookedUp.empty() ? nullptr
                                                           : &lookedUp};
-    WriteList(path, MakeExportRequest(complete, options, text ? &catalogue : nullptr, columns),
+    writeList(path, makeExportRequest(complete, options, text ? &catalogue : nullptr, columns),
               format);
 }
 

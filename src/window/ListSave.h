@@ -4,7 +4,7 @@
 // the same options, so that the window and the command line give the same bytes.
 
 #include "Shell.h"
-#include "export/ExportJob.h"
+#include "export/ExportRequestBuilder.h"
 #include "export/ListExport.h"
 
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "ResourceIds.h"
 #include "Toolkit.h"
-#include "i18n/FileErrorText.h"
+#include "i18n/Placeholders.h"
 
 namespace zentory::window {
 
@@ -18,7 +18,7 @@ bool CProgressDlg::OnInitDialog() {
 
 void CProgressDlg::Refresh() {
     const std::string files = Toolkit::Current().FormatCount(m_watch.files(), m_strLocale);
-    Ctl().SetDlgItemText(ids::Progress::kFiles, FillPlaceholders(m_strFilesText, files));
+    Ctl().SetDlgItemText(ids::Progress::kFiles, fillPlaceholders(m_strFilesText, files));
     Ctl().SetDlgItemText(ids::Progress::kFolder, m_watch.folder());
 }
 

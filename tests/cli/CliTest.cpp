@@ -270,7 +270,7 @@ TEST_F(Cli, ManyFoldersGiveTheComposedBytesOfTheSortedPathsOnEveryRun) {
     options.showFullPath = true;
     options.showDateTime = false;
     const std::string expected =
-        zentory::ComposeExport({list, top, options, {"Contents of", "Folder"}, {}});
+        zentory::composeExport({list, top, options, {"Contents of", "Folder"}, {}});
 
     for (int round = 0; round < 2; ++round) {
         const Observed toFile = run({"-r", "-f", "-d", "-o", "out.txt", "big"});

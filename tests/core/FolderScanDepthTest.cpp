@@ -28,7 +28,7 @@ TEST(FolderScanDepth, VeryDeepTreeIsWalkedCompletely) {
             expected.push_back(root + repeat("/d", level) + "/e/g\n");
         }
     });
-    ScanResult result = ScanFolder(root, zentory::ScanOptions::All(true));
+    ScanResult result = ScanFolder(root, zentory::ScanOptions::all(true));
     EXPECT_FALSE(result.folderError.has_value());
     EXPECT_TRUE(result.unreadableFolders.empty());
     EXPECT_EQ(entriesOf(result.files), sorted(expected));
@@ -77,7 +77,7 @@ TEST(FolderScanThreads, AnyNumberOfThreadsGivesThePlainSortEveryTime) {
 
     for (unsigned threads : {1u, 2u, 3u, 8u, 16u}) {
         for (int run = 0; run < 4; ++run) {
-            const ScanResult result = ScanFolder(root, zentory::ScanOptions::All(true, threads));
+            const ScanResult result = ScanFolder(root, zentory::ScanOptions::all(true, threads));
             const auto got = entriesOf(result.files);
             ASSERT_TRUE(got == expected)
                 << threads << " threads, run " << run << ", " << firstDifference(got, expected);
@@ -113,7 +113,7 @@ TEST_F(FolderScan, UnreadableFoldersAreNamedInListOrderOnAnyNumberOfThreads) {
         for (unsigned threads : {1u, 2u, 8u}) {
             for (int run = 0; run < 3; ++run) {
                 const ScanResult result =
-                    ScanFolder(root, zentory::ScanOptions::All(true, threads));
+                    ScanFolder(root, zentory::ScanOptions::all(true, threads));
                 std::vector<std::string> reported;
                 for (const auto& error : result.unreadableFolders) {
                     reported.push_back(error.path());
@@ -154,7 +154,7 @@ TEST(FolderScanThreads, FewOpenFilesAreEnoughForManyFoldersWaitingAtOnce) {
 
     const int status = withOpenFileLimit(64, [&] {
         for (unsigned threads : {1u, 2u, 8u}) {
-            const ScanResult result = ScanFolder(root, zentory::ScanOptions::All(true, threads));
+            const ScanResult result = ScanFolder(root, zentory::ScanOptions::all(true, threads));
             if (entriesOf(result.files) != expected || !result.unreadableFolders.empty()) {
                 return static_cast<int>(threads);
             }

@@ -15,7 +15,7 @@ class FolderScan : public ::testing::Test {
 protected:
     zentory::ScanResult scan(bool subFolders) {
         zentory::ScanResult result =
-            zentory::ScanFolder(root, zentory::ScanOptions::All(subFolders));
+            zentory::ScanFolder(root, zentory::ScanOptions::all(subFolders));
         EXPECT_FALSE(result.folderError.has_value());
         return result;
     }

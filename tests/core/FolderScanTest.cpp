@@ -126,7 +126,7 @@ TEST_F(FolderScan, UnreadableFolderContributesNothingAndIsNamed) {
     fs::permissions(root + "/locked", fs::perms::none);
 
     const int status = runAsNobody([&] {
-        ScanResult result = ScanFolder(root, zentory::ScanOptions::All(true));
+        ScanResult result = ScanFolder(root, zentory::ScanOptions::all(true));
         const bool listed =
             entriesOf(result.files) == entries(root, {"later/after.txt", "open.txt"});
         const bool named = result.unreadableFolders.size() == 1 &&
@@ -140,13 +140,13 @@ TEST_F(FolderScan, UnreadableFolderContributesNothingAndIsNamed) {
 
 TEST_F(FolderScan, ChosenFolderThatCannotBeOpenedIsAnError) {
     touch(root + "/file.txt");
-    ScanResult missing = ScanFolder(root + "/missing", zentory::ScanOptions::All(true));
+    ScanResult missing = ScanFolder(root + "/missing", zentory::ScanOptions::all(true));
     ASSERT_TRUE(missing.folderError.has_value());
     EXPECT_STREQ(missing.folderError->what(),
                  ("cannot open folder '" + root + "/missing': No such file or directory").c_str());
     EXPECT_TRUE(missing.files.empty());
 
-    ScanResult file = ScanFolder(root + "/file.txt", zentory::ScanOptions::All(false));
+    ScanResult file = ScanFolder(root + "/file.txt", zentory::ScanOptions::all(false));
     ASSERT_TRUE(file.folderError.has_value());
     EXPECT_EQ(file.folderError->reason(), "Not a directory");
 }
@@ -203,7 +203,7 @@ TEST_F(FolderScanShortOfResources, OpensAgainOrNamesTheFolderAsLost) {
         } else {
             platform::failStep(platform::Step::OpenFolder, c.error, c.nth);
         }
-        const ScanResult result = ScanFolder(root, ScanOptions::All(true, c.threads));
+        const ScanResult result = ScanFolder(root, ScanOptions::all(true, c.threads));
         platform::clearStepFailures();
         EXPECT_EQ(entriesOf(result.files), c.listed);
         EXPECT_EQ(paths(result.lostFolders), under(c.lost));

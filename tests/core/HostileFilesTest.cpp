@@ -259,7 +259,7 @@ TEST_F(HostileTranslationFile, MixedLineEndsLeaveNoControlByteInTheExport) {
     files.append("/w/sub/b");
     ExportOptions options;
     options.showDateTime = false;
-    const std::string text = ComposeExport({files, "/w", options, {t.text38, t.text40}, {}});
+    const std::string text = composeExport({files, "/w", options, {t.text38, t.text40}, {}});
     for (const auto& line : platform::splitLines(text)) {
         EXPECT_TRUE(std::none_of(line.begin(), line.end(), [](char c) {
             return static_cast<unsigned char>(c) < 0x20;

@@ -50,7 +50,7 @@ std::string raceRounds(const std::string& base, int rounds) {
         std::mt19937 rng(static_cast<unsigned>(round));
         const RaceTree tree(root, rng);
         std::thread striker(strike, std::cref(tree.victims), round, 100);
-        const ScanResult result = ScanFolder(root, zentory::ScanOptions::All(true));
+        const ScanResult result = ScanFolder(root, zentory::ScanOptions::all(true));
         striker.join();
         const auto entries = entriesOf(result.files);
         if (result.folderError || !strictlyAscending(entries)) {
@@ -116,7 +116,7 @@ TEST_F(HostileFolder, HundredThousandFilesInOneFolder) {
         touch(root + "/" + std::to_string(rng()) + "-" + std::to_string(i) + ".dat");
     }
     const auto start = std::chrono::steady_clock::now();
-    const ScanResult result = ScanFolder(root, zentory::ScanOptions::All(true));
+    const ScanResult result = ScanFolder(root, zentory::ScanOptions::all(true));
     const double walkSeconds = secondsSince(start);
     const auto entries = entriesOf(result.files);
     EXPECT_EQ(entries.size(), size_t{kFiles});
@@ -128,7 +128,7 @@ TEST_F(HostileFolder, HundredThousandFilesInOneFolder) {
 
 TEST_F(HostileFolder, LoopThroughSeveralLinksEndsWhereItComesBack) {
     const std::vector<std::string> expected = makeLinkLoops(root);
-    const ScanResult result = ScanFolder(root, zentory::ScanOptions::All(true));
+    const ScanResult result = ScanFolder(root, zentory::ScanOptions::all(true));
     EXPECT_EQ(entriesOf(result.files), expected);
     EXPECT_TRUE(result.unreadableFolders.empty());
     recordSurvival("folder",
@@ -154,7 +154,7 @@ TEST_F(HostileFolder, NamesWithEveryByteAreListedExactly) {
     touch(root + "/" + every);
     expected.push_back(root + "/" + every + "\n");
 
-    const ScanResult result = ScanFolder(root, zentory::ScanOptions::All(false));
+    const ScanResult result = ScanFolder(root, zentory::ScanOptions::all(false));
     EXPECT_EQ(entriesOf(result.files), sorted(expected));
     recordSurvival("folder",
                    "names with every byte 0x01-0xFF (LF included), and one name "
@@ -170,7 +170,7 @@ TEST_F(HostileFolder, FifoSocketAndDeviceAreListedButNeverOpened) {
         [&] {
             std::string listed;
             for (const auto& entry :
-                 entriesOf(ScanFolder(root, zentory::ScanOptions::All(true)).files)) {
+                 entriesOf(ScanFolder(root, zentory::ScanOptions::all(true)).files)) {
                 listed += entry.substr(root.size() + 1);
             }
             return listed;

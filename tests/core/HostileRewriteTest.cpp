@@ -11,6 +11,7 @@
 #include "FullFileSystem.h"
 #include "Nobody.h"
 #include "Process.h"
+#include "ShortLockWait.h"
 #include "SurvivalLog.h"
 #include "TempDir.h"
 #include "TwoNames.h"
@@ -26,7 +27,6 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using zentory::platform::InPlaceFile;
 using zentory::platform::SafeFile;
 using zentory::platform::writeText;
 using namespace zentory::test;
@@ -43,6 +43,7 @@ protected:
 // A second writer waits for the first; one that holds on too long makes it
 // give up with the file named, its text untouched.
 TEST_F(HostileRewrite, SecondWriterGivesUpAfterTheWaitNamingTheFile) {
+    const ShortLockWait wait;
     const int held = ::open(path.c_str(), O_RDWR);
     struct flock whole {};
     whole.l_type = F_WRLCK;
@@ -54,10 +55,10 @@ TEST_F(HostileRewrite, SecondWriterGivesUpAfterTheWaitNamingTheFile) {
     ::close(held);
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err, "cannot lock '" + path + "': another program is still writing it");
-    EXPECT_GE(o.seconds, InPlaceFile::kLockWaitSeconds - 0.5);
+    EXPECT_GE(o.seconds, ShortLockWait::atLeast());
     expectOldTextUnderBothNames();
     recordSurvival("export target", "a file with two names that another program keeps locked",
-                   "waits " + secondsText(o.seconds) +
+                   ShortLockWait::described(secondsText(o.seconds)) +
                        ", then \"cannot lock '...': another program is still writing it\"; the "
                        "old text");
 }

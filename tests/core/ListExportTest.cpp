@@ -81,7 +81,7 @@ TEST_F(CentralEuropeanTime, TimesCarryTheOffsetOfTheirOwnInstant) {
 
 TEST_F(CentralEuropeanTime, TextColumnsAndTotalsFollowEachLineAndHeading) {
     const Listed l = sample();
-    const std::string text = zentory::ComposeList(l.request({true, true, true}), ListFormat::Text);
+    const std::string text = zentory::composeList(l.request({true, true, true}), ListFormat::Text);
     EXPECT_EQ(text, "Contents of /w/... (5 files, 1012 bytes)\r\n\r\n"
                     "a.txt\t5\t2026/12/08 14:03\r\n"
                     "dangling\t-\t-\r\n"
@@ -90,13 +90,13 @@ TEST_F(CentralEuropeanTime, TextColumnsAndTotalsFollowEachLineAndHeading) {
                     ".logo\t1000\t2026/07/08 15:00\r\n"
                     "\r\n---\r\n\r\nFolder .../img/old: (1 files, 7 bytes)\r\n\r\n"
                     "x.tar.gz\t7\t2026/12/08 14:03\r\n");
-    const std::string sizeOnly = zentory::ComposeList(l.request({true}), ListFormat::Text);
+    const std::string sizeOnly = zentory::composeList(l.request({true}), ListFormat::Text);
     EXPECT_NE(sizeOnly.find("\r\ndangling\t-\r\nz\t0\r\n"), std::string::npos) << sizeOnly;
     // Without columns the list is the window's, with or without sizes at hand.
     ExportRequest plain = l.request();
-    const std::string withStats = zentory::ComposeList(plain, ListFormat::Text);
+    const std::string withStats = zentory::composeList(plain, ListFormat::Text);
     plain.stats = nullptr;
-    EXPECT_EQ(withStats, zentory::ComposeExport(plain));
+    EXPECT_EQ(withStats, zentory::composeExport(plain));
 }
 
 TEST_F(CentralEuropeanTime, CsvQuotesOnlyWhatMustBeAndKeepsEveryByte) {
@@ -107,7 +107,7 @@ TEST_F(CentralEuropeanTime, CsvQuotesOnlyWhatMustBeAndKeepsEveryByte) {
     l.add("/w/img/old/x.tar.gz", 7);
     l.add("/w/q/we,ird \"n\xFF\"\r\n.c", 3);
     l.add("/w/z", 0);
-    const std::string csv = zentory::ComposeList(l.request(), ListFormat::Csv);
+    const std::string csv = zentory::composeList(l.request(), ListFormat::Csv);
     EXPECT_EQ(csv, "path,folder,name,extension,size,modified\r\n"
                    "/w/a.txt,,a.txt,txt,5,2026-12-08T14:03:05+01:00\r\n"
                    "/w/dangling,,dangling,,,\r\n"
@@ -148,11 +148,11 @@ TEST(ListExport, CsvCellsThatWouldRunAsFormulasBeginWithAQuoteMark) {
         files.append(c.path);
         const std::vector<FileStat> stats(1);
         const ExportRequest request{files, c.folder, {}, {}, {}, {}, &stats};
-        EXPECT_EQ(zentory::ComposeList(request, ListFormat::Csv),
+        EXPECT_EQ(zentory::composeList(request, ListFormat::Csv),
                   std::string("path,folder,name,extension,size,modified\r\n") + c.row + ",,\r\n")
             << c.path;
         // JSON is for programs: every byte as it is, no quote mark put in.
-        const std::string json = zentory::ComposeList(request, ListFormat::Json);
+        const std::string json = zentory::composeList(request, ListFormat::Json);
         const bool ownQuoteMark = std::string(c.path).find("/'") != std::string::npos;
         EXPECT_EQ(json.find("\"'") != std::string::npos, ownQuoteMark) << json;
     }
@@ -166,7 +166,7 @@ TEST_F(CentralEuropeanTime, JsonEscapesControlBytesAndReplacesBytesOutsideUtf8) 
     l.add("/w/\xC3\xA9t\xC3\xA9/\xE2\x82\xAC", -1); // été/€: valid
     zentory::ListColumns totals;
     totals.totals = true;
-    const std::string json = zentory::ComposeList(l.request(totals), ListFormat::Json);
+    const std::string json = zentory::composeList(l.request(totals), ListFormat::Json);
     EXPECT_EQ(json,
               "{\"folder\":\"/w\",\"totals\":{\"files\":4,\"bytes\":7},\"files\":[\n"
               "{\"path\":\"/w/a\\\"b\\\\c\\u0009d\\u0001.txt\",\"folder\":\"\",\"name\":"
@@ -190,9 +190,9 @@ TEST(ListExport, EmptyListsAreCompleteDocuments) {
     const FileList none;
     const std::vector<FileStat> stats;
     const ExportRequest request{none, "/\xFF", {}, {}, {}, {}, &stats};
-    EXPECT_EQ(zentory::ComposeList(request, ListFormat::Csv),
+    EXPECT_EQ(zentory::composeList(request, ListFormat::Csv),
               "path,folder,name,extension,size,modified\r\n");
-    EXPECT_EQ(zentory::ComposeList(request, ListFormat::Json),
+    EXPECT_EQ(zentory::composeList(request, ListFormat::Json),
               "{\"folder\":\"/\xEF\xBF\xBD\",\"folder_base64\":\"L/8=\",\"files\":[\n]}\n");
 }
 
@@ -202,10 +202,10 @@ TEST(ListExport, TablesOfTheRootWriteEachPathWithOneLeadingSeparator) {
     files.append("//etc/\xFF");
     const std::vector<FileStat> stats(2);
     const ExportRequest request{files, "/", {}, {}, {}, {}, &stats};
-    EXPECT_EQ(zentory::ComposeList(request, ListFormat::Csv),
+    EXPECT_EQ(zentory::composeList(request, ListFormat::Csv),
               "path,folder,name,extension,size,modified\r\n/a.txt,,a.txt,txt,,\r\n"
               "/etc/\xFF,etc,\xFF,,,\r\n");
-    const std::string json = zentory::ComposeList(request, ListFormat::Json);
+    const std::string json = zentory::composeList(request, ListFormat::Json);
     EXPECT_NE(json.find("{\"path\":\"/a.txt\",\"folder\":\"\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"path_base64\":\"L2V0Yy//\""), std::string::npos) << json; // "/etc/\xFF"
 }

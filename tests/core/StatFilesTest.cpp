@@ -22,12 +22,12 @@ TEST(StatFiles, AreWhatTheWalkLooksUpForEveryFileLinkAndDanglingLink) {
     std::filesystem::create_symlink("../a.txt", tree / "img/to-a");
     std::filesystem::create_symlink("nowhere", tree / "dangling");
 
-    ScanOptions withStats = ScanOptions::All(true);
+    ScanOptions withStats = ScanOptions::all(true);
     withStats.fileStats = true;
     const ScanResult walked = ScanFolder(tree.path(), withStats);
-    const ScanResult plain = ScanFolder(tree.path(), ScanOptions::All(true));
+    const ScanResult plain = ScanFolder(tree.path(), ScanOptions::all(true));
     ASSERT_TRUE(plain.stats.empty());
-    const std::vector<FileStat> looked = StatFiles(plain.files);
+    const std::vector<FileStat> looked = statFiles(plain.files);
 
     ASSERT_EQ(looked.size(), walked.stats.size());
     ASSERT_EQ(looked.size(), 5u);
@@ -44,9 +44,9 @@ TEST(StatFiles, AFolderGoneSinceTheReadLeavesItsFilesUnknown) {
     TreeDir tree;
     tree.add("gone/a.txt", "1");
     tree.add("b.txt", "22");
-    const FileList files = ScanFolder(tree.path(), ScanOptions::All(true)).files;
+    const FileList files = ScanFolder(tree.path(), ScanOptions::all(true)).files;
     std::filesystem::remove_all(tree / "gone");
-    const std::vector<FileStat> looked = StatFiles(files);
+    const std::vector<FileStat> looked = statFiles(files);
     ASSERT_EQ(looked.size(), 2u);
     EXPECT_EQ(looked[0].size, 2);
     EXPECT_FALSE(looked[1].known());

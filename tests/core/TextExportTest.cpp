@@ -16,11 +16,11 @@
 #include <filesystem>
 #include <random>
 
-using zentory::ComposeExport;
+using zentory::composeExport;
 using zentory::CSettingsStore;
 using zentory::ExportOptions;
 using zentory::FileList;
-using zentory::FormatExportDate;
+using zentory::formatExportDate;
 using namespace zentory::test;
 
 namespace {
@@ -44,7 +44,7 @@ FileList workList() {
 }
 
 std::string compose(const std::string& folder, const FileList& files, ExportOptions options) {
-    return ComposeExport({files, folder, options, {kTitle, kHeading}, kStamp});
+    return composeExport({files, folder, options, {kTitle, kHeading}, kStamp});
 }
 
 ExportOptions noDate() {
@@ -156,7 +156,7 @@ TEST(TextExportStream, PiecesJoinToTheComposedTextAndStayBounded) {
     std::string joined;
     size_t pieces = 0;
     size_t largest = 0;
-    zentory::StreamExport(
+    zentory::streamExport(
         [&](std::string_view piece) {
             joined += piece;
             ++pieces;
@@ -172,7 +172,7 @@ TEST(TextExportWrite, FileHoldsTheComposedBytes) {
     TempDir dir;
     const std::string path = dir / "list.txt";
     zentory::test::writeBytes(path, "old content that is longer than the new one ...........");
-    zentory::WriteExport(path,
+    zentory::writeExport(path,
                          {workList(), "C:/Work", ExportOptions{}, {kTitle, kHeading}, kStamp});
     EXPECT_SAME_BYTES(readBytes(path), goldenFile("work_export_startup_options.txt"));
 }
@@ -180,13 +180,13 @@ TEST(TextExportWrite, FileHoldsTheComposedBytes) {
 TEST(TextExportWrite, FailuresThrowAndLeaveDevicesAndFoldersAlone) {
     TempDir dir;
     EXPECT_THROW(
-        zentory::WriteExport(dir / "missing/list.txt",
+        zentory::writeExport(dir / "missing/list.txt",
                              {listOf({"/w/a"}), "/w", ExportOptions{}, {kTitle, kHeading}, kStamp}),
         zentory::platform::FileError);
     EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
 
     EXPECT_THROW(
-        zentory::WriteExport("/dev/full",
+        zentory::writeExport("/dev/full",
                              {listOf({"/w/a"}), "/w", ExportOptions{}, {kTitle, kHeading}, kStamp}),
         zentory::platform::FileError);
     EXPECT_TRUE(zentory::test::isCharDevice("/dev/full"));
@@ -204,17 +204,17 @@ protected:
 TEST_F(TimeStamp, SmallFieldsGetALeadingZero) {
     setClock(2008, 1, 3, 9, 5);
     EXPECT_EQ(CSettingsStore::GetTimeStamp(), "200801030905");
-    EXPECT_EQ(FormatExportDate(zentory::platform::localNow()), "2008/01/03 09:05");
+    EXPECT_EQ(formatExportDate(zentory::platform::localNow()), "2008/01/03 09:05");
 }
 
 TEST_F(TimeStamp, MidnightIsZeroZero) {
     setClock(2007, 12, 31, 0, 0);
-    EXPECT_EQ(FormatExportDate(zentory::platform::localNow()), "2007/12/31 00:00");
+    EXPECT_EQ(formatExportDate(zentory::platform::localNow()), "2007/12/31 00:00");
 }
 
 TEST_F(TimeStamp, FooterCarriesTheMinuteOfTheClock) {
     setClock(2007, 5, 17, 14, 30);
-    const std::string text = ComposeExport({listOf({"/w/a"}),
+    const std::string text = composeExport({listOf({"/w/a"}),
                                             "/w",
                                             ExportOptions{},
                                             {kTitle, kHeading},
@@ -272,7 +272,7 @@ std::string plainExport(const std::string& folder, const std::vector<std::string
     }
     std::string text = root + rest;
     if (options.showDateTime) {
-        text += "\r\n\r\nFolder exported on " + FormatExportDate(kStamp) + " with Orvane Zentory";
+        text += "\r\n\r\nFolder exported on " + formatExportDate(kStamp) + " with Orvane Zentory";
     }
     return text;
 }
@@ -331,11 +331,11 @@ TEST(TextExportStream, WriterFailureStopsTheLongExportAndPassesThrough) {
     ExportOptions options;
     options.showFullPath = true;
     EXPECT_THROW(
-        zentory::StreamExport(failOnThird, {files, "/data/w", options, {kTitle, kHeading}, kStamp}),
+        zentory::streamExport(failOnThird, {files, "/data/w", options, {kTitle, kHeading}, kStamp}),
         zentory::platform::FileError);
     EXPECT_EQ(pieces, 3u);
 }
 
 TEST(OneLine, WritesControlBytesAsQuestionMarksAndKeepsTheRest) {
-    EXPECT_EQ(zentory::OneLine("a\tb\nc\r\x7f\x01 caf\xc3\xa9 \xff"), "a?b?c??? caf\xc3\xa9 \xff");
+    EXPECT_EQ(zentory::oneLine("a\tb\nc\r\x7f\x01 caf\xc3\xa9 \xff"), "a?b?c??? caf\xc3\xa9 \xff");
 }

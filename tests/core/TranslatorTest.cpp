@@ -154,7 +154,7 @@ TEST(FileErrorText, SentencesComeFromTheCatalogueOfEachLanguage) {
 
     CTranslator translator;
     // Nothing loaded (the catalogue itself could not be read): English.
-    EXPECT_EQ(zentory::FileErrorText(translator, open),
+    EXPECT_EQ(zentory::fileErrorText(translator, open),
               "Cannot open the file \"/tmp/a \"%2\".txt\"." + reason);
     struct Case {
         const char* tag;
@@ -175,10 +175,10 @@ TEST(FileErrorText, SentencesComeFromTheCatalogueOfEachLanguage) {
         SCOPED_TRACE(c.tag);
         program.setLanguage(c.tag);
         translator.Load();
-        EXPECT_EQ(zentory::FileErrorText(translator, open), c.open + reason);
-        EXPECT_EQ(zentory::FileErrorText(translator, write),
+        EXPECT_EQ(zentory::fileErrorText(translator, open), c.open + reason);
+        EXPECT_EQ(zentory::fileErrorText(translator, write),
                   c.write + "\n\nNo space left on device.");
-        EXPECT_EQ(zentory::FileErrorText(translator, other), c.other + "\n\nPermission denied.");
+        EXPECT_EQ(zentory::fileErrorText(translator, other), c.other + "\n\nPermission denied.");
     }
 }
 
@@ -209,19 +209,19 @@ TEST(FileErrorText, FoldersAreNamedFoldersInEachLanguage) {
             program.setLanguage(c.tag);
             translator.Load();
         }
-        EXPECT_EQ(zentory::FileErrorText(translator, create), c.create + "\n\nPermission denied.");
-        EXPECT_EQ(zentory::FileErrorText(translator, createIn),
+        EXPECT_EQ(zentory::fileErrorText(translator, create), c.create + "\n\nPermission denied.");
+        EXPECT_EQ(zentory::fileErrorText(translator, createIn),
                   c.createIn + "\n\nRead-only file system.");
     }
 }
 
 TEST(FileErrorText, LanguageTagsNameTheirLocale) {
-    EXPECT_EQ(zentory::LocaleForTag("[1033]"), "en_US");
-    EXPECT_EQ(zentory::LocaleForTag("[1031]"), "de_DE");
-    EXPECT_EQ(zentory::LocaleForTag("[1036]"), "fr_FR");
-    EXPECT_EQ(zentory::LocaleForTag("[2055]"), "de_CH");
+    EXPECT_EQ(zentory::localeForTag("[1033]"), "en_US");
+    EXPECT_EQ(zentory::localeForTag("[1031]"), "de_DE");
+    EXPECT_EQ(zentory::localeForTag("[1036]"), "fr_FR");
+    EXPECT_EQ(zentory::localeForTag("[2055]"), "de_CH");
     for (const char* notALanguage :
          {"[----]", "[]", "1031", "[0]", "[99999]", "[1031] ", "[123456789012]", ""}) {
-        EXPECT_EQ(zentory::LocaleForTag(notALanguage), "") << notALanguage;
+        EXPECT_EQ(zentory::localeForTag(notALanguage), "") << notALanguage;
     }
 }

@@ -265,7 +265,7 @@ TEST_P(HostileUserSettingsHome, TheMessageNamesWhatIsMissing) {
             CSettingsStore().WriteSetting("Language", "[1031]");
             return std::string("written");
         } catch (const platform::FileError& error) {
-            return FileErrorText(CTranslator(), error);
+            return fileErrorText(CTranslator(), error);
         }
     });
     EXPECT_EQ(replaced(o.out, dir.path(), "DIR"), c.message) << o.err;

@@ -12,6 +12,7 @@
 #include "FullFileSystem.h"
 #include "Nobody.h"
 #include "Process.h"
+#include "ShortLockWait.h"
 #include "SurvivalLog.h"
 #include "TempDir.h"
 #include "TwoNames.h"
@@ -29,7 +30,6 @@
 
 namespace fs = std::filesystem;
 using zentory::platform::FileError;
-using zentory::platform::InPlaceFile;
 using zentory::platform::SafeFile;
 using zentory::platform::writeText;
 using namespace zentory::test;
@@ -222,6 +222,7 @@ int holdLock(const std::string& path, Held held) {
 // Each lock on a file with two names stops a rewrite for the whole wait; the
 // message then tells a reader's lock from a writer's. The cases wait side by side.
 TEST(HostileWriterOnLinux, LockOfAReaderIsToldFromALockOfAWriter) {
+    const ShortLockWait wait;
     const TempDir dir;
     std::vector<int> held;
     std::vector<pid_t> writers;
@@ -249,7 +250,7 @@ TEST(HostileWriterOnLinux, LockOfAReaderIsToldFromALockOfAWriter) {
     for (const int fd : held) {
         ::close(fd);
     }
-    EXPECT_GE(seconds, InPlaceFile::kLockWaitSeconds - 0.5);
+    EXPECT_GE(seconds, ShortLockWait::atLeast());
     for (size_t i = 0; i < std::size(kLocks); ++i) {
         SCOPED_TRACE(kLocks[i].what);
         const std::string path = dir / numberedName("list", static_cast<int>(i), ".txt");
@@ -259,7 +260,7 @@ TEST(HostileWriterOnLinux, LockOfAReaderIsToldFromALockOfAWriter) {
     recordSurvival("export target",
                    "a file with two names that a reader holds with a shared lock (fcntl read "
                    "lock or flock -s)",
-                   "waits " + secondsText(seconds) +
+                   ShortLockWait::described(secondsText(seconds)) +
                        ", then \"cannot lock '...': another program has the file locked\"; the "
                        "old text (was: \"another program is still writing it\")");
 }

@@ -8,7 +8,7 @@
 // Input: the labels, the folder and then one path per entry, each a string
 // ended by a backslash and another byte ("\\" stands for one backslash);
 // from the end backwards: full path, extensions, date, then the twelve digits
-// of the time stamp. (StreamExport is left to the unit tests: its 64 KiB
+// of the time stamp. (streamExport is left to the unit tests: its 64 KiB
 // pieces cost an mmap per run under the sanitizers, a tenth of the speed.)
 
 #include "export/TextExport.h"
@@ -112,9 +112,9 @@ std::string render(const std::string& folder, const std::vector<std::string>& pa
         (current == folder ? rootLines : subLines) += printable(line) + "\n";
     }
     std::string text =
-        printable(text38) + " " + printable(FolderLabel(folder)) + "\n\n" + rootLines + subLines;
+        printable(text38) + " " + printable(folderLabel(folder)) + "\n\n" + rootLines + subLines;
     if (options.showDateTime) {
-        text += "\n\nFolder exported on " + FormatExportDate(stamp) + " with Orvane Zentory";
+        text += "\n\nFolder exported on " + formatExportDate(stamp) + " with Orvane Zentory";
     }
     return text;
 }
@@ -148,7 +148,7 @@ void checkLines(const std::string& text, size_t lines, const ExportOptions& opti
     check(count == lines);
     const std::string last = text.substr(start);
     check(last == (options.showDateTime
-                       ? "Folder exported on " + FormatExportDate(stamp) + " with Orvane Zentory"
+                       ? "Folder exported on " + formatExportDate(stamp) + " with Orvane Zentory"
                        : ""));
 }
 
@@ -164,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text38 = catalogueText(in.ConsumeRandomLengthString(40));
     const std::string text40 = catalogueText(in.ConsumeRandomLengthString(40));
     const std::string folder =
-        AbsoluteFolder(withoutByte(in.ConsumeRandomLengthString(40), '\0'), "/");
+        absoluteFolder(withoutByte(in.ConsumeRandomLengthString(40), '\0'), "/");
 
     // The walk joins with "/", so below the root "/" every path starts "//".
     std::set<std::string> entries;
@@ -182,7 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         files.append(paths.back());
     }
 
-    const std::string text = ComposeExport({files, folder, options, {text38, text40}, stamp});
+    const std::string text = composeExport({files, folder, options, {text38, text40}, stamp});
     size_t headings = 0;
     check(text == crLf(render(folder, paths, options, text38, text40, stamp, headings)));
     checkLines(text, 2 + paths.size() + 5 * headings + (options.showDateTime ? 2 : 0), options,

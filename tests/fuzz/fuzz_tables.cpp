@@ -74,8 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         stats.push_back(FileStat{static_cast<int64_t>(name.size()), 0});
     }
     const ExportRequest request{files, "/f", {}, {}, {}, {}, &stats};
-    checkJson(ComposeList(request, ListFormat::Json));
-    const std::string csv = ComposeList(request, ListFormat::Csv);
+    checkJson(composeList(request, ListFormat::Json));
+    const std::string csv = composeList(request, ListFormat::Csv);
     for (const auto& name : names) {
         if (csv.find(name.find_first_of(",\"\r\n") == std::string::npos ? name : "") ==
             std::string::npos) {

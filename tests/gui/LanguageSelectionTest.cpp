@@ -152,8 +152,8 @@ protected:
 
     std::string storedLanguage() const { return zentory::CSettingsStore().ReadSetting("Language"); }
     std::string composed(const char* text38, const char* text40) const {
-        const auto files = zentory::ScanFolder(tree.path(), zentory::ScanOptions::All(true)).files;
-        return zentory::ComposeExport({files,
+        const auto files = zentory::ScanFolder(tree.path(), zentory::ScanOptions::all(true)).files;
+        return zentory::composeExport({files,
                                        tree.path(),
                                        zentory::ExportOptions{},
                                        {text38, text40},

@@ -74,7 +74,9 @@ protected:
     // runs once the progress window is up.
     void read(std::chrono::milliseconds pause,
               const std::function<void(ProgressWindow&)>& whileReading) {
-        dlg.m_newScanWatch = [pause] { return std::make_unique<SlowWatch>(pause); };
+        dlg.m_newScanWatch = [pause, gate = gate] {
+            return std::make_unique<GatedWatch>(pause, gate);
+        };
         dlg.m_chkSubFolders->setChecked(true);
         shell.folderAnswer = tree.path();
         QTimer::singleShot(0, &dlg, [&] {
@@ -84,7 +86,7 @@ protected:
         });
         clicked = Clock::now();
         dlg.m_btnReadList->click();
-        readEnded = Clock::now();
+        gate->open();
     }
     QString label() const { return dlg.DlgItem<QLabel>(1006)->text(); }
 
@@ -92,7 +94,9 @@ protected:
     TreeDir tree;
     RecordingShell shell;
     QtExportDlg dlg{shell};
-    Clock::time_point clicked, readEnded;
+    // Holds a cancelled walk until the read has returned.
+    std::shared_ptr<CancelGate> gate = std::make_shared<CancelGate>();
+    Clock::time_point clicked;
     double progressShown = -1;
 };
 
@@ -111,7 +115,6 @@ TEST_P(ReadProgress, ShowsWhatWasFoundAndCancelLeavesNothingRead) {
     runModal(dlg, [&] {
         PaintCounter painted;
         dlg.installEventFilter(&painted);
-        Clock::time_point cancelled;
         read(50ms, [&](ProgressWindow& progress) {
             EXPECT_EQ(progress.GetDlgItem(1040)->property("zentoryWindowText").toString(),
                       c.reading);
@@ -130,7 +133,6 @@ TEST_P(ReadProgress, ShowsWhatWasFoundAndCancelLeavesNothingRead) {
             EXPECT_TRUE(QTest::qWaitFor([&] { return painted.paints > before; }, 2000));
             QTest::mouseClick(dlg.m_btnSave, Qt::LeftButton);
             QTest::keyClick(&dlg, Qt::Key_F1);
-            cancelled = Clock::now();
             switch (c.cancel) {
             case CancelBy::Button:
                 QTest::mouseClick(progress.DlgItem<QPushButton>(zentory::window::IDCANCEL),
@@ -144,9 +146,10 @@ TEST_P(ReadProgress, ShowsWhatWasFoundAndCancelLeavesNothingRead) {
                 break;
             }
         });
-        EXPECT_LT(std::chrono::duration<double>(readEnded - cancelled).count(), 0.2);
-        EXPECT_GT(progressShown, 0.35);
-        EXPECT_LT(progressShown, 1.0);
+        // The read returned while the cancelled walk was held at the gate.
+        EXPECT_FALSE(gate->openedByItself()) << "the window waited for the cancelled walk";
+        // Not before the delay (a coarse timer may fire a little early).
+        EXPECT_GT(progressShown, 0.85 * std::chrono::duration<double>(dlg.m_progressDelay).count());
         EXPECT_EQ(progressWindow(), nullptr);
         EXPECT_TRUE(shell.calls.size() == 1) << "only the browser: " << shell.calls.back();
         // As if no folder had been read.

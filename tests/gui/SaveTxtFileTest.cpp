@@ -36,8 +36,8 @@ protected:
         options.showFullPath = dlg.m_optionsDlg.m_bShowFullPath == 1;
         options.showExtensions = dlg.m_optionsDlg.m_bShowExtensions == 1;
         options.showDateTime = dlg.m_optionsDlg.m_bShowDateTime == 1;
-        const auto files = zentory::ScanFolder(tree.path(), zentory::ScanOptions::All(true)).files;
-        return zentory::ComposeExport({files, tree.path(), options, {text38, text40}, kStamp});
+        const auto files = zentory::ScanFolder(tree.path(), zentory::ScanOptions::all(true)).files;
+        return zentory::composeExport({files, tree.path(), options, {text38, text40}, kStamp});
     }
 
     TreeDir tree{"Budget.xls",    "img/logo.png", "img/old/logo.bak.png",

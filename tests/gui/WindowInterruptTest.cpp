@@ -101,6 +101,25 @@ bool waitForReady(const Started& window) {
            std::string(said, 6) == "ready\n";
 }
 
+// Whether the folder watched by `events` (IN_CLOSE_NOWRITE) was closed within
+// thirty seconds: a window that reads it without its sub-folders has read it.
+bool closedAfterReading(int events) {
+    alignas(inotify_event) char buffer[64 * 1024];
+    for (;;) {
+        if (!readable(events, 30000)) {
+            return false;
+        }
+        const ssize_t got = ::read(events, buffer, sizeof buffer);
+        for (ssize_t at = 0; at < got;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+            if ((e->mask & IN_CLOSE_NOWRITE) != 0 && e->len == 0) {
+                return true;
+            }
+            at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+        }
+    }
+}
+
 struct Ending {
     int signal = 0; // the signal that ended it; 0 when it exited or hung
     bool hung = false;
@@ -183,17 +202,14 @@ TEST_P(HostileWindowSignal, TheWindowEndsByTheSignalPromptlyAndWritesNothing) {
     }
     const std::vector<std::string> before = contentsOf(program.folder());
     const int events = ::inotify_init1(IN_CLOEXEC);
-    ASSERT_GE(::inotify_add_watch(events, tree.path().c_str(), IN_OPEN), 0);
+    ASSERT_GE(::inotify_add_watch(events, tree.path().c_str(), IN_OPEN | IN_CLOSE_NOWRITE), 0);
     const Started window =
         start(atRest ? std::vector<std::string>{program.exe(), tree.path()}
                      : std::vector<std::string>{program.exe(), c.mode, tree.path()});
     ASSERT_GT(window.pid, 0);
     // At rest: the folder is read once the event loop runs, and soon done.
-    const bool ready = atRest ? readable(events, 30000) : waitForReady(window);
+    const bool ready = atRest ? closedAfterReading(events) : waitForReady(window);
     ::close(events);
-    if (atRest) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
     const Ending ending = endBy(window, c.signal);
     ASSERT_TRUE(ready) << "the window did not get there";
     EXPECT_FALSE(ending.hung);
@@ -241,9 +257,9 @@ TEST(HostileWindowInterrupt, DuringASaveOverAFileWithTwoNamesTheOldTextOrTheWhol
     ExportOptions options;
     options.showFullPath = true;
     options.showDateTime = false;
-    const ScanResult scan = ScanFolder(folder, zentory::ScanOptions::All(false));
+    const ScanResult scan = ScanFolder(folder, zentory::ScanOptions::all(false));
     const std::string whole =
-        ComposeExport({scan.files, folder, options, {"Contents of", "Folder"}, {}});
+        composeExport({scan.files, folder, options, {"Contents of", "Folder"}, {}});
     const std::string left = readBytes(dir / "list.txt");
     EXPECT_TRUE(left == kOldText || left == whole)
         << "a mix: " << left.size() << " bytes, the list has " << whole.size();

@@ -55,7 +55,7 @@ protected:
 
     std::string composed(const zentory::FileList& files, const char* text38,
                          const char* text40) const {
-        return zentory::ComposeExport({files,
+        return zentory::composeExport({files,
                                        treePath(),
                                        zentory::ExportOptions{},
                                        {text38, text40},
@@ -70,7 +70,7 @@ protected:
 
 TEST_F(WindowUnderLoad, ReadsExportsAndChangesLanguageTwiceOnATreeOf200000Files) {
     makeTree(treePath());
-    const auto files = zentory::ScanFolder(treePath(), zentory::ScanOptions::All(true)).files;
+    const auto files = zentory::ScanFolder(treePath(), zentory::ScanOptions::all(true)).files;
     ASSERT_EQ(files.size(), size_t{kFolders} * kFilesPerFolder);
 
     runModal(dlg, [&] {

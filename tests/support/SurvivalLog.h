@@ -1,8 +1,8 @@
 #pragma once
-// The README's table "What it survives", written by the hostile tests
-// themselves: each records the case it tried and what it observed. The rows go
-// to the file named by ZENTORY_SURVIVAL_TABLE when that is set (see
-// scripts/survival-table.sh); otherwise recording does nothing.
+// The table of docs/survival.md ("What Orvane Zentory survives"), written by
+// the hostile tests themselves: each records the case it tried and what it
+// observed. The rows go to the file named by ZENTORY_SURVIVAL_TABLE when that
+// is set (see scripts/survival-table.sh); otherwise recording does nothing.
 
 #include <cstdio>
 #include <cstdlib>

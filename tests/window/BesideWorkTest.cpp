@@ -24,27 +24,35 @@ TEST(BesideWork, FinishedWorkWakesTheLoopAndPassesOnWhatItThrew) {
     EXPECT_THROW(work.Finish(), std::runtime_error);
 }
 
+// Sets its promise when the work's state is destroyed, which the worker
+// thread does only after it has decided whether to wake anyone.
+struct Gone {
+    std::promise<void> promise;
+    ~Gone() { promise.set_value(); }
+};
+
 TEST(BesideWork, WorkLetGoEndsOnItsOwnWithoutWakingAnyone) {
     std::promise<void> release;
     auto ended = std::make_shared<std::atomic<bool>>(false);
     auto woken = std::make_shared<std::atomic<bool>>(false);
-    const auto started = std::chrono::steady_clock::now();
-    {
+    auto gone = std::make_shared<Gone>();
+    std::future<void> workGone = gone->promise.get_future();
+    // The work waits for the gate, which opens only after the scope is left:
+    // a scope that waited for the work would never be left.
+    auto scope = std::async(std::launch::async, [&, gone = std::move(gone)]() mutable {
         BesideWork work(
-            [gate = release.get_future().share(), ended] {
+            [gate = release.get_future().share(), ended, gone = std::move(gone)] {
                 gate.wait();
                 *ended = true;
             },
             [woken] { *woken = true; });
         work.Abandon();
-    }
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s) << "nobody waits for it";
+    });
+    const bool left = scope.wait_for(60s) == std::future_status::ready;
     release.set_value();
-    for (int i = 0; i < 500 && !*ended; ++i) {
-        std::this_thread::sleep_for(10ms);
-    }
+    ASSERT_TRUE(left) << "the scope waited for work it had let go";
+    workGone.wait();
     EXPECT_TRUE(*ended);
-    std::this_thread::sleep_for(20ms);
     EXPECT_FALSE(*woken);
 }
 

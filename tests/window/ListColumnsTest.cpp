@@ -120,7 +120,7 @@ TEST_F(MainWindowList, CellsShowWhatTheTextListWritesBesideEachName) {
                                 .exportedAt = {},
                                 .columns = {.size = true, .modified = true},
                                 .stats = &dlg.m_fileStats};
-    const std::string text = ComposeExport(request);
+    const std::string text = composeExport(request);
     for (const auto& [folder, name] : {std::pair{"", "b.txt"}, std::pair{"img", "logo.png"}}) {
         const std::vector<std::string> cells = cellsOf(name);
         ASSERT_EQ(cells.size(), 3u) << name;

@@ -6,7 +6,7 @@
 
 #include "PrefixText.h"
 #include "ResourceIds.h"
-#include "export/ExportJob.h"
+#include "export/ExportRequestBuilder.h"
 #include "listing/FolderPath.h"
 #include "listing/FolderScan.h"
 
@@ -58,16 +58,16 @@ protected:
 TEST_F(NamedFolder, AnAmpersandShowsAsItselfAndTheExportNamesTheFolderAsItIs) {
     const std::string folder = tree / "R&D Müller & Co";
     start(folder);
-    EXPECT_EQ(view.texts[Main::kFolderLabel], window::DoublePrefixes(FolderLabel(folder)));
+    EXPECT_EQ(view.texts[Main::kFolderLabel], window::DoublePrefixes(folderLabel(folder)));
     EXPECT_EQ(window::ShownText(view.texts[Main::kFolderLabel]), folder + "/...");
     EXPECT_EQ(listName(), folder + "/...") << "the list is known by what its label shows";
 
     shell.saveAnswer = out / "list.txt";
     dlg.OnCommand(Main::kSaveTxtFile);
-    const auto files = ScanFolder(folder, ScanOptions::All(false)).files;
+    const auto files = ScanFolder(folder, ScanOptions::all(false)).files;
     const ExportOptions options{.showExtensions = true, .showDateTime = true};
     EXPECT_SAME_BYTES(readBytes(out / "list.txt"),
-                      ComposeExport(MakeExportRequest({.files = files, .folder = folder}, options,
+                      composeExport(makeExportRequest({.files = files, .folder = folder}, options,
                                                       &dlg.m_translator)));
 }
 

@@ -9,7 +9,7 @@
 #include "ExportDlg.h"
 #include "LanguageDlg.h"
 #include "ResourceIds.h"
-#include "export/ExportJob.h"
+#include "export/ExportRequestBuilder.h"
 #include "i18n/SettingsStore.h"
 #include "listing/FolderPath.h"
 #include "listing/FolderScan.h"
@@ -40,9 +40,9 @@ protected:
 
     // What the core writes for the tree read with sub-folders, as the window asks for it.
     std::string expectedExport(const ExportOptions& options) const {
-        const auto files = ScanFolder(tree.path(), ScanOptions::All(true)).files;
-        return ComposeExport(
-            MakeExportRequest({.files = files, .folder = tree.path()}, options, &dlg.m_translator));
+        const auto files = ScanFolder(tree.path(), ScanOptions::all(true)).files;
+        return composeExport(
+            makeExportRequest({.files = files, .folder = tree.path()}, options, &dlg.m_translator));
     }
 
     TreeDir tree{"b.txt", "a.txt", "img/logo.png"};
@@ -52,7 +52,7 @@ protected:
 TEST_F(WindowLogic, ReadShowsTheListAndSaveWritesWhatTheCoreComposes) {
     EXPECT_EQ(view.texts[Main::kFolderLabel], "Content of the folder:");
     read(tree.path());
-    EXPECT_EQ(view.texts[Main::kFolderLabel], FolderLabel(tree.path()));
+    EXPECT_EQ(view.texts[Main::kFolderLabel], folderLabel(tree.path()));
     ASSERT_EQ(view.listFiles, &dlg.m_fileList);
     EXPECT_EQ(dlg.m_fileList.size(), 3u);
     EXPECT_EQ(toolkit.waitDepthInRead, 1) << "the read runs under the wait cursor";

@@ -26,7 +26,7 @@ zentory::FileList listOf(const std::vector<std::string>& paths) {
 
 std::string compose(const std::string& folder, const std::vector<std::string>& paths,
                     zentory::ExportOptions options) {
-    return zentory::ComposeExport(
+    return zentory::composeExport(
         {listOf(paths), folder, options, {"Contents of", "Folder"}, kStamp});
 }
 

@@ -36,7 +36,7 @@ TEST(WindowsOddNames, HostileTrailingSpacesAndDotsAreListedAndSized) {
     make(L"\\sub2 ", L"\\b.txt", "bb");
     make(L"\\sub.", L"\\c.txt", "ccc");
     make(L"", L"\\space ", "dddd");
-    zentory::ScanOptions options = zentory::ScanOptions::All(true);
+    zentory::ScanOptions options = zentory::ScanOptions::all(true);
     options.fileStats = true;
     const std::string root = dir / "Odd";
     const zentory::ScanResult scan = zentory::ScanFolder(root, options);

@@ -33,7 +33,7 @@ namespace {
 
 std::vector<std::string> listed(const std::string& folder, bool subFolders = true) {
     const zentory::ScanResult scan =
-        zentory::ScanFolder(folder, zentory::ScanOptions::All(subFolders));
+        zentory::ScanFolder(folder, zentory::ScanOptions::all(subFolders));
     EXPECT_FALSE(scan.folderError.has_value()) << scan.folderError->what();
     std::vector<std::string> paths;
     for (size_t i = 0; i < scan.files.size(); ++i) {
@@ -59,7 +59,7 @@ class WindowsPaths : public testing::TestWithParam<AbsoluteCase> {};
 
 TEST_P(WindowsPaths, AreMadeAbsoluteKeepingTheDriveOrShare) {
     const AbsoluteCase& c = GetParam();
-    EXPECT_EQ(zentory::AbsoluteFolder(c.path, c.workingFolder), c.expected);
+    EXPECT_EQ(zentory::absoluteFolder(c.path, c.workingFolder), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,6 +1,6 @@
+#include "export/CsvList.h"
 #include "export/FileName.h"
 #include "export/FileTimes.h"
-#include "export/TableLists.h"
 
 #include <charconv>
 #include <initializer_list>
@@ -69,7 +69,7 @@ void writeNumber(TextSink& out, int64_t value) {
 
 } // namespace
 
-void ComposeCsv(TextSink& out, const ExportRequest& request) {
+void composeCsv(TextSink& out, const ExportRequest& request) {
     const FileList& files = request.files;
     const bool haveStats = request.stats != nullptr && request.stats->size() == files.size();
     FileTimes times;
@@ -82,14 +82,14 @@ void ComposeCsv(TextSink& out, const ExportRequest& request) {
         if (number == FileList::kNoFolder) {
             field(out, {name});
         } else {
-            field(out, {TableFolder(folder), separator, name});
+            field(out, {tableFolder(folder), separator, name});
         }
         out.text(",");
-        field(out, {RelativeFolder(folder, request.folder)});
+        field(out, {relativeFolder(folder, request.folder)});
         out.text(",");
         field(out, {name});
         out.text(",");
-        const size_t dot = ExtensionDot(name);
+        const size_t dot = extensionDot(name);
         field(out, {dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1)});
         out.text(",");
         const FileStat stat = haveStats ? (*request.stats)[i] : FileStat{};

@@ -10,7 +10,7 @@ namespace zentory {
 // Where the extension of `name` begins: the position of its last ".", unless
 // that is its first character (a leading dot names a hidden file, it starts
 // no extension); npos when the name has none.
-inline size_t ExtensionDot(std::string_view name) {
+inline size_t extensionDot(std::string_view name) {
     if (name.size() <= 1) {
         return std::string_view::npos;
     }
@@ -20,7 +20,7 @@ inline size_t ExtensionDot(std::string_view name) {
 
 // The folder of an entry relative to the chosen folder `chosen`: "" for the
 // chosen folder itself, "img/old" for one below it.
-inline std::string_view RelativeFolder(std::string_view folder, std::string_view chosen) {
+inline std::string_view relativeFolder(std::string_view folder, std::string_view chosen) {
     if (folder.size() <= chosen.size()) {
         return {};
     }
@@ -34,7 +34,7 @@ inline std::string_view RelativeFolder(std::string_view folder, std::string_view
 // The folder part of a file's path in the tables: the list's own, except that
 // the list of the root "/" holds its entries as "//name" and "//etc/name"
 // (the root's label is "//..."); a table writes them "/name" and "/etc/name".
-inline std::string_view TableFolder(std::string_view folder) {
+inline std::string_view tableFolder(std::string_view folder) {
     if (folder == "/" || (folder.size() > 1 && folder[0] == '/' && folder[1] == '/')) {
         folder.remove_prefix(1);
     }

@@ -1,6 +1,6 @@
+#include "export/JsonList.h"
 #include "export/FileName.h"
 #include "export/FileTimes.h"
-#include "export/TableLists.h"
 #include "listing/Utf8.h"
 
 #include <charconv>
@@ -106,7 +106,7 @@ void writeEntry(TextSink& out, const ExportRequest& request, size_t i, const Fil
     const std::string_view name = files.name(i);
     out.text("{\"path\":\"");
     bool valid = true;
-    const std::string_view pathFolder = TableFolder(folder);
+    const std::string_view pathFolder = tableFolder(folder);
     if (number != FileList::kNoFolder) {
         valid = escaped(out, pathFolder);
         escaped(out, separator); // "\\" on Windows
@@ -118,11 +118,11 @@ void writeEntry(TextSink& out, const ExportRequest& request, size_t i, const Fil
                                       : base64(out, pathFolder, separator, name);
     }
     out.text("\",\"folder\":\"");
-    escaped(out, RelativeFolder(folder, request.folder));
+    escaped(out, relativeFolder(folder, request.folder));
     out.text("\",\"name\":\"");
     escaped(out, name);
     out.text("\",\"extension\":\"");
-    const size_t dot = ExtensionDot(name);
+    const size_t dot = extensionDot(name);
     if (dot != std::string_view::npos) {
         escaped(out, name.substr(dot + 1));
     }
@@ -139,7 +139,7 @@ void writeEntry(TextSink& out, const ExportRequest& request, size_t i, const Fil
 
 } // namespace
 
-void ComposeJson(TextSink& out, const ExportRequest& request) {
+void composeJson(TextSink& out, const ExportRequest& request) {
     const FileList& files = request.files;
     const bool haveStats = request.stats != nullptr && request.stats->size() == files.size();
     const auto statOf = [&](size_t i) { return haveStats ? (*request.stats)[i] : FileStat{}; };

@@ -1,7 +1,8 @@
 #include "export/ListExport.h"
 
+#include "export/CsvList.h"
+#include "export/JsonList.h"
 #include "export/Pieces.h"
-#include "export/TableLists.h"
 #include "platform/write/SafeFile.h"
 
 namespace zentory {
@@ -14,34 +15,34 @@ constexpr size_t kPipedEntries = 50000;
 
 } // namespace
 
-std::string ComposeList(const ExportRequest& request, ListFormat format) {
+std::string composeList(const ExportRequest& request, ListFormat format) {
     std::string out;
-    StreamList([&out](std::string_view piece) { out.append(piece); }, request, format);
+    streamList([&out](std::string_view piece) { out.append(piece); }, request, format);
     return out;
 }
 
-void StreamList(const std::function<void(std::string_view)>& write, const ExportRequest& request,
+void streamList(const std::function<void(std::string_view)>& write, const ExportRequest& request,
                 ListFormat format) {
     if (format == ListFormat::Text) {
-        StreamExport(write, request);
+        streamExport(write, request);
         return;
     }
-    pieces::StreamPieces(
+    pieces::streamPieces(
         write,
         [&](pieces::TextSink& sink) {
             if (format == ListFormat::Csv) {
-                ComposeCsv(sink, request);
+                composeCsv(sink, request);
             } else {
-                ComposeJson(sink, request);
+                composeJson(sink, request);
             }
             sink.flush();
         },
         request.files.size() >= kPipedEntries);
 }
 
-void WriteList(const std::string& outputPath, const ExportRequest& request, ListFormat format) {
+void writeList(const std::string& outputPath, const ExportRequest& request, ListFormat format) {
     platform::SafeFile file(outputPath);
-    StreamList([&file](std::string_view bytes) { file.write(bytes); }, request, format);
+    streamList([&file](std::string_view bytes) { file.write(bytes); }, request, format);
     file.commit();
 }
 

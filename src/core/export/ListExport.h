@@ -30,15 +30,15 @@ namespace zentory {
 enum class ListFormat { Text, Csv, Json };
 
 // The bytes of the list in `format`.
-std::string ComposeList(const ExportRequest& request, ListFormat format);
+std::string composeList(const ExportRequest& request, ListFormat format);
 
 // The same bytes handed to `write` in pieces of 64 KiB. Exceptions from
 // `write` pass through.
-void StreamList(const std::function<void(std::string_view)>& write, const ExportRequest& request,
+void streamList(const std::function<void(std::string_view)>& write, const ExportRequest& request,
                 ListFormat format);
 
-// Writes the same bytes to `outputPath` as WriteExport does, through
+// Writes the same bytes to `outputPath` as writeExport does, through
 // platform::SafeFile. Throws platform::FileError.
-void WriteList(const std::string& outputPath, const ExportRequest& request, ListFormat format);
+void writeList(const std::string& outputPath, const ExportRequest& request, ListFormat format);
 
 } // namespace zentory

@@ -88,7 +88,7 @@ private:
 
 } // namespace
 
-void StreamPieces(const std::function<void(std::string_view)>& write,
+void streamPieces(const std::function<void(std::string_view)>& write,
                   const std::function<void(TextSink&)>& compose, bool piped) {
     auto composeHere = [&] {
         TextSink sink([&write](Piece& p) {

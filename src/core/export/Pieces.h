@@ -112,7 +112,7 @@ private:
 // Runs `compose` and hands what it puts into its sink to `write`, in pieces of
 // about kChunk bytes. With `piped` (for a long list), `compose` runs on a
 // second thread while this one writes. Exceptions of either pass through.
-void StreamPieces(const std::function<void(std::string_view)>& write,
+void streamPieces(const std::function<void(std::string_view)>& write,
                   const std::function<void(TextSink&)>& compose, bool piped);
 
 } // namespace zentory::pieces

@@ -83,7 +83,7 @@ private:
     void title() {
         m_out.cleanText(m_request.labels.title);
         m_out.text(" ");
-        m_out.cleanText(FolderLabel(m_request.folder));
+        m_out.cleanText(folderLabel(m_request.folder));
         if (m_columns.totals) {
             totals(0, m_files.size(), [](size_t) { return true; });
         }
@@ -95,14 +95,14 @@ private:
         m_out.lineEnd();
         m_out.lineEnd();
         m_out.text("Folder exported on ");
-        m_out.text(FormatExportDate(m_request.exportedAt));
+        m_out.text(formatExportDate(m_request.exportedAt));
         m_out.text(" with Orvane Zentory");
     }
 
     void line(size_t i, uint32_t folderNumber) {
         std::string_view name = m_files.name(i);
         if (!m_options.showExtensions) {
-            name = name.substr(0, ExtensionDot(name));
+            name = name.substr(0, extensionDot(name));
         }
         if (m_options.showFullPath && folderNumber != FileList::kNoFolder) {
             m_out.cleanText(m_files.folderPath(folderNumber));
@@ -119,11 +119,11 @@ private:
         const FileStat stat = m_stats != nullptr ? m_stats[i] : FileStat{};
         if (m_columns.size) {
             m_out.text("\t");
-            m_out.text(ListSizeCell(stat));
+            m_out.text(listSizeCell(stat));
         }
         if (m_columns.modified) {
             m_out.text("\t");
-            m_out.text(ListTimeCell(m_times, stat));
+            m_out.text(listTimeCell(m_times, stat));
         }
     }
 
@@ -174,7 +174,7 @@ private:
 
 } // namespace
 
-std::string FormatExportDate(const platform::LocalTime& time) {
+std::string formatExportDate(const platform::LocalTime& time) {
     auto two = [](int value) {
         std::string digits = std::to_string(value);
         return digits.size() < 2 ? "0" + digits : digits;
@@ -183,36 +183,36 @@ std::string FormatExportDate(const platform::LocalTime& time) {
            two(time.hour) + ":" + two(time.minute);
 }
 
-std::string ListSizeCell(const FileStat& stat) {
+std::string listSizeCell(const FileStat& stat) {
     return stat.known() ? std::to_string(stat.size) : std::string("-");
 }
 
-std::string_view ListTimeCell(FileTimes& times, const FileStat& stat) {
+std::string_view listTimeCell(FileTimes& times, const FileStat& stat) {
     return stat.known() ? times.listTime(stat.modified) : std::string_view("-");
 }
 
-std::string OneLine(std::string text) {
+std::string oneLine(std::string text) {
     std::replace_if(text.begin(), text.end(), pieces::isControlByte, '?');
     return text;
 }
 
-std::string ComposeExport(const ExportRequest& request) {
+std::string composeExport(const ExportRequest& request) {
     std::string out;
     out.reserve(request.files.nameBytes() + 3 * request.files.size() + 256);
-    StreamExport([&out](std::string_view piece) { out.append(piece); }, request);
+    streamExport([&out](std::string_view piece) { out.append(piece); }, request);
     return out;
 }
 
-void StreamExport(const std::function<void(std::string_view)>& write,
+void streamExport(const std::function<void(std::string_view)>& write,
                   const ExportRequest& request) {
-    pieces::StreamPieces(
+    pieces::streamPieces(
         write, [&](TextSink& sink) { Composer(sink, request).compose(); },
         request.files.size() >= kPipedEntries);
 }
 
-void WriteExport(const std::string& outputPath, const ExportRequest& request) {
+void writeExport(const std::string& outputPath, const ExportRequest& request) {
     platform::SafeFile file(outputPath);
-    StreamExport([&file](std::string_view bytes) { file.write(bytes); }, request);
+    streamExport([&file](std::string_view bytes) { file.write(bytes); }, request);
     file.commit();
 }
 

@@ -38,7 +38,7 @@ struct ExportOptions {
 };
 
 // "YYYY/MM/DD hh:mm": the year as it is, the other fields with two digits.
-std::string FormatExportDate(const platform::LocalTime& time);
+std::string formatExportDate(const platform::LocalTime& time);
 
 // The two catalogue texts that the export writes: the title before the folder
 // in the first line, and the word before each sub-folder's heading.
@@ -74,23 +74,23 @@ struct ExportRequest {
 // A cell of the size and time columns as the text list writes it: the size in
 // bytes, the time of last change ("YYYY/MM/DD hh:mm"); "-" for a file that
 // leads nowhere. The time lasts until the next call on `times`.
-std::string ListSizeCell(const FileStat& stat);
-std::string_view ListTimeCell(FileTimes& times, const FileStat& stat);
+std::string listSizeCell(const FileStat& stat);
+std::string_view listTimeCell(FileTimes& times, const FileStat& stat);
 
 // `text` with every control byte written as "?", as an exported line holds it,
 // so that it stays one line wherever it is written.
-std::string OneLine(std::string text);
+std::string oneLine(std::string text);
 
 // The exported file's bytes, CR LF line ends included.
-std::string ComposeExport(const ExportRequest& request);
+std::string composeExport(const ExportRequest& request);
 
 // The same bytes handed to `write` in pieces of 64 KiB, so that a long list is
 // never held twice. Exceptions from `write` pass through.
-void StreamExport(const std::function<void(std::string_view)>& write, const ExportRequest& request);
+void streamExport(const std::function<void(std::string_view)>& write, const ExportRequest& request);
 
 // Writes the same bytes to the file `outputPath` (created, or replaced when it
 // exists) through platform::SafeFile: on a failure the old file is untouched.
 // Throws platform::FileError.
-void WriteExport(const std::string& outputPath, const ExportRequest& request);
+void writeExport(const std::string& outputPath, const ExportRequest& request);
 
 } // namespace zentory

@@ -1,5 +1,7 @@
 #include "i18n/FileErrorText.h"
 
+#include "i18n/Placeholders.h"
+
 namespace zentory {
 
 namespace {
@@ -24,22 +26,7 @@ constexpr Sentence kOther = {"", TextKey::FileErrorOther, "Cannot %2 the file \"
 
 } // namespace
 
-std::string FillPlaceholders(const std::string& text, const std::string& first,
-                             const std::string& second) {
-    std::string filled;
-    filled.reserve(text.size() + first.size() + second.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
-            filled += text[i + 1] == '1' ? first : second;
-            ++i;
-        } else {
-            filled += text[i];
-        }
-    }
-    return filled;
-}
-
-std::string FileErrorText(const CTranslator& translator, const platform::FileError& error) {
+std::string fileErrorText(const CTranslator& translator, const platform::FileError& error) {
     const Sentence* sentence = &kOther;
     for (const auto& s : kSentences) {
         if (error.operation() == s.operation) {
@@ -50,7 +37,7 @@ std::string FileErrorText(const CTranslator& translator, const platform::FileErr
     if (text.empty()) {
         text = sentence->english;
     }
-    return FillPlaceholders(text, error.path(), error.operation()) + "\n\n" + error.reason() + ".";
+    return fillPlaceholders(text, error.path(), error.operation()) + "\n\n" + error.reason() + ".";
 }
 
 } // namespace zentory

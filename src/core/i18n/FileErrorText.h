@@ -12,11 +12,6 @@ namespace zentory {
 // "Cannot open the file "PATH".\n\nREASON." with the catalogue's sentence for
 // the error's operation; where the catalogue has none (a translation file of
 // an older version, or none loaded), the English sentence.
-std::string FileErrorText(const CTranslator& translator, const platform::FileError& error);
-
-// `text` with "%1" replaced by `first` and "%2" by `second`, in one pass, so
-// that a "%2" inside `first` stays as it is.
-std::string FillPlaceholders(const std::string& text, const std::string& first,
-                             const std::string& second = {});
+std::string fileErrorText(const CTranslator& translator, const platform::FileError& error);
 
 } // namespace zentory

@@ -53,7 +53,7 @@ void CTranslator::Load() {
     m_tag = tag;
 }
 
-std::string LocaleForTag(const std::string& tag) {
+std::string localeForTag(const std::string& tag) {
     if (tag.size() < 3 || tag.front() != '[' || tag.back() != ']') {
         return {};
     }

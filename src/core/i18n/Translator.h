@@ -135,7 +135,7 @@ private:
 // The locale of a language tag, the tag's number being a Windows language
 // identifier: "[1031]" gives "de_DE", "[1036]" "fr_FR". The empty text for a
 // tag without a number that names a language.
-std::string LocaleForTag(const std::string& tag);
+std::string localeForTag(const std::string& tag);
 
 // The entries of the section opened by the line `tag` in `lines`.
 std::vector<TranslationEntry> parseSection(const std::vector<std::string>& lines,

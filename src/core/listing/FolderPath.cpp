@@ -8,7 +8,7 @@
 
 namespace zentory {
 
-std::string FolderLabel(std::string_view folder) {
+std::string folderLabel(std::string_view folder) {
     std::string label(folder);
     label += kPathSeparator;
     label += "...";
@@ -27,7 +27,7 @@ bool sameDrive(std::string_view drive, std::string_view folder) {
 
 } // namespace
 
-std::string AbsoluteFolder(std::string_view path, std::string_view workingDirectory) {
+std::string absoluteFolder(std::string_view path, std::string_view workingDirectory) {
     if (path.empty()) {
         return {};
     }

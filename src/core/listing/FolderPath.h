@@ -8,11 +8,11 @@
 namespace zentory {
 
 // The label of a chosen folder: its path followed by "/...".
-std::string FolderLabel(std::string_view folder);
+std::string folderLabel(std::string_view folder);
 
 // `path` made absolute against `workingDirectory`, with empty and "."
 // components dropped and ".." taking back the component before it, so that it
 // ends without a separator unless it is the root "/". An empty path stays empty.
-std::string AbsoluteFolder(std::string_view path, std::string_view workingDirectory);
+std::string absoluteFolder(std::string_view path, std::string_view workingDirectory);
 
 } // namespace zentory

@@ -33,7 +33,7 @@ using walk::Clock;
 using walk::Collector;
 using walk::Crew;
 using walk::Folder;
-using walk::JoinRecords;
+using walk::joinRecords;
 using walk::putRecord;
 using walk::recordSize;
 using walk::Worker;
@@ -79,7 +79,7 @@ public:
             files += w->files;
             nameBytes += w->nameBytes;
         }
-        JoinRecords(folder, root, files, nameBytes, m_fileStats, result);
+        joinRecords(folder, root, files, nameBytes, m_fileStats, result);
     }
 
 private:
@@ -244,7 +244,7 @@ private:
         if (m_watch != nullptr) {
             m_watch->enteringFolder();
             if (m_watch->wantsFolder()) {
-                m_watch->noteFolder(walk::PathOf(*m_folder, f));
+                m_watch->noteFolder(walk::pathOf(*m_folder, f));
             }
         }
         Directory dir;

@@ -44,7 +44,7 @@ struct ScanOptions {
     unsigned threads = 0;
 
     // Every file of the folder, and of all folders below it with `subFolders`.
-    static ScanOptions All(bool subFolders, unsigned threads = 0) {
+    static ScanOptions all(bool subFolders, unsigned threads = 0) {
         ScanOptions options;
         options.subFolders = subFolders;
         options.threads = threads;

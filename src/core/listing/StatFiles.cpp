@@ -20,7 +20,7 @@ std::string openablePath(std::string_view folderPath) {
 
 } // namespace
 
-std::vector<FileStat> StatFiles(const FileList& files) {
+std::vector<FileStat> statFiles(const FileList& files) {
     std::vector<FileStat> stats(files.size());
     platform::Directory folder;
     bool opened = false;

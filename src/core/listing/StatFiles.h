@@ -12,6 +12,6 @@ namespace zentory {
 // One FileStat per entry of `files`, in its order, as a walk with
 // ScanOptions::fileStats gives them: a link followed to what it leads to;
 // unknown for a file that leads nowhere or whose folder cannot be opened.
-std::vector<FileStat> StatFiles(const FileList& files);
+std::vector<FileStat> statFiles(const FileList& files);
 
 } // namespace zentory

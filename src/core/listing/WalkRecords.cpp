@@ -6,7 +6,7 @@
 
 namespace zentory::walk {
 
-std::string PathOf(const std::string& rootPath, const Folder& f) {
+std::string pathOf(const std::string& rootPath, const Folder& f) {
     std::vector<std::string_view> names;
     for (const Folder* up = &f; up->parent != nullptr; up = up->parent) {
         names.push_back(up->name);
@@ -21,7 +21,7 @@ std::string PathOf(const std::string& rootPath, const Folder& f) {
     return path;
 }
 
-void JoinRecords(const std::string& path, const Folder& root, size_t files, uint64_t nameBytes,
+void joinRecords(const std::string& path, const Folder& root, size_t files, uint64_t nameBytes,
                  bool fileStats, ScanResult& result) {
     FileList& list = result.files;
     list.reserve(files, nameBytes);

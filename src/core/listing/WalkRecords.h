@@ -90,14 +90,14 @@ inline const char* getRecord(const char* at, Record& out) {
 }
 
 // The path of `f`, a folder below (or at) `root`, the chosen folder at `rootPath`.
-std::string PathOf(const std::string& rootPath, const Folder& f);
+std::string pathOf(const std::string& rootPath, const Folder& f);
 
 // Joins the records below `root`, the folder at `path`, into result.files (which
 // gets room for `files` entries with `nameBytes` bytes of names first), their
 // sizes and times (with `fileStats`) into result.stats, and names the folders
 // that could not be read in result.unreadableFolders (result.lostFolders for
 // those that lacked open files or memory), all in the order of the list.
-void JoinRecords(const std::string& path, const Folder& root, size_t files, uint64_t nameBytes,
+void joinRecords(const std::string& path, const Folder& root, size_t files, uint64_t nameBytes,
                  bool fileStats, ScanResult& result);
 
 } // namespace zentory::walk

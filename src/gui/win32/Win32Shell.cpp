@@ -108,7 +108,7 @@ void Win32Shell::messageBox(const std::string& text, const std::string& caption)
 
 void Win32Shell::fileErrorBox(const platform::FileError& error) {
     const std::string text =
-        FileErrorText(catalogue() != nullptr ? *catalogue() : CTranslator(), error);
+        fileErrorText(catalogue() != nullptr ? *catalogue() : CTranslator(), error);
     box(platform::widen(text), platform::widen(kProgramName).c_str(), MB_ICONEXCLAMATION);
 }
 

@@ -6,6 +6,7 @@
 #include "platform/write/Interruption.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <thread>
@@ -23,6 +24,11 @@ constexpr int kOverQuota = ENOSPC; // the C runtime has no errno of its own for 
 bool forWantOfRoom(int err) {
     return err == ENOSPC || err == kOverQuota;
 }
+
+// The lock wait in milliseconds; an atomic, so a test may set it while
+// writers of other threads wait.
+std::atomic<std::chrono::milliseconds::rep> lockWaitMs{
+    std::chrono::milliseconds(std::chrono::seconds(InPlaceFile::kLockWaitSeconds)).count()};
 
 } // namespace
 
@@ -45,9 +51,17 @@ InPlaceFile::~InPlaceFile() {
     close();
 }
 
+std::chrono::milliseconds InPlaceFile::lockWait() {
+    return std::chrono::milliseconds(lockWaitMs.load(std::memory_order_relaxed));
+}
+
+void InPlaceFile::setLockWait(std::chrono::milliseconds wait) {
+    lockWaitMs.store(wait.count(), std::memory_order_relaxed);
+}
+
 void InPlaceFile::lock() {
     using Clock = std::chrono::steady_clock;
-    const auto giveUp = Clock::now() + std::chrono::seconds(kLockWaitSeconds);
+    const auto giveUp = Clock::now() + lockWait();
     for (Lock held = tryLock(); held != Lock::Taken; held = tryLock()) {
         if (Clock::now() >= giveUp) {
             // A reader's shared lock is told apart: nobody is writing the file.

@@ -18,6 +18,7 @@
 
 #include "platform/write/Spool.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -46,6 +47,10 @@ public:
 
     // How long a second writer waits for the lock.
     static constexpr int kLockWaitSeconds = 10;
+    // The wait in force: kLockWaitSeconds unless a test has set another for
+    // the rest of the process (and the processes it forks).
+    static std::chrono::milliseconds lockWait();
+    static void setLockWait(std::chrono::milliseconds wait);
 
 private:
     // The steps each system does its own way (InPlaceFile_posix.cpp, _win32.cpp).

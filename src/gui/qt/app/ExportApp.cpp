@@ -28,7 +28,7 @@ bool CExportApp::InitInstance(const std::string& startFolder) {
         qt::QtShell shell;
         CExportDlg dlg(shell);
         if (const std::string refusal = dlg.m_settings.UserSettingsRefusal(); !refusal.empty()) {
-            std::cerr << "zentory: " << OneLine(refusal) << '\n';
+            std::cerr << "zentory: " << oneLine(refusal) << '\n';
         }
         dlg.m_strStartFolder = startFolder;
         RunMainWindow(dlg);

@@ -247,7 +247,6 @@ DialogTemplate parseDialogTemplate(const QByteArray& json) {
     t.id = o.value(u"dialog").toInt();
     t.caption = o.value(u"caption").toString();
     const QJsonObject font = o.value(u"font").toObject();
-    t.fontFace = font.value(u"face").toString();
     t.fontPoints = font.value(u"points").toInt(8);
     const QJsonArray size = o.value(u"size").toArray();
     if (size.size() != 2) {
@@ -255,7 +254,6 @@ DialogTemplate parseDialogTemplate(const QByteArray& json) {
     }
     t.size = QSize(size[0].toInt(), size[1].toInt());
     t.styles = stringList(o.value(u"style"));
-    t.exStyles = stringList(o.value(u"exStyle"));
     t.menu = o.value(u"menu").toInt(0);
     for (const auto& control : o.value(u"controls").toArray()) {
         t.controls.push_back(parseControl(control.toObject()));

@@ -40,11 +40,9 @@ struct ControlTemplate {
 struct DialogTemplate {
     int id = 0;
     QString caption;
-    QString fontFace;
     int fontPoints = 8;
     QSize size; // of the client area, dialog units
     std::vector<std::string> styles;
-    std::vector<std::string> exStyles;
     int menu = 0; // 0: none
     std::vector<ControlTemplate> controls;
 };

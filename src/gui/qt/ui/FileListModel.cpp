@@ -100,10 +100,4 @@ void FileListModel::reset() {
     endResetModel();
 }
 
-void FileListModel::RemoveAll() {
-    beginResetModel();
-    m_rows = 0;
-    endResetModel();
-}
-
 } // namespace zentory::qt

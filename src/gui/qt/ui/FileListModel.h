@@ -39,9 +39,6 @@ public:
 
     // Shows the list as it now stands; call after the list was refilled.
     void reset();
-    // Shows no rows; call before the list is emptied, so that the view never
-    // asks for a row that is gone.
-    void RemoveAll();
 
 private:
     const FileList& m_list;

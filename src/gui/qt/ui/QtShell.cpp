@@ -46,7 +46,7 @@ QStringList nameFiltersOf(const std::vector<window::SaveType>& types) {
 }
 
 QString fileErrorText(const platform::FileError& error, const CTranslator* catalogue) {
-    return fromBytes(FileErrorText(catalogue != nullptr ? *catalogue : CTranslator(), error));
+    return fromBytes(fileErrorText(catalogue != nullptr ? *catalogue : CTranslator(), error));
 }
 
 QUrl urlToOpen(const std::string& fileOrAddress) {

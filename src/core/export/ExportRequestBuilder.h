@@ -24,7 +24,7 @@ struct FolderRead {
 // gives the title and heading of the text list; null for the tables, which
 // write neither those nor a date. The time stamp is taken now, and only when
 // the text list shows it.
-ExportRequest MakeExportRequest(const FolderRead& read, const ExportOptions& options,
+ExportRequest makeExportRequest(const FolderRead& read, const ExportOptions& options,
                                 const CTranslator* catalogue, ListColumns columns = {});
 
 } // namespace zentory

@@ -1,10 +1,10 @@
-#include "export/ExportJob.h"
+#include "export/ExportRequestBuilder.h"
 
 #include "i18n/Translator.h"
 
 namespace zentory {
 
-ExportRequest MakeExportRequest(const FolderRead& read, const ExportOptions& options,
+ExportRequest makeExportRequest(const FolderRead& read, const ExportOptions& options,
                                 const CTranslator* catalogue, ListColumns columns) {
     const bool dated = catalogue != nullptr && options.showDateTime;
     return ExportRequest{
