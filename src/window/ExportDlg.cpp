@@ -98,8 +98,14 @@ void CExportDlg::DoDataExchange(DataExchange& dx) {
     dx.Text(ids::Main::kIntro, m_strIntro);
     dx.Text(ids::Main::kStep2Hint, m_strStep2Hint);
     if (!dx.m_bSaveAndValidate) {
-        // The list is known by what its label shows.
-        Ctl().SetAccessibleName(ids::Main::kFileList, ShownText(m_strFolderLabel));
+        // The list is known by what its label shows, a folder by its path
+        // alone: the "/..." after it is for the eye.
+        std::string name = ShownText(m_strFolderLabel);
+        if (const std::string more = std::string(1, kPathSeparator) + "...";
+            name.size() > more.size() && name.ends_with(more)) {
+            name.resize(name.size() - more.size());
+        }
+        Ctl().SetAccessibleName(ids::Main::kFileList, name);
     }
 }
 
@@ -149,6 +155,9 @@ bool CExportDlg::OnInitDialog() {
     // The column is made anew, so a new language shows in its header.
     Ctl().SetListColumn(ids::Main::kFileList, m_translator.GetText(TextKey::ListColumn));
     ShowListColumns();
+    if (m_bCountAnnounced) {
+        AnnounceFileCount(); // in the new language
+    }
     m_optionsDlg.m_bShowExtensions = 1;
     m_optionsDlg.m_bShowDateTime = 1;
     m_optionsDlg.m_bOpenAfterSaving = 1;
@@ -339,6 +348,7 @@ void CExportDlg::OnOptions() {
 void CExportDlg::OnListOptions() {
     CListOptionsDlg dlg(m_shell, m_translator, this);
     dlg.m_options = m_listOptions;
+    dlg.m_strAccessibleName = textOr(m_translator, TextKey::ListOptionsDialogName, "List options");
     if (dlg.DoModal() != IDOK) {
         return;
     }

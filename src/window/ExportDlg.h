@@ -128,6 +128,8 @@ private:
     std::string m_strDroppedFolder;
     // Whether the members hold the template's texts yet.
     bool m_bTemplateRead = false;
+    // Whether the list has told assistive technology its count yet.
+    bool m_bCountAnnounced = false;
     // The watch of the folder read under way; null between reads.
     ScanWatch* m_activeWatch = nullptr;
 };

@@ -57,6 +57,7 @@ void CExportDlg::AnnounceFileCount() {
     const std::string count =
         Toolkit::Current().FormatCount(m_fileList.size(), localeForTag(m_translator.Tag()));
     Ctl().Announce(ids::Main::kFileList, fillPlaceholders(text, count));
+    m_bCountAnnounced = true;
 }
 
 } // namespace zentory::window

@@ -1,5 +1,6 @@
 #include "FileListCells.h"
 
+#include "export/ExportRequestBuilder.h"
 #include "export/FileName.h"
 #include "i18n/Placeholders.h"
 
@@ -78,19 +79,19 @@ FileListCells::CountText(const CTranslator& catalogue,
         return {};
     }
     const std::string files = formatCount(m_files.size());
-    const bool one = m_files.size() == 1;
     if (std::find(m_columns.begin(), m_columns.end(), Column::Size) == m_columns.end()) {
-        return fillPlaceholders(catalogue.GetText(one ? TextKey::ListCountOne : TextKey::ListCount),
-                                files);
+        return fillPlaceholders(
+            catalogue.GetText(m_files.size() == 1 ? TextKey::ListCountOne : TextKey::ListCount),
+            files);
     }
     std::uint64_t bytes = 0;
     for (size_t row = 0; row < m_files.size(); ++row) {
         const FileStat* stat = StatOf(row);
         bytes += stat != nullptr && stat->known() ? static_cast<std::uint64_t>(stat->size) : 0;
     }
-    return fillPlaceholders(
-        catalogue.GetText(one ? TextKey::ListCountBytesOne : TextKey::ListCountBytes), files,
-        formatCount(bytes));
+    // The same words as the saved list's totals.
+    const ExportLabels labels = exportLabels(catalogue);
+    return countText(labels, m_files.size(), files, bytes, formatCount(bytes));
 }
 
 } // namespace zentory::window

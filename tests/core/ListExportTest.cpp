@@ -79,6 +79,34 @@ TEST_F(CentralEuropeanTime, TimesCarryTheOffsetOfTheirOwnInstant) {
     EXPECT_EQ(times.listTime(253402300800 - 3600), "10000/01/01 00:00");
 }
 
+TEST(ListTotals, TotalsSpeakTheLabelsWordsWithOneFileAndOneByteSingular) {
+    const zentory::ExportLabels german{"Inhalt von", "Ordner",   "%1 Dateien",
+                                       "%1 Datei",   "%1 Bytes", "%1 Byte"};
+    struct Case {
+        zentory::ExportLabels labels;
+        uint64_t files, bytes;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{}, 0, 0, "0 files, 0 bytes"},     {{}, 1, 1, "1 file, 1 byte"},
+        {{}, 2, 1, "2 files, 1 byte"},      {{}, 1, 2, "1 file, 2 bytes"},
+        {german, 1, 2, "1 Datei, 2 Bytes"}, {german, 3, 1, "3 Dateien, 1 Byte"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(zentory::countText(c.labels, c.files, std::to_string(c.files), c.bytes,
+                                     std::to_string(c.bytes)),
+                  c.text);
+    }
+    // The heading's totals of a German list.
+    Listed l;
+    l.add("/w/img/a", 1);
+    ExportRequest request = l.request({.totals = true});
+    request.labels = german;
+    EXPECT_NE(
+        zentory::composeList(request, ListFormat::Text).find("Ordner .../img: (1 Datei, 1 Byte)"),
+        std::string::npos);
+}
+
 TEST_F(CentralEuropeanTime, TextColumnsAndTotalsFollowEachLineAndHeading) {
     const Listed l = sample();
     const std::string text = zentory::composeList(l.request({true, true, true}), ListFormat::Text);
@@ -86,9 +114,9 @@ TEST_F(CentralEuropeanTime, TextColumnsAndTotalsFollowEachLineAndHeading) {
                     "a.txt\t5\t2026/12/08 14:03\r\n"
                     "dangling\t-\t-\r\n"
                     "z\t0\t2026/12/08 14:03\r\n"
-                    "\r\n---\r\n\r\nFolder .../img: (1 files, 1000 bytes)\r\n\r\n"
+                    "\r\n---\r\n\r\nFolder .../img: (1 file, 1000 bytes)\r\n\r\n"
                     ".logo\t1000\t2026/07/08 15:00\r\n"
-                    "\r\n---\r\n\r\nFolder .../img/old: (1 files, 7 bytes)\r\n\r\n"
+                    "\r\n---\r\n\r\nFolder .../img/old: (1 file, 7 bytes)\r\n\r\n"
                     "x.tar.gz\t7\t2026/12/08 14:03\r\n");
     const std::string sizeOnly = zentory::composeList(l.request({true}), ListFormat::Text);
     EXPECT_NE(sizeOnly.find("\r\ndangling\t-\r\nz\t0\r\n"), std::string::npos) << sizeOnly;

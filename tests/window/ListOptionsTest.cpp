@@ -219,6 +219,18 @@ TEST_F(ListOptionsGerman, MenuDialogAndMessageSpeakTheInterfaceLanguage) {
               "Die Tiefe muss eine ganze Zahl ab 0 sein, oder leer für alle Unterordner.");
 }
 
+TEST_F(ListOptionsGerman, TheSavedTotalsSpeakTheInterfaceLanguageAsTheCommandLineWritesThem) {
+    dlg.m_optionsDlg.m_bShowDateTime = 0;
+    dlg.m_optionsDlg.m_bOpenAfterSaving = 0;
+    setListOptions({.include = "*.jpg", .columns = true});
+    read();
+    const std::string saved = save(0);
+    EXPECT_SAME_BYTES(saved,
+                      cli({"-r", "-d", "--include", "*.jpg", "--size", "--modified", "--totals"}));
+    EXPECT_NE(saved.find("(4 Dateien, 20 Byte)"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("/img/old: (1 Datei, 3 Byte)"), std::string::npos) << saved;
+}
+
 TEST(ListOptionsCatalogue, EveryShippedLanguageHasEveryText) {
     for (const char* tag : {"[1033]", "[1031]", "[1036]"}) {
         ProgramFolder program(tag);
@@ -227,6 +239,12 @@ TEST(ListOptionsCatalogue, EveryShippedLanguageHasEveryText) {
         for (int key = static_cast<int>(TextKey::ListOptionsFilesGroup);
              key <= static_cast<int>(TextKey::MenuListOptions); ++key) {
             EXPECT_FALSE(catalogue.GetText(key).empty()) << tag << " " << key;
+        }
+        for (TextKey key : {TextKey::MenuCopyList, TextKey::MenuPrint, TextKey::MenuPrintPreview,
+                            TextKey::CopyNames, TextKey::CopyFullPaths, TextKey::PrintPageOf,
+                            TextKey::PrintPreviewName, TextKey::ListOptionsDialogName,
+                            TextKey::ListBytes, TextKey::ListBytesOne}) {
+            EXPECT_FALSE(catalogue.GetText(key).empty()) << tag << " " << static_cast<int>(key);
         }
     }
 }

@@ -60,7 +60,7 @@ TEST_F(NamedFolder, AnAmpersandShowsAsItselfAndTheExportNamesTheFolderAsItIs) {
     start(folder);
     EXPECT_EQ(view.texts[Main::kFolderLabel], window::DoublePrefixes(folderLabel(folder)));
     EXPECT_EQ(window::ShownText(view.texts[Main::kFolderLabel]), folder + "/...");
-    EXPECT_EQ(listName(), folder + "/...") << "the list is known by what its label shows";
+    EXPECT_EQ(listName(), folder) << "the list is known by the folder its label shows";
 
     shell.saveAnswer = out / "list.txt";
     dlg.OnCommand(Main::kSaveTxtFile);
@@ -122,15 +122,23 @@ TEST_F(NamedFolder, EachReadAnnouncesHowManyFilesTheListHolds) {
         progress.OnCancel();
     };
     dlg.OnDropFolder(tree.path());
+    toolkit.inProgress = nullptr;
+    // A new language tells the count again, in its own words.
+    toolkit.person.push_back([](CDialog& language, RecordingView& v) {
+        v.Choose(ids::Language::kLanguages, "Deutsch");
+        language.OnOK();
+    });
+    dlg.OnCommand(ids::Menu::kLanguageSelection);
     const std::string list = std::to_string(Main::kFileList);
     EXPECT_EQ(view.announced, (std::vector<std::string>{list + " Files in the list: 2@en_US",
                                                         list + " Files in the list: 0@en_US",
-                                                        list + " Files in the list: 0@en_US"}));
+                                                        list + " Files in the list: 0@en_US",
+                                                        list + " Dateien in der Liste: 0@de_DE"}));
 }
 
 TEST_F(NamedFolder, DialogsAreKnownByTheirOwnNamesAndTheLanguageBoxByItsGroup) {
     std::map<int, std::string> names; // by template
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         toolkit.person.push_back([&](CDialog& d, RecordingView& v) {
             names[d.m_nIDTemplate] = v.accessibleNames[0];
             if (d.m_nIDTemplate == ids::Language::kDialog) {
@@ -141,8 +149,10 @@ TEST_F(NamedFolder, DialogsAreKnownByTheirOwnNamesAndTheLanguageBoxByItsGroup) {
     dlg.OnCommand(Main::kOptions);
     dlg.OnCommand(ids::Menu::kAbout);
     dlg.OnCommand(ids::Menu::kLanguageSelection);
+    dlg.OnCommand(ids::Menu::kListOptions);
     EXPECT_EQ(names, (std::map<int, std::string>{
                          {ids::Options::kDialog, "Options"},
+                         {ids::ListOptions::kDialog, "List options"},
                          {ids::About::kDialog, "About Orvane Zentory"},
                          {ids::Language::kDialog, ""},
                          {ids::Language::kLanguages, "Please select your language"}}));

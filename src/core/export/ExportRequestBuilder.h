@@ -20,6 +20,10 @@ struct FolderRead {
     const std::vector<FileStat>* stats = nullptr;
 };
 
+// The catalogue's texts for the text list; a translation file written for an
+// older version keeps the English words of the totals.
+ExportLabels exportLabels(const CTranslator& catalogue);
+
 // The request that exports `read` with `options` and `columns`. `catalogue`
 // gives the title and heading of the text list; null for the tables, which
 // write neither those nor a date. The time stamp is taken now, and only when

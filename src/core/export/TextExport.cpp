@@ -3,6 +3,7 @@
 #include "export/FileName.h"
 #include "export/FileTimes.h"
 #include "export/Pieces.h"
+#include "i18n/Placeholders.h"
 
 #include "listing/FolderPath.h"
 #include "platform/write/SafeFile.h"
@@ -138,7 +139,10 @@ private:
                 bytes += static_cast<uint64_t>(m_stats[i].size);
             }
         }
-        m_out.text(" (" + std::to_string(files) + " files, " + std::to_string(bytes) + " bytes)");
+        m_out.text(" (" +
+                   countText(m_request.labels, files, std::to_string(files), bytes,
+                             std::to_string(bytes)) +
+                   ")");
     }
 
     // The heading of the folder whose run of entries begins with entry `first`.
@@ -181,6 +185,12 @@ std::string formatExportDate(const platform::LocalTime& time) {
     };
     return std::to_string(time.year) + "/" + two(time.month) + "/" + two(time.day) + " " +
            two(time.hour) + ":" + two(time.minute);
+}
+
+std::string countText(const ExportLabels& labels, std::uint64_t fileCount, const std::string& files,
+                      std::uint64_t byteCount, const std::string& bytes) {
+    return fillPlaceholders(fileCount == 1 ? labels.filesOne : labels.files, files) + ", " +
+           fillPlaceholders(byteCount == 1 ? labels.bytesOne : labels.bytes, bytes);
 }
 
 std::string listSizeCell(const FileStat& stat) {

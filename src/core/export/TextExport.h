@@ -16,13 +16,15 @@
 // The command line's columns add to each file's line a tab and the size in
 // bytes, and a tab and the time of last change ("YYYY/MM/DD hh:mm", local
 // time), each "-" for a file that leads nowhere; its totals end the title line
-// and each heading with " (N files, B bytes)" of the files listed under it.
+// and each heading with " (N files, B bytes)" of the files listed under it, in
+// the words of the labels ("1 file", "1 byte" for one).
 
 #include "export/FileTimes.h"
 #include "listing/FileList.h"
 #include "listing/FileStat.h"
 #include "platform/Clock.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -40,12 +42,23 @@ struct ExportOptions {
 // "YYYY/MM/DD hh:mm": the year as it is, the other fields with two digits.
 std::string formatExportDate(const platform::LocalTime& time);
 
-// The two catalogue texts that the export writes: the title before the folder
-// in the first line, and the word before each sub-folder's heading.
+// The catalogue texts that the export writes: the title before the folder in
+// the first line, the word before each sub-folder's heading and, for the
+// totals, the number of files and of bytes ("%1" the number; "...One" when it
+// is 1).
 struct ExportLabels {
     std::string title;
     std::string heading;
+    std::string files = "%1 files";
+    std::string filesOne = "%1 file";
+    std::string bytes = "%1 bytes";
+    std::string bytesOne = "%1 byte";
 };
+
+// "N files, B bytes" in the words of `labels`, the numbers as `files` and
+// `bytes` write them.
+std::string countText(const ExportLabels& labels, std::uint64_t fileCount, const std::string& files,
+                      std::uint64_t byteCount, const std::string& bytes);
 
 // What the command line adds to the text list.
 struct ListColumns {

@@ -71,16 +71,17 @@ enum class TextKey : int {
     MenuShowHelpFile = 250,
     MenuGoToWebsite = 255,
     MenuAbout = 260,
-    // The main window's count after a read: %1 the files, %2 their bytes.
+    // The main window's count after a read and the saved list's totals: %1
+    // the number of files; with the sizes ", " and the bytes, %1 their number.
     ListCount = 330,
-    ListCountBytes = 331,
     // The list's columns after the file name.
     ListFolderColumn = 332,
     ListSizeColumn = 333,
     ListModifiedColumn = 334,
-    // The count when the read found exactly one file.
+    // The count of exactly one file, or one byte.
     ListCountOne = 335,
-    ListCountBytesOne = 336,
+    ListBytes = 350,
+    ListBytesOne = 351,
     // The list options dialog and its menu item.
     ListOptionsFilesGroup = 300,
     ListOptionsInclude = 301,
@@ -95,11 +96,21 @@ enum class TextKey : int {
     ListOptionsCancel = 310,
     ListOptionsBadDepth = 311,
     MenuListOptions = 312,
+    // Copying and printing the list: the File menu, the list's context menu,
+    // the printed page's footer (%1 the page, %2 the pages) and the preview.
+    MenuCopyList = 313,
+    MenuPrint = 314,
+    MenuPrintPreview = 315,
+    CopyNames = 316,
+    CopyFullPaths = 317,
+    PrintPageOf = 318,
+    PrintPreviewName = 319,
     // The names by which assistive technology announces the dialogs whose
     // caption is only the program's name.
     OptionsDialogName = 340,
     AboutDialogName = 342,
     ProgressDialogName = 344,
+    ListOptionsDialogName = 346,
 };
 
 struct TranslationEntry {
