@@ -51,21 +51,34 @@ TEST_F(WindowAccessibility, TheListIsATableNamedByItsLabelThatTellsItsFiles) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.m_listFiles->model()->rowCount() == 2; }));
         QAccessibleInterface* list = QAccessible::queryAccessibleInterface(dlg.m_listFiles);
         EXPECT_EQ(list->role(), QAccessible::Table);
-        EXPECT_EQ(list->text(QAccessible::Name), QString::fromStdString(folder + "/..."));
+        EXPECT_EQ(list->text(QAccessible::Name), QString::fromStdString(folder));
         EXPECT_EQ(list->text(QAccessible::Description), "Files in the list: 2");
 
-        // The window's controls as assistive technology lists them: no hidden ones.
-        QAccessibleInterface* area = list->parent();
-        std::vector<QObject*> children;
-        for (int i = 0; i < area->childCount(); ++i) {
-            children.push_back(area->child(i)->object());
-        }
-        EXPECT_EQ(area->indexOfChild(list),
-                  std::find(children.begin(), children.end(), dlg.m_listFiles) - children.begin());
-        for (int hidden : {zentory::window::IDOK, zentory::window::IDCANCEL}) {
-            EXPECT_EQ(std::count(children.begin(), children.end(), dlg.GetDlgItem(hidden)), 0);
-        }
-        EXPECT_EQ(std::count(children.begin(), children.end(), dlg.m_btnOptions), 1);
+        // The window's controls as assistive technology lists them: in reading
+        // order, each step's inside its group, no hidden ones.
+        auto children = [](QAccessibleInterface* parent) {
+            std::vector<QObject*> objects;
+            for (int i = 0; i < parent->childCount(); ++i) {
+                objects.push_back(parent->child(i)->object());
+                EXPECT_EQ(parent->indexOfChild(parent->child(i)), i);
+            }
+            return objects;
+        };
+        QAccessibleInterface* step1 = list->parent();
+        EXPECT_EQ(step1->role(), QAccessible::Grouping);
+        EXPECT_EQ(step1->text(QAccessible::Name), "Step 1");
+        EXPECT_EQ(children(step1),
+                  (std::vector<QObject*>{dlg.GetDlgItem(Main::kIntro), dlg.m_chkSubFolders,
+                                         dlg.m_btnReadList, label(), dlg.m_listFiles}));
+        QAccessibleInterface* area = step1->parent();
+        QAccessibleInterface* step2 =
+            QAccessible::queryAccessibleInterface(dlg.GetDlgItem(Main::kStep2));
+        EXPECT_EQ(children(area), (std::vector<QObject*>{dlg.GetDlgItem(Main::kStep1),
+                                                         dlg.GetDlgItem(Main::kFileCount),
+                                                         dlg.GetDlgItem(Main::kStep2)}));
+        EXPECT_EQ(children(step2),
+                  (std::vector<QObject*>{dlg.GetDlgItem(Main::kStep2Hint), dlg.m_btnOptions,
+                                         dlg.GetDlgItem(Main::kSaveTxtFile)}));
     });
 }
 

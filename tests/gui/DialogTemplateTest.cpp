@@ -80,10 +80,12 @@ TEST(DialogTemplates, MainWindowIsItsClientAreaBelowTheMenuBar) {
     const auto tmpl = qt::loadDialogTemplate(102);
     const qt::DialogUnits units(qt::dialogFont(tmpl));
     QWidget* list = dlg.GetDlgItem(1004);
-    QWidget* client = list->parentWidget();
+    QWidget* client = dlg.GetDlgItem(1)->parentWidget();
+    // Where a control lies in the client area, inside a group box or not.
+    auto placed = [&](QWidget* w) { return QRect(w->mapTo(client, QPoint(0, 0)), w->size()); };
     EXPECT_EQ(client->size(), units.toPixels(QSize(346, 219)));
-    EXPECT_EQ(list->geometry(), units.toPixels(QRect(20, 72, 309, 68)));
-    EXPECT_EQ(dlg.GetDlgItem(1007)->geometry(), units.toPixels(QRect(157, 191, 80, 15)));
+    EXPECT_EQ(placed(list), units.toPixels(QRect(20, 72, 309, 68)));
+    EXPECT_EQ(placed(dlg.GetDlgItem(1007)), units.toPixels(QRect(157, 191, 80, 15)));
     ASSERT_NE(dlg.GetMenu(), nullptr);
     EXPECT_EQ(client->y(), dlg.GetMenu()->height());
     EXPECT_EQ(dlg.size(), QSize(client->width(), client->height() + dlg.GetMenu()->height()));

@@ -54,8 +54,30 @@ TEST_F(ListOptionsDialog, OpensFromTheMenuWithItsControlsAndShapesTheList) {
             }
             ASSERT_NE(frame.DlgItem<QGroupBox>(Lists::kColumnsGroup), nullptr);
             EXPECT_EQ(frame.DlgItem<QGroupBox>(Lists::kColumnsGroup)->title(), "Saved list");
+            // Each field's label shows its letter, names it, and Alt with
+            // the letter moves there.
+            struct Field {
+                int label, field;
+                Qt::Key key;
+                const char* name;
+            };
+            const Field fields[] = {
+                {Lists::kIncludeLabel, Lists::kInclude, Qt::Key_I,
+                 "Include names like (*.jpg;*.png):"},
+                {Lists::kExcludeLabel, Lists::kExclude, Qt::Key_X, "Exclude names like:"},
+                {Lists::kDepthLabel, Lists::kDepth, Qt::Key_P, "Sub-folder depth (empty: all):"},
+            };
+            for (const Field& f : fields) {
+                auto* label = frame.DlgItem<QLabel>(f.label);
+                auto* field = frame.DlgItem<QLineEdit>(f.field);
+                EXPECT_EQ(label->buddy(), field) << f.name;
+                EXPECT_EQ(field->accessibleName(), f.name);
+                QTest::keyClick(&frame, f.key, Qt::AltModifier);
+                EXPECT_TRUE(field->hasFocus()) << f.name;
+                EXPECT_EQ(field->text(), "") << "the letter is not typed";
+            }
             EXPECT_EQ(frame.DlgItem<QLabel>(Lists::kDepthLabel)->text(),
-                      "Sub-folder depth (empty: all):");
+                      "Sub-folder de&pth (empty: all):");
 
             auto* include = frame.DlgItem<QLineEdit>(Lists::kInclude);
             QTest::keyClicks(include, "*.jpg");

@@ -112,15 +112,17 @@ TEST(QtSaveDialog, GivesBackTheTypeChosenAndItsExtension) {
 }
 
 TEST_P(QtDialogs, FileErrorBoxSpeaksTheInterfaceLanguage) {
-    QString text;
+    QString text, caption;
     whenModalOpens([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         ASSERT_NE(box, nullptr);
         text = box->text();
+        caption = box->windowTitle();
         box->close();
     });
     shell.fileErrorBox(FileError("/tmp/out/list.txt", "write to", "No space left on device"));
     EXPECT_EQ(text, GetParam().errorText);
+    EXPECT_EQ(caption, "Orvane Zentory") << "the program's name, not its file's";
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,7 +1,10 @@
 #include "ui/Accessibility.h"
 
+#include "ui/ControlText.h"
+
 #include <QAccessibleWidget>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 
 namespace zentory::qt {
@@ -44,9 +47,32 @@ private:
     }
 };
 
+// A group box of a template dialog: a grouping named by its title, whose
+// children are the controls inside its frame.
+class ShownGroup : public ShownChildren {
+public:
+    explicit ShownGroup(QGroupBox* group) : ShownChildren(group, QAccessible::Grouping) {}
+
+    QString text(QAccessible::Text t) const override {
+        const QString own = ShownChildren::text(t);
+        if (t != QAccessible::Name || !own.isEmpty()) {
+            return own;
+        }
+        return withoutPrefixes(static_cast<QGroupBox*>(widget())->title());
+    }
+};
+
+bool inTemplateDialog(const QWidget* widget) {
+    return widget != nullptr && widget->window() != nullptr &&
+           templateDialogClass->cast(widget->window()) != nullptr;
+}
+
 QAccessibleInterface* dialogAccessible(const QString& /*className*/, QObject* object) {
     if (auto* dialog = qobject_cast<QWidget*>(templateDialogClass->cast(object))) {
         return new ShownChildren(dialog, QAccessible::Dialog);
+    }
+    if (auto* group = qobject_cast<QGroupBox*>(object); inTemplateDialog(group)) {
+        return new ShownGroup(group);
     }
     // The client area below the menu bar, a plain widget, holds the controls.
     auto* area = qobject_cast<QWidget*>(object);

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <map>
 
 namespace zentory::qt {
 
@@ -14,7 +15,9 @@ ControlAnchors::ControlAnchors(QDialog& dialog, const BuiltDialog& built, int li
     std::vector<window::Rect> rects;
     size_t list = 0;
     for (const QWidget* control : built.controls) {
-        const QRect r = control->geometry();
+        // Where the control lies in the client area, whether a group box holds it or not.
+        const QRect r = control->geometry().translated(
+            control->parentWidget()->mapTo(built.client, QPoint(0, 0)));
         if (control == built.byId.at(listId)) {
             list = rects.size();
         }
@@ -41,9 +44,18 @@ bool ControlAnchors::eventFilter(QObject* watched, QEvent* event) {
 
 void ControlAnchors::Place() {
     const QSize size = m_built.client->size();
+    std::map<const QWidget*, QPoint> placed; // where each control now lies in the client area
     for (size_t i = 0; i < m_built.controls.size(); ++i) {
         const window::Rect r = m_layout->Place(i, size.width(), size.height());
-        m_built.controls[i]->setGeometry(r.left, r.top, r.width, r.height);
+        placed[m_built.controls[i]] = QPoint(r.left, r.top);
+    }
+    for (size_t i = 0; i < m_built.controls.size(); ++i) {
+        QWidget* control = m_built.controls[i];
+        const window::Rect r = m_layout->Place(i, size.width(), size.height());
+        // A control inside a group box moves with the box's new place.
+        const auto parent = placed.find(control->parentWidget());
+        const QPoint origin = parent == placed.end() ? QPoint() : parent->second;
+        control->setGeometry(r.left - origin.x(), r.top - origin.y(), r.width, r.height);
     }
 }
 

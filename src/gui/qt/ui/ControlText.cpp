@@ -29,8 +29,14 @@ QString withoutPrefixes(const QString& text) {
 void setControlText(QWidget* control, const QString& text) {
     if (auto* label = qobject_cast<QLabel*>(control)) {
         label->setProperty(kRawTextProperty, text);
-        const QString shown =
-            label->property(kNoPrefixProperty).toBool() ? text : withoutPrefixes(text);
+        const bool noPrefix = label->property(kNoPrefixProperty).toBool();
+        if (label->buddy() != nullptr && !noPrefix) {
+            // The label shows its mnemonic and names the field it leads to.
+            label->setText(text);
+            label->buddy()->setAccessibleName(withoutPrefixes(text));
+            return;
+        }
+        const QString shown = noPrefix ? text : withoutPrefixes(text);
         if (auto* eliding = qobject_cast<ElidingLabel*>(label)) {
             eliding->setFullText(shown);
         } else {

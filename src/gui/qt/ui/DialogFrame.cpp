@@ -50,6 +50,17 @@ void sizeCellColumns(ReportView& list) {
     }
 }
 
+// Selects the rows of `rows` whole, every column of each.
+void selectRows(ReportView& list, const QModelIndexList& rows) {
+    QItemSelection selection;
+    const int last = list.model()->columnCount() - 1;
+    for (const QModelIndex& row : rows) {
+        selection.select(list.model()->index(row.row(), 0),
+                         list.model()->index(row.row(), std::max(last, 0)));
+    }
+    list.selectionModel()->select(selection, QItemSelectionModel::Select);
+}
+
 } // namespace
 
 DialogFrame::DialogFrame(window::CDialog& logic, QWidget* pParent)
@@ -239,8 +250,11 @@ void DialogFrame::SetListFiles(int id, const FileList& files) {
 void DialogFrame::SetListCells(int id, const std::vector<std::string>& headers,
                                const window::ListCells& cells) {
     auto* list = DlgItem<ReportView>(id);
+    // Columns made anew are part of the rows chosen before.
+    const QModelIndexList selected = list->selectionModel()->selectedRows();
     if (m_listModel != nullptr && m_listModel->SetCells(headers, cells)) {
         sizeCellColumns(*list);
+        selectRows(*list, selected);
     }
 }
 
@@ -264,10 +278,7 @@ void DialogFrame::SetListColumn(int id, const std::string& header) {
         list->selectionModel()->setCurrentIndex(m_listModel->index(current, 0),
                                                 QItemSelectionModel::NoUpdate);
     }
-    for (const QModelIndex& row : selected) {
-        list->selectionModel()->select(m_listModel->index(row.row(), 0),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
+    selectRows(*list, selected);
     list->doItemsLayout();
     list->verticalScrollBar()->setValue(scrolled);
 }

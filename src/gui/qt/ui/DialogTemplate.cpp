@@ -129,10 +129,7 @@ void setFocusPolicyFor(QWidget* w, const ControlTemplate& c) {
 
 QWidget* createButton(const ControlTemplate& c, QWidget* parent) {
     if (c.has("BS_GROUPBOX")) {
-        auto* group = new QGroupBox(c.text, parent);
-        // A group box is only a frame: clicks go through it to the controls it surrounds.
-        group->setAttribute(Qt::WA_TransparentForMouseEvents);
-        return group;
+        return new QGroupBox(c.text, parent);
     }
     if (c.has("BS_AUTOCHECKBOX")) {
         return new QCheckBox(c.text, parent);
@@ -183,7 +180,9 @@ QWidget* createComboBox(const ControlTemplate& c, QWidget* parent) {
     return combo;
 }
 
-QWidget* createControl(const ControlTemplate& c, QWidget* parent, const DialogUnits& units) {
+// `parent` lies at `origin` of the client area.
+QWidget* createControl(const ControlTemplate& c, QWidget* parent, const DialogUnits& units,
+                       QPoint origin = {}) {
     QWidget* w = nullptr;
     if (c.className == "button") {
         w = createButton(c, parent);
@@ -199,7 +198,7 @@ QWidget* createControl(const ControlTemplate& c, QWidget* parent, const DialogUn
     } else {
         w = createListView(c, parent);
     }
-    QRect geometry = units.toPixels(c.rect);
+    QRect geometry = units.toPixels(c.rect).translated(-origin);
     if (c.has("SS_ICON")) {
         // An icon static takes the size of its icon.
         geometry.setSize(QSize(32, 32));
@@ -231,6 +230,69 @@ void buildMenu(BuiltDialog& built, const MenuTemplate& menu) {
             QAction* action = dropDown->addAction(item.text);
             action->setData(item.id);
             built.commands[item.id] = action;
+        }
+    }
+}
+
+bool contains(const QRect& outer, const QRect& inner) {
+    return outer.x() <= inner.x() && outer.y() <= inner.y() &&
+           inner.x() + inner.width() <= outer.x() + outer.width() &&
+           inner.y() + inner.height() <= outer.y() + outer.height();
+}
+
+// The position of the smallest group box whose frame holds control `index`
+// whole; -1 for a group box, a hidden control and one outside every group.
+int groupOf(const DialogTemplate& tmpl, size_t index) {
+    const ControlTemplate& c = tmpl.controls[index];
+    if (c.has("BS_GROUPBOX") || c.has("NOT WS_VISIBLE")) {
+        return -1;
+    }
+    int group = -1;
+    for (size_t i = 0; i < tmpl.controls.size(); ++i) {
+        const ControlTemplate& g = tmpl.controls[i];
+        if (g.className == "button" && g.has("BS_GROUPBOX") && contains(g.rect, c.rect) &&
+            (group < 0 || contains(tmpl.controls[static_cast<size_t>(group)].rect, g.rect))) {
+            group = static_cast<int>(i);
+        }
+    }
+    return group;
+}
+
+// The controls' positions in reading order: rows from the top, a row being
+// the controls whose height overlaps that of its first one, each from the left.
+std::vector<size_t> readingOrder(const DialogTemplate& tmpl) {
+    std::vector<size_t> order(tmpl.controls.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    auto rectOf = [&](size_t i) { return tmpl.controls[i].rect; };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return rectOf(a).y() < rectOf(b).y(); });
+    for (size_t row = 0; row < order.size();) {
+        const QRect first = rectOf(order[row]);
+        size_t end = row + 1;
+        while (end < order.size() && rectOf(order[end]).y() < first.y() + first.height() &&
+               !tmpl.controls[order[row]].has("BS_GROUPBOX")) {
+            ++end;
+        }
+        std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(row),
+                         order.begin() + static_cast<std::ptrdiff_t>(end),
+                         [&](size_t a, size_t b) { return rectOf(a).x() < rectOf(b).x(); });
+        row = end;
+    }
+    return order;
+}
+
+// A static with a mnemonic names the edit field or combo box after it.
+void pairLabels(const BuiltDialog& built, const DialogTemplate& tmpl) {
+    for (size_t i = 0; i + 1 < tmpl.controls.size(); ++i) {
+        const ControlTemplate& c = tmpl.controls[i];
+        const std::string& next = tmpl.controls[i + 1].className;
+        auto* label = qobject_cast<QLabel*>(built.controls[i]);
+        if (label != nullptr && !c.has("SS_NOPREFIX") && !c.has("SS_ICON") &&
+            (next == "edit" || next == "combobox")) {
+            label->setBuddy(built.controls[i + 1]);
+            setControlText(label, c.text);
         }
     }
 }
@@ -364,18 +426,31 @@ BuiltDialog buildDialog(QDialog& dialog, const DialogTemplate& tmpl) {
     built.client->setFixedSize(units.toPixels(tmpl.size));
     layout->addWidget(built.client);
 
-    for (const auto& c : tmpl.controls) {
-        QWidget* w = createControl(c, built.client, units);
-        built.controls.push_back(w);
-        if (c.id != -1) {
-            built.byId[c.id] = w;
+    // The group boxes first, so that the controls inside can be made in them;
+    // the others in template order, which is the order of the Tab key.
+    built.controls.resize(tmpl.controls.size());
+    for (bool groups : {true, false}) {
+        for (size_t i = 0; i < tmpl.controls.size(); ++i) {
+            const ControlTemplate& c = tmpl.controls[i];
+            if ((c.className == "button" && c.has("BS_GROUPBOX")) != groups) {
+                continue;
+            }
+            const int group = groupOf(tmpl, i);
+            QWidget* parent = group < 0 ? built.client : built.controls[static_cast<size_t>(group)];
+            const QPoint origin =
+                group < 0
+                    ? QPoint()
+                    : units.toPixels(tmpl.controls[static_cast<size_t>(group)].rect).topLeft();
+            built.controls[i] = createControl(c, parent, units, origin);
+            if (c.id != -1) {
+                built.byId[c.id] = built.controls[i];
+            }
         }
     }
-    // Later controls lie below earlier ones, so a group box never covers the
-    // controls inside it.
-    for (QWidget* w : built.controls) {
-        w->lower();
+    for (size_t i : readingOrder(tmpl)) {
+        built.controls[i]->raise();
     }
+    pairLabels(built, tmpl);
     return built;
 }
 

@@ -94,7 +94,10 @@ private:
 
 // The widgets of one built template.
 struct BuiltDialog {
-    QWidget* client = nullptr;        // the client area; every control is its child
+    // The client area: every control is its child, or the child of the group
+    // box whose frame holds it, so that assistive technology hears it as part
+    // of the group.
+    QWidget* client = nullptr;
     QMenuBar* menuBar = nullptr;      // null when the template has no menu
     std::vector<QWidget*> controls;   // in template order
     std::map<int, QWidget*> byId;     // controls with an id of their own
@@ -103,7 +106,11 @@ struct BuiltDialog {
 };
 
 // Builds `tmpl` into `dialog`: caption, font, frame, menu and controls, and
-// fixes the dialog's size to the client area plus the menu bar.
+// fixes the dialog's size to the client area plus the menu bar. Siblings lie
+// in reading order (rows from the top, each from the left), which is the
+// order assistive technology reads them in; the tab order stays the
+// template's. A static with a mnemonic names the edit field or combo box
+// that follows it, and Alt with its letter moves there, as on Windows.
 BuiltDialog buildDialog(QDialog& dialog, const DialogTemplate& tmpl);
 // Adds control `c` to a built dialog, below the controls already there, as
 // if the template had it last.

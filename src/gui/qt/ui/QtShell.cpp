@@ -2,6 +2,7 @@
 
 #include "ui/ControlText.h"
 
+#include "Version.h"
 #include "i18n/FileErrorText.h"
 #include "listing/FileList.h"
 
@@ -26,9 +27,9 @@ std::string toPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-// The caption of the framework's own boxes: the program's name.
+// The caption of the framework's own boxes: the program's name, not its file's.
 QString boxCaption() {
-    return QCoreApplication::applicationName();
+    return QString::fromUtf8(kProgramName);
 }
 
 } // namespace
