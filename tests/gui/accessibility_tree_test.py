@@ -3,10 +3,11 @@
 
 Runs the program in a private D-Bus session with its own accessibility bus,
 reads its accessible tree with pyatspi and checks what a person who cannot
-see the window hears: the list is a table named after its label that tells
-its number of files, no hidden control is listed, each dialog is known by its
-own name, the language box by its group, and a folder that cannot be read is
-reported in a box.
+see the window hears: the list is a table named after the folder its label
+shows that tells its number of files, "Step 1" and "Step 2" group their
+controls in reading order, no hidden control is listed, each dialog is known by
+its own name, the List options fields by their labels, the language box by its
+group, and a folder that cannot be read is reported in a box.
 
 Usage: accessibility_tree_test.py ZENTORY-PROGRAM DATA-FOLDER [AT-SPI-BUS-LAUNCHER]
 (under an X server: the offscreen platform has no accessibility bridge).
@@ -159,8 +160,18 @@ def check_read_folder(window, checks, folder):
     checks.true('the main window is a dialog called "Orvane Zentory"', main)
     if not main:
         return
-    table = wait_for(lambda: window.node(main, 'table', folder + '/...'))
-    checks.true('the list is a table named after its label', table)
+    table = wait_for(lambda: window.node(main, 'table', folder))
+    checks.true('the list is a table named after the folder its label shows', table)
+    step1 = window.node(main, 'panel', 'Step 1')
+    checks.true('"Step 1" groups the list', step1 and window.node(step1, 'table', folder))
+    step2 = window.node(main, 'panel', 'Step 2')
+    checks.true('"Step 2" groups the save button',
+                step2 and window.node(step2, 'push button', 'Save *.txt File!'))
+    if step1:
+        names = [step1.getChildAtIndex(i).name for i in range(step1.childCount)]
+        checks.equal('"Step 1" in reading order', names,
+                     [names[0], 'Include files from sub folders', 'Read File List',
+                      folder + '/...', folder])
     if table:
         checks.equal('the list tells its files', table.description, 'Files in the list: 2')
     for hidden in ('OK', 'Abbrechen'):
@@ -174,6 +185,19 @@ def check_read_folder(window, checks, folder):
         window.press(options, 'push button', 'Cancel')
         checks.true('the options dialog closes',
                     wait_for(lambda: window.node(window.app(), 'dialog', 'Options') is None))
+
+    checks.true('"List options..." can be chosen',
+                window.press(main, 'menu item', 'List options...'))
+    lists = window.dialog('List options')
+    checks.true('the List options dialog is called "List options"', lists)
+    if lists:
+        fields = [node.name for node in walk(lists) if node.getRoleName() == 'text']
+        checks.equal('the fields are named by their labels', fields,
+                     ['Include names like (*.jpg;*.png):', 'Exclude names like:',
+                      'Sub-folder depth (empty: all):'])
+        window.press(lists, 'push button', 'Cancel')
+        checks.true('the List options dialog closes',
+                    wait_for(lambda: window.node(window.app(), 'dialog', 'List options') is None))
 
     checks.true('"About..." can be chosen', window.press(main, 'menu item', 'About...'))
     about = window.dialog('About Orvane Zentory')

@@ -91,6 +91,11 @@ void setAccessibleNameOf(QWidget* control, const QString& name) {
     if (combo == nullptr || combo->parentWidget() == nullptr) {
         return;
     }
+    // A group box with that title around the box names it already.
+    if (auto* group = qobject_cast<QGroupBox*>(combo->parentWidget());
+        group != nullptr && withoutPrefixes(group->title()) == name) {
+        return;
+    }
     // On Linux Qt gives a combo box's entry as its name and takes what names
     // the box from a label that has the box as its buddy: an unseen one here,
     // which the dialog does not list among its controls.
