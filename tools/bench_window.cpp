@@ -59,6 +59,7 @@ public:
     void messageBox(const std::string& text, const std::string&) override { messages += text; }
     void fileErrorBox(const platform::FileError& error) override { failure = error.what(); }
     void open(const std::string&) override {}
+    void copyText(const std::string&) override {}
 
     std::string folder;
     std::string output;

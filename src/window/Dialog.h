@@ -52,6 +52,8 @@ public:
     virtual void OnDropFolder(const std::string& /*folder*/) {}
     // The list that grows with a resizable dialog; 0 for a dialog of fixed size.
     virtual int StretchingList() const { return 0; }
+    // The menu template whose first drop-down is that list's context menu; 0 for none.
+    virtual int ListContextMenu() const { return 0; }
 
     // The front end's side while the dialog is open, null otherwise.
     void Attach(DialogView* view) { m_view = view; }

@@ -62,6 +62,9 @@ public:
     virtual void SetListCells(int id, const std::vector<std::string>& headers,
                               const ListCells& cells) = 0;
 
+    // The rows chosen in list control `id`, in ascending order.
+    virtual std::vector<size_t> GetListSelection(int id) const = 0;
+
     // What assistive technology (a screen reader) says of control `id`, or of
     // the dialog itself when `id` is 0: its name, in place of the one it
     // takes from its caption, and a state it reads out at once (its

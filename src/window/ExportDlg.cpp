@@ -33,6 +33,11 @@ constexpr MenuText kMenuTexts[] = {
     {TextKey::MenuShowHelpFile, ids::Menu::kShowHelpFile},
     {TextKey::MenuGoToWebsite, ids::Menu::kGoToWebsite},
     {TextKey::MenuAbout, ids::Menu::kAbout},
+    {TextKey::MenuCopyList, ids::Menu::kCopyList},
+    {TextKey::MenuPrint, ids::Menu::kPrint},
+    {TextKey::MenuPrintPreview, ids::Menu::kPrintPreview},
+    {TextKey::CopyNames, ids::ListMenu::kCopyNames},
+    {TextKey::CopyFullPaths, ids::ListMenu::kCopyFullPaths},
 };
 // Drop-down menu titles by position: "File", "Help".
 constexpr TextKey kPopupTitleKeys[] = {TextKey::MenuFile, TextKey::MenuHelp};
@@ -52,6 +57,9 @@ constexpr Command kCommands[] = {
     {ids::Menu::kShowHelpFile, &CExportDlg::OnShowHelpFile},
     {ids::Menu::kLanguageSelection, &CExportDlg::OnLanguageSelection},
     {ids::Menu::kListOptions, &CExportDlg::OnListOptions},
+    {ids::Menu::kCopyList, &CExportDlg::OnCopyList},
+    {ids::ListMenu::kCopyNames, &CExportDlg::OnCopyNames},
+    {ids::ListMenu::kCopyFullPaths, &CExportDlg::OnCopyFullPaths},
 };
 
 } // namespace
@@ -298,9 +306,7 @@ void CExportDlg::OnSaveTxtFile() {
     if (!choice) {
         return;
     }
-    const ExportOptions options{.showFullPath = m_optionsDlg.m_bShowFullPath == 1,
-                                .showExtensions = m_optionsDlg.m_bShowExtensions == 1,
-                                .showDateTime = m_optionsDlg.m_bShowDateTime == 1};
+    const ExportOptions options = CurrentExportOptions();
     {
         CWaitCursor busy;
         // The folder of the last read, whatever the label shows since.

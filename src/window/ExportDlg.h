@@ -6,6 +6,7 @@
 
 #include "Dialog.h"
 #include "FileListCells.h"
+#include "ListCopy.h"
 #include "ListOptions.h"
 #include "OptionsDlg.h"
 #include "Shell.h"
@@ -49,6 +50,7 @@ public:
     // A folder dragged from a file manager is read as if chosen in the folder browser.
     void OnDropFolder(const std::string& folder) override;
     int StretchingList() const override;
+    int ListContextMenu() const override;
 
     // Commands of the buttons and the menu.
     void OnReadFileList();
@@ -60,6 +62,11 @@ public:
     void OnShowHelpFile();
     void OnLanguageSelection();
     void OnListOptions();
+    // The rows chosen in the list, or the whole list as it would be saved
+    // when none is, onto the clipboard: their names, or their full paths.
+    void OnCopyList();
+    void OnCopyNames();
+    void OnCopyFullPaths();
     // A signal asked the program to end: a folder read stops and every event
     // loop ends, open dialogs' included, so that the window closes.
     void OnInterruption();
@@ -119,6 +126,9 @@ private:
     std::vector<std::string> ScanFolder(const std::string& folder);
     // Tells which folders a read could not open for lack of open files or memory.
     void ReportLostFolders(const std::vector<std::string>& folders);
+    // The export options as the Options dialog sets them.
+    ExportOptions CurrentExportOptions() const;
+    void CopyToClipboard(CopyWhat what);
     void ApplyMenuTexts();
     void ApplyControlTexts();
     void ApplyOptionsTexts();

@@ -1,6 +1,7 @@
 // The main window's list beyond the names, and its size.
 #include "ExportDlg.h"
 
+#include "ListSave.h"
 #include "ResourceIds.h"
 #include "Toolkit.h"
 #include "i18n/Translator.h"
@@ -9,6 +10,47 @@ namespace zentory::window {
 
 int CExportDlg::StretchingList() const {
     return ids::Main::kFileList;
+}
+
+int CExportDlg::ListContextMenu() const {
+    return ids::ListMenu::kMenu;
+}
+
+ExportOptions CExportDlg::CurrentExportOptions() const {
+    return {.showFullPath = m_optionsDlg.m_bShowFullPath == 1,
+            .showExtensions = m_optionsDlg.m_bShowExtensions == 1,
+            .showDateTime = m_optionsDlg.m_bShowDateTime == 1};
+}
+
+void CExportDlg::OnCopyList() {
+    CopyToClipboard(CopyWhat::Names);
+}
+
+void CExportDlg::OnCopyNames() {
+    CopyToClipboard(CopyWhat::Names);
+}
+
+void CExportDlg::OnCopyFullPaths() {
+    CopyToClipboard(CopyWhat::FullPaths);
+}
+
+void CExportDlg::CopyToClipboard(CopyWhat what) {
+    if (m_fileList.empty()) {
+        m_shell.messageBox(m_translator.GetText(TextKey::NothingToExport),
+                           m_translator.GetText(TextKey::MessageCaption));
+        return;
+    }
+    const std::vector<size_t> rows = Ctl().GetListSelection(ids::Main::kFileList);
+    if (!rows.empty()) {
+        m_shell.copyText(CopiedRows(m_fileList, rows, what));
+        return;
+    }
+    ExportOptions options = CurrentExportOptions();
+    options.showFullPath = options.showFullPath || what == CopyWhat::FullPaths;
+    CWaitCursor busy;
+    m_shell.copyText(PlatformLines(
+        ListText({.files = m_fileList, .folder = m_strChosenFolder, .stats = &m_fileStats}, options,
+                 m_listOptions.columns, m_translator)));
 }
 
 void CExportDlg::ShowListColumns() {

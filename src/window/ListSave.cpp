@@ -24,21 +24,39 @@ ListFormat SaveFormat(int type) {
     }
 }
 
-void SaveList(const std::string& path, ListFormat format, const FolderRead& read,
-              const ExportOptions& options, ListColumns columns, const CTranslator& catalogue) {
-    const bool text = format == ListFormat::Text;
+namespace {
+
+// `read` with the sizes and times that `format` or `columns` need; those the
+// read did not collect are looked up into `lookedUp`.
+FolderRead Completed(const FolderRead& read, bool text, ListColumns columns,
+                     std::vector<FileStat>& lookedUp) {
     const bool haveStats = read.stats != nullptr && read.stats->size() == read.files.size();
-    std::vector<FileStat> lookedUp;
     if ((!text || columns.any()) && !haveStats) {
         lookedUp = statFiles(read.files);
     }
-    const FolderRead complete{.files = read.files,
-                              .folder = read.folder,
-                              .stats = haveStats          ? read.stats
-                                       : lookedUp.empty() ? nullptr
-                                                          : &lookedUp};
+    return FolderRead{.files = read.files,
+                      .folder = read.folder,
+                      .stats = haveStats          ? read.stats
+                               : lookedUp.empty() ? nullptr
+                                                  : &lookedUp};
+}
+
+} // namespace
+
+void SaveList(const std::string& path, ListFormat format, const FolderRead& read,
+              const ExportOptions& options, ListColumns columns, const CTranslator& catalogue) {
+    const bool text = format == ListFormat::Text;
+    std::vector<FileStat> lookedUp;
+    const FolderRead complete = Completed(read, text, columns, lookedUp);
     writeList(path, makeExportRequest(complete, options, text ? &catalogue : nullptr, columns),
               format);
+}
+
+std::string ListText(const FolderRead& read, const ExportOptions& options, ListColumns columns,
+                     const CTranslator& catalogue) {
+    std::vector<FileStat> lookedUp;
+    const FolderRead complete = Completed(read, true, columns, lookedUp);
+    return composeList(makeExportRequest(complete, options, &catalogue, columns), ListFormat::Text);
 }
 
 } // namespace zentory::window

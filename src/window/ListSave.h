@@ -30,4 +30,9 @@ ListFormat SaveFormat(int type);
 void SaveList(const std::string& path, ListFormat format, const FolderRead& read,
               const ExportOptions& options, ListColumns columns, const CTranslator& catalogue);
 
+// The text list of `read` as SaveList writes it (CR LF line ends), for the
+// clipboard and the printer.
+std::string ListText(const FolderRead& read, const ExportOptions& options, ListColumns columns,
+                     const CTranslator& catalogue);
+
 } // namespace zentory::window

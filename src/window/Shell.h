@@ -50,6 +50,8 @@ public:
     virtual void fileErrorBox(const platform::FileError& error) = 0;
     // Opens a file or an address with its associated program; the result is not reported.
     virtual void open(const std::string& fileOrAddress) = 0;
+    // Puts `text` on the clipboard as Unicode text; its lines end as the platform's do.
+    virtual void copyText(const std::string& text) = 0;
 
     // The catalogue whose sentences the file-error box shows (English without one).
     void setCatalogue(const CTranslator* catalogue) { m_catalogue = catalogue; }

@@ -12,6 +12,7 @@
 #include "Win32Toolkit.h"
 #include "listing/FileList.h"
 #include "platform/win32/Handle.h"
+#include "platform/win32/Utf16.h"
 
 #include <gtest/gtest.h>
 
@@ -126,7 +127,8 @@ INSTANTIATE_TEST_SUITE_P(Templates, GeneratedDialog,
 class Probe : public window::CDialog {
 public:
     using Check = std::function<void(window::CDialog&, HWND)>;
-    Probe(int templateId, Check probe) : CDialog(templateId, nullptr), m_probe(std::move(probe)) {}
+    Probe(int templateId, Check probe, window::CDialog* owner = nullptr)
+        : CDialog(templateId, owner), m_probe(std::move(probe)) {}
     void OnShown() override {
         m_probe(*this, DialogWindow::Of(*this)->Handle());
         EndDialog(window::IDOK);
@@ -160,6 +162,43 @@ void runProbe(int templateId, Probe::Check probe) {
     Probe dlg(templateId, std::move(probe));
     EXPECT_EQ(dlg.DoModal(), window::IDOK);
     EXPECT_EQ(dlg.View(), nullptr) << "the view goes with the window";
+}
+
+TEST_F(Win32Window, ALongPathInTheLabelKeepsItsEndAndShowsWholeInATip) {
+    const std::string folder = "C:\\R&&D " + std::string(150, 'x') + "\\Holidays\\...";
+    runProbe(ids::Main::kDialog, [&](window::CDialog& dlg, HWND) {
+        dlg.View()->SetDlgItemText(ids::Main::kFolderLabel, folder);
+        EXPECT_EQ(dlg.View()->GetDlgItemText(ids::Main::kFolderLabel), folder)
+            << "the control keeps its whole text";
+        const PathLabel& label = DialogWindow::Of(dlg)->FolderLabel();
+        const std::wstring whole = L"C:\\R&D " + std::wstring(150, L'x') + L"\\Holidays\\...";
+        EXPECT_EQ(label.FullText(), whole);
+        const std::wstring shown = label.ShownText();
+        EXPECT_LT(shown.size(), whole.size());
+        EXPECT_TRUE(shown.starts_with(L"C:\\R&D x")) << platform::narrow(shown);
+        EXPECT_TRUE(shown.ends_with(L"x\\Holidays\\...")) << platform::narrow(shown);
+        EXPECT_NE(shown.find(L'\u2026'), std::wstring::npos);
+        EXPECT_NE(label.Tooltip(), nullptr);
+
+        dlg.View()->SetDlgItemText(ids::Main::kFolderLabel, "C:\\a\\...");
+        EXPECT_EQ(label.ShownText(), L"C:\\a\\...") << "a short path shows whole";
+    });
+}
+
+TEST_F(Win32Window, AModalDialogOpensOverTheMiddleOfItsOwner) {
+    runProbe(ids::Main::kDialog, [&](window::CDialog& main, HWND owner) {
+        ASSERT_TRUE(SetWindowPos(owner, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER));
+        Probe about(
+            ids::About::kDialog,
+            [&](window::CDialog&, HWND hwnd) {
+                RECT outer{}, inner{};
+                ASSERT_TRUE(GetWindowRect(owner, &outer) && GetWindowRect(hwnd, &inner));
+                EXPECT_NEAR((inner.left + inner.right) / 2, (outer.left + outer.right) / 2, 1);
+                EXPECT_NEAR((inner.top + inner.bottom) / 2, (outer.top + outer.bottom) / 2, 1);
+            },
+            &main);
+        EXPECT_EQ(about.DoModal(), window::IDOK);
+    });
 }
 
 TEST_F(Win32Window, ComboEntriesKeepTheirOrderOfAddingAndSelectByPrefixIgnoringCase) {

@@ -6,7 +6,9 @@
 #include "platform/win32/Utf16.h"
 
 #include <windows.h>
+#include <windowsx.h>
 
+#include <algorithm>
 #include <iterator>
 #include <stdexcept>
 #include <string>
@@ -45,7 +47,48 @@ void setMenuText(HMENU menu, UINT item, BOOL byPosition, const std::string& text
     }
 }
 
+// The static of style SS_PATHELLIPSIS among the controls of `dialog`, or null.
+HWND pathEllipsisStatic(HWND dialog) {
+    HWND found = nullptr;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr && found == nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        GetClassNameW(child, className, static_cast<int>(std::size(className)));
+        const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+        if (lstrcmpiW(className, L"Static") == 0 && (style & SS_ELLIPSISMASK) == SS_PATHELLIPSIS) {
+            found = child;
+        }
+    }
+    return found;
+}
+
 } // namespace
+
+void centreOn(HWND hwnd, HWND owner) {
+    RECT area{};
+    if (owner == nullptr || !GetWindowRect(owner, &area)) {
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    }
+    RECT rect{};
+    if (!GetWindowRect(hwnd, &rect)) {
+        return;
+    }
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    int x = area.left + (area.right - area.left - width) / 2;
+    int y = area.top + (area.bottom - area.top - height) / 2;
+    // An owner near the screen's edge keeps its dialog on the screen.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(
+            MonitorFromWindow(owner != nullptr ? owner : hwnd, MONITOR_DEFAULTTONEAREST),
+            &monitor)) {
+        const RECT& work = monitor.rcWork;
+        x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+        y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+    }
+    SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 DialogWindow::DialogWindow(window::CDialog& logic, DialogHost& host, bool modeless)
     : m_logic(logic), m_host(host), m_modeless(modeless) {}
@@ -84,8 +127,13 @@ BOOL DialogWindow::OnInitDialog(HWND hwnd) {
     if (m_logic.StretchingList() != 0) {
         m_anchors.Attach(hwnd, m_logic.StretchingList());
     }
+    m_pathLabel.Attach(hwnd, pathEllipsisStatic(hwnd));
     if (m_modeless) {
         return FALSE; // the toolkit starts it and puts the focus
+    }
+    if (m_logic.m_pParentWnd != nullptr) {
+        // Windows puts a dialog at its template's place from the owner's corner.
+        centreOn(hwnd, GetWindow(hwnd, GW_OWNER));
     }
     PostMessageW(hwnd, kShownMessage, 0, 0);
     return m_logic.StartDialog() ? TRUE : FALSE;
@@ -131,10 +179,25 @@ INT_PTR DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return TRUE;
     case WM_NOTIFY:
+        if (m_pathLabel.OnNotify(*reinterpret_cast<const NMHDR*>(lParam)) ||
+            OnListKey(*reinterpret_cast<const NMHDR*>(lParam))) {
+            return TRUE;
+        }
         return m_list.OnNotify(*reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
+    case WM_CONTEXTMENU:
+        if (m_logic.ListContextMenu() == 0 ||
+            reinterpret_cast<HWND>(wParam) != GetDlgItem(m_hwnd, m_logic.StretchingList())) {
+            return FALSE;
+        }
+        OnListContextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return TRUE;
+    case WM_DRAWITEM:
+        return m_pathLabel.OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE
+                                                                                        : FALSE;
     case WM_SIZE:
         if (wParam != SIZE_MINIMIZED) {
             m_anchors.OnSize();
+            m_pathLabel.Invalidate();
         }
         return FALSE;
     case WM_GETMINMAXINFO:
@@ -177,6 +240,51 @@ void DialogWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
     } else if (HIWORD(wParam) == BN_CLICKED && isPushButton(reinterpret_cast<HWND>(lParam))) {
         m_logic.OnCommand(id);
     }
+}
+
+void DialogWindow::OnListContextMenu(POINT screen) {
+    const HWND list = Item(m_logic.StretchingList());
+    if (screen.x == -1 && screen.y == -1) {
+        // From the keyboard: below the focused row, or the list's corner.
+        RECT row{};
+        const int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+        if (focused < 0 || !ListView_GetItemRect(list, focused, &row, LVIR_LABEL)) {
+            GetClientRect(list, &row);
+            row.bottom = row.top;
+        }
+        screen = POINT{row.left, row.bottom};
+        ClientToScreen(list, &screen);
+    }
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_logic.ListContextMenu()));
+    if (menu == nullptr) {
+        return;
+    }
+    HMENU popup = GetSubMenu(menu, 0);
+    for (const auto& [command, text] : m_listMenuTexts) {
+        setMenuText(popup, static_cast<UINT>(command), FALSE, text);
+    }
+    const int command =
+        static_cast<int>(TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                        screen.x, screen.y, 0, m_hwnd, nullptr));
+    DestroyMenu(menu);
+    if (command != 0) {
+        m_logic.OnCommand(command);
+    }
+}
+
+bool DialogWindow::OnListKey(const NMHDR& note) {
+    if (note.code != LVN_KEYDOWN || m_logic.StretchingList() == 0 ||
+        note.hwndFrom != GetDlgItem(m_hwnd, m_logic.StretchingList()) ||
+        (GetKeyState(VK_CONTROL) & 0x8000) == 0) {
+        return false;
+    }
+    const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(note).wVKey;
+    const int command = key == 'C' ? ids::Menu::kCopyList : key == 'P' ? ids::Menu::kPrint : 0;
+    if (command == 0) {
+        return false;
+    }
+    m_logic.OnCommand(command);
+    return true;
 }
 
 void DialogWindow::OnDropFiles(HDROP drop) {
@@ -279,12 +387,29 @@ void DialogWindow::SetPopupText(int position, const std::string& text) {
 }
 
 void DialogWindow::SetMenuItemText(int command, const std::string& text) {
-    setMenuText(GetMenu(m_hwnd), static_cast<UINT>(command), FALSE, text);
+    if (m_logic.ListContextMenu() != 0) {
+        m_listMenuTexts[command] = text; // the context menu is made when it opens
+    }
+    // The keys that the list takes for these commands.
+    const char* keys = command == ids::Menu::kCopyList ? "\tCtrl+C"
+                       : command == ids::Menu::kPrint  ? "\tCtrl+P"
+                                                       : "";
+    setMenuText(GetMenu(m_hwnd), static_cast<UINT>(command), FALSE, text + keys);
     if (command == ids::Menu::kAbout && m_logic.m_pParentWnd == nullptr) {
         // The system menu's entry speaks the interface language too.
         setMenuText(GetSystemMenu(m_hwnd, FALSE), kAboutBoxCommand, FALSE, text);
     }
     DrawMenuBar(m_hwnd);
+}
+
+std::vector<size_t> DialogWindow::GetListSelection(int id) const {
+    std::vector<size_t> rows;
+    const HWND list = Item(id);
+    for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
+         row = ListView_GetNextItem(list, row, LVNI_SELECTED)) {
+        rows.push_back(static_cast<size_t>(row));
+    }
+    return rows;
 }
 
 void DialogWindow::SetListColumn(int id, const std::string& header) {

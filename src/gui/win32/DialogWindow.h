@@ -4,7 +4,8 @@
 // DialogView that the logic acts through moves texts (UTF-8 in the program,
 // UTF-16 at the control), checks, combo entries, menu texts and the file
 // list to and from the controls. A main window (one without an owner) also
-// gets the program's icon, the system menu's About entry and dropped folders.
+// gets the program's icon, the system menu's About entry and dropped folders;
+// a modal dialog opens over the middle of its owner.
 
 #include "WinApi.h"
 
@@ -12,8 +13,11 @@
 #include "DialogHost.h"
 #include "DialogView.h"
 #include "FileListControl.h"
+#include "PathLabel.h"
 
+#include <map>
 #include <string>
+#include <vector>
 
 namespace zentory {
 
@@ -38,6 +42,8 @@ public:
     static DialogWindow* Of(const window::CDialog& logic);
 
     HWND Handle() const { return m_hwnd; }
+    // The label of style SS_PATHELLIPSIS, shortened in the middle; none attached without one.
+    const PathLabel& FolderLabel() const { return m_pathLabel; }
     bool IsModeless() const { return m_modeless; }
 
     void SetDlgItemText(int id, const std::string& text) override;
@@ -55,6 +61,7 @@ public:
     void SetListFiles(int id, const FileList& files) override;
     void SetListCells(int id, const std::vector<std::string>& headers,
                       const window::ListCells& cells) override;
+    std::vector<size_t> GetListSelection(int id) const override;
     void SetAccessibleName(int id, const std::string& name) override;
     void Announce(int id, const std::string& text) override;
     void EndDialog(int result) override;
@@ -64,6 +71,10 @@ private:
     BOOL OnInitDialog(HWND hwnd);
     void OnCommand(WPARAM wParam, LPARAM lParam);
     void OnDropFiles(HDROP drop);
+    // The list's context menu at `screen` (-1, -1: below the list's focused row).
+    void OnListContextMenu(POINT screen);
+    // Ctrl+C and Ctrl+P on the list, which a dialog's own loop gives no accelerators.
+    bool OnListKey(const NMHDR& note);
     void PrepareMainWindow();
     HWND Item(int id) const;
 
@@ -73,7 +84,14 @@ private:
     HWND m_hwnd = nullptr;
     FileListControl m_list;
     ControlAnchors m_anchors;
+    PathLabel m_pathLabel;
+    // The texts of the list's context menu by command, as the logic gave them.
+    std::map<int, std::string> m_listMenuTexts;
 };
+
+// Puts `hwnd` over the middle of `owner` (of the screen's work area without
+// one), inside the work area of the screen it lands on.
+void centreOn(HWND hwnd, HWND owner);
 
 } // namespace win32
 } // namespace zentory

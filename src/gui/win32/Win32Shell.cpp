@@ -112,6 +112,29 @@ void Win32Shell::fileErrorBox(const platform::FileError& error) {
     box(platform::widen(text), platform::widen(kProgramName).c_str(), MB_ICONEXCLAMATION);
 }
 
+void Win32Shell::copyText(const std::string& text) {
+    const std::wstring wide = platform::widen(text);
+    const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory == nullptr) {
+        return;
+    }
+    if (void* target = GlobalLock(memory)) {
+        CopyMemory(target, wide.c_str(), bytes);
+        GlobalUnlock(memory);
+    }
+    if (!OpenClipboard(GetActiveWindow())) {
+        GlobalFree(memory);
+        return;
+    }
+    EmptyClipboard();
+    // The clipboard owns the memory once it took it.
+    if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) {
+        GlobalFree(memory);
+    }
+    CloseClipboard();
+}
+
 void Win32Shell::open(const std::string& fileOrAddress) {
     ShellExecuteW(GetActiveWindow(), L"open", platform::widen(fileOrAddress).c_str(), nullptr,
                   nullptr, SW_SHOWNORMAL);

@@ -23,21 +23,6 @@ HWND handleOf(const window::CDialog& dlg) {
     return window != nullptr ? window->Handle() : nullptr;
 }
 
-// Puts `hwnd` over the middle of `owner` (of the screen's work area without one).
-void centreOn(HWND hwnd, HWND owner) {
-    RECT area{};
-    if (owner == nullptr || !GetWindowRect(owner, &area)) {
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    }
-    RECT rect{};
-    if (!GetWindowRect(hwnd, &rect)) {
-        return;
-    }
-    const int x = area.left + (area.right - area.left - (rect.right - rect.left)) / 2;
-    const int y = area.top + (area.bottom - area.top - (rect.bottom - rect.top)) / 2;
-    SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 // "de_DE" (or "de_DE.UTF-8") as Windows names it: "de-DE"; empty for none.
 std::wstring localeName(const std::string& locale) {
     std::wstring name = platform::widen(locale.substr(0, locale.find_first_of(".@")));

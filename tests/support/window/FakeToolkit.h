@@ -43,6 +43,7 @@ public:
         cellHeaders = headers;
         listCells = &cells;
     }
+    std::vector<size_t> GetListSelection(int /*id*/) const override { return selection; }
     void SetAccessibleName(int id, const std::string& name) override { accessibleNames[id] = name; }
     void Announce(int id, const std::string& text) override {
         announced.push_back(std::to_string(id) + " " + text);
@@ -66,6 +67,7 @@ public:
     int listResets = 0;
     std::vector<std::string> cellHeaders; // the columns after the name
     const window::ListCells* listCells = nullptr;
+    std::vector<size_t> selection; // the rows chosen in the list
     std::optional<int> result;
 };
 

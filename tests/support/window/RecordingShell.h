@@ -48,6 +48,10 @@ public:
         opened.push_back(fileOrAddress);
         calls.push_back("open " + fileOrAddress);
     }
+    void copyText(const std::string& text) override {
+        copied.push_back(text);
+        calls.push_back("copy");
+    }
 
     // Scripted answers.
     std::optional<std::string> folderAnswer;
@@ -61,8 +65,9 @@ public:
     std::vector<Message> messages;
     std::vector<platform::FileError> fileErrors;
     std::vector<std::string> opened;
+    std::vector<std::string> copied; // what went onto the clipboard, in order
     // Every request in the order they came: "browse", "save", "message TEXT",
-    // "file error PATH", "open PATH". A box returns once it was closed, so what
+    // "file error PATH", "open PATH", "copy". A box returns once it was closed, so what
     // follows it came after the person closed it.
     std::vector<std::string> calls;
 };

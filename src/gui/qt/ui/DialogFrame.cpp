@@ -25,6 +25,8 @@
 #include <QTimer>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace zentory::qt {
 
 namespace {
@@ -70,9 +72,35 @@ DialogFrame::DialogFrame(window::CDialog& logic, QWidget* pParent)
     if (logic.StretchingList() != 0) {
         new ControlAnchors(*this, Built(), logic.StretchingList());
     }
+    if (logic.ListContextMenu() != 0) {
+        PrepareListMenu();
+    }
     if (logic.m_pParentWnd == nullptr) {
         PrepareMainWindow();
     }
+}
+
+void DialogFrame::PrepareListMenu() {
+    const MenuTemplate menu = loadMenuTemplate(m_logic.ListContextMenu());
+    auto* list = DlgItem<ReportView>(m_logic.StretchingList());
+    if (menu.popups.empty() || list == nullptr) {
+        return;
+    }
+    m_listMenu = new QMenu(this);
+    for (const auto& item : menu.popups.front().items) {
+        if (item.separator) {
+            m_listMenu->addSeparator();
+            continue;
+        }
+        QAction* action = m_listMenu->addAction(item.text);
+        m_listCommands[item.id] = action;
+        connect(action, &QAction::triggered, this, [this, id = item.id] { m_logic.OnCommand(id); });
+    }
+    // The right button, the menu key and Shift+F10 alike.
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& pos) {
+        m_listMenu->popup(list->viewport()->mapToGlobal(pos));
+    });
 }
 
 DialogFrame::~DialogFrame() {
@@ -105,6 +133,13 @@ void DialogFrame::PrepareMainWindow() {
     // About box is reached through the Help menu only.
     setWindowIcon(loadIcon(ids::Icons::kProgram));
     setAcceptDrops(m_logic.AcceptsDroppedFolders());
+    // The keys of the commands that have the usual ones.
+    for (const auto& [command, keys] : {std::pair{ids::Menu::kCopyList, QKeySequence::Copy},
+                                        std::pair{ids::Menu::kPrint, QKeySequence::Print}}) {
+        if (QAction* action = MenuCommand(command)) {
+            action->setShortcut(keys);
+        }
+    }
     // F1 anywhere in the window, an open menu of it included, but not while
     // another dialog of the program is in front.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -229,7 +264,18 @@ void DialogFrame::SetPopupText(int position, const std::string& text) {
 }
 
 void DialogFrame::SetMenuItemText(int command, const std::string& text) {
-    MenuCommand(command)->setText(fromBytes(text));
+    const auto context = m_listCommands.find(command);
+    QAction* action = context != m_listCommands.end() ? context->second : MenuCommand(command);
+    action->setText(fromBytes(text));
+}
+
+std::vector<size_t> DialogFrame::GetListSelection(int id) const {
+    std::vector<size_t> rows;
+    for (const QModelIndex& index : DlgItem<ReportView>(id)->selectionModel()->selectedRows()) {
+        rows.push_back(static_cast<size_t>(index.row()));
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 void DialogFrame::SetListFiles(int id, const FileList& files) {

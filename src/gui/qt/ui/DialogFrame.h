@@ -8,6 +8,7 @@
 #include "ui/FileListModel.h"
 #include "ui/TemplateDialog.h"
 
+#include <map>
 #include <memory>
 
 namespace zentory {
@@ -30,6 +31,8 @@ public:
     static DialogFrame* Of(const window::CDialog& logic);
 
     window::CDialog& Logic() const { return m_logic; }
+    // The list's context menu; null for a dialog without one.
+    QMenu* ListMenu() const { return m_listMenu; }
 
     void SetDlgItemText(int id, const std::string& text) override;
     std::string GetDlgItemText(int id) const override;
@@ -46,6 +49,7 @@ public:
     void SetListFiles(int id, const FileList& files) override;
     void SetListCells(int id, const std::vector<std::string>& headers,
                       const window::ListCells& cells) override;
+    std::vector<size_t> GetListSelection(int id) const override;
     void SetAccessibleName(int id, const std::string& name) override;
     void Announce(int id, const std::string& text) override;
     void EndDialog(int result) override { TemplateDialog::EndDialog(result); }
@@ -60,9 +64,13 @@ protected:
 private:
     void ConnectCommands();
     void PrepareMainWindow();
+    // The context menu of the stretching list, from the template the logic names.
+    void PrepareListMenu();
 
     window::CDialog& m_logic;
     std::unique_ptr<FileListModel> m_listModel;
+    QMenu* m_listMenu = nullptr;
+    std::map<int, QAction*> m_listCommands; // the context menu's items by command id
 };
 
 } // namespace qt

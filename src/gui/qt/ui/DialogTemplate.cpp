@@ -43,7 +43,7 @@ const std::map<std::string, std::set<std::string>>& knownStyles() {
         {"button", {"BS_PUSHBUTTON", "BS_DEFPUSHBUTTON", "BS_AUTOCHECKBOX", "BS_GROUPBOX"}},
         {"static", {"SS_LEFT", "SS_NOPREFIX", "SS_ICON", "SS_PATHELLIPSIS"}},
         {"combobox", {"CBS_DROPDOWN", "CBS_SORT", "WS_VSCROLL"}},
-        {"SysListView32", {"LVS_REPORT", "LVS_SINGLESEL", "WS_BORDER"}},
+        {"SysListView32", {"LVS_REPORT", "LVS_SINGLESEL", "LVS_SHOWSELALWAYS", "WS_BORDER"}},
         {"edit", {"ES_AUTOHSCROLL", "WS_BORDER"}},
     };
     return styles;

@@ -7,6 +7,7 @@
 #include "listing/FileList.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
@@ -118,6 +119,10 @@ void QtShell::fileErrorBox(const platform::FileError& error) {
     QMessageBox box(QMessageBox::Warning, boxCaption(), fileErrorText(error, catalogue()),
                     QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
+}
+
+void QtShell::copyText(const std::string& text) {
+    QGuiApplication::clipboard()->setText(fromBytes(text));
 }
 
 void QtShell::open(const std::string& fileOrAddress) {

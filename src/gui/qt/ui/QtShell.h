@@ -20,6 +20,7 @@ public:
     void messageBox(const std::string& text, const std::string& caption) override;
     void fileErrorBox(const platform::FileError& error) override;
     void open(const std::string& fileOrAddress) override;
+    void copyText(const std::string& text) override;
 };
 
 // The save types as Qt's name filters ("TXT files (*.txt)"); the pattern of
