@@ -2,7 +2,8 @@
 # zentory.exe driven like a person would under Wine, on a virtual X server:
 # it reads the folder given on its command line, saves the list through the
 # save dialog in English, reads it again with its sub-folders through the
-# folder browser and saves it in English and, after a change of language in
+# folder browser and saves it in English, copies three of its rows with Ctrl+C
+# (read back with xclip) and, after a change of language in
 # the language dialog, in German; each file must be the bytes zentory-cli
 # writes for the same folder and options. The window is photographed in English, German and
 # French into BUILD/screenshots-windows. Run it through with-display.sh:
@@ -137,6 +138,21 @@ sleep 1
 xdotool windowactivate --sync "$(window 'Orvane Zentory')" 2>/dev/null || true
 save_as 'C:\zentory-window-out\list-en-r.txt'
 same_as_cli en-r -r
+
+# Ctrl+C on the first three rows of the list puts exactly their names on the
+# clipboard, where an X program reads them (Wine gives CR LF as LF).
+if command -v xclip >/dev/null; then
+    xdotool windowactivate --sync "$(window 'Orvane Zentory')" 2>/dev/null || true
+    keys shift+Tab Home shift+Down shift+Down ctrl+c
+    sleep 0.5
+    copied=$(xclip -o -selection clipboard | od -c)
+    expected=$(printf 'B.TXT\na.txt\nb.png\n' | od -c)
+    [ "$copied" = "$expected" ] || { echo "copied:"; echo "$copied"; exit 1; }
+    echo "copy: three rows chosen, their three names on the clipboard"
+    keys Tab
+else
+    echo "xclip is missing: the clipboard was not read back"
+fi
 
 language f l xdotool type --delay 30 Deutsch
 grep -q '^\[1031\]' "$config" || { echo "German was not chosen"; exit 1; }
