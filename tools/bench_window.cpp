@@ -60,6 +60,7 @@ public:
     void fileErrorBox(const platform::FileError& error) override { failure = error.what(); }
     void open(const std::string&) override {}
     void copyText(const std::string&) override {}
+    void printDocument(const window::PrintDocument&, bool) override {}
 
     std::string folder;
     std::string output;

@@ -60,6 +60,8 @@ constexpr Command kCommands[] = {
     {ids::Menu::kCopyList, &CExportDlg::OnCopyList},
     {ids::ListMenu::kCopyNames, &CExportDlg::OnCopyNames},
     {ids::ListMenu::kCopyFullPaths, &CExportDlg::OnCopyFullPaths},
+    {ids::Menu::kPrint, &CExportDlg::OnPrint},
+    {ids::Menu::kPrintPreview, &CExportDlg::OnPrintPreview},
 };
 
 } // namespace

@@ -67,6 +67,10 @@ public:
     void OnCopyList();
     void OnCopyNames();
     void OnCopyFullPaths();
+    // The list as it would be saved, on paper: through the print dialog, or
+    // a preview first.
+    void OnPrint();
+    void OnPrintPreview();
     // A signal asked the program to end: a folder read stops and every event
     // loop ends, open dialogs' included, so that the window closes.
     void OnInterruption();
@@ -129,6 +133,7 @@ private:
     // The export options as the Options dialog sets them.
     ExportOptions CurrentExportOptions() const;
     void CopyToClipboard(CopyWhat what);
+    void PrintList(bool preview);
     void ApplyMenuTexts();
     void ApplyControlTexts();
     void ApplyOptionsTexts();

@@ -1,10 +1,12 @@
 // The main window's list beyond the names, and its size.
 #include "ExportDlg.h"
 
+#include "CatalogueText.h"
 #include "ListSave.h"
 #include "ResourceIds.h"
 #include "Toolkit.h"
 #include "i18n/Translator.h"
+#include "platform/Clock.h"
 
 namespace zentory::window {
 
@@ -61,6 +63,39 @@ void CExportDlg::ShowListColumns() {
                          m_listCells.CountText(m_translator, [&](std::uint64_t n) {
                              return Toolkit::Current().FormatCount(n, locale);
                          }));
+}
+
+} // namespace zentory::window
+
+namespace zentory::window {
+
+void CExportDlg::OnPrint() {
+    PrintList(false);
+}
+
+void CExportDlg::OnPrintPreview() {
+    PrintList(true);
+}
+
+void CExportDlg::PrintList(bool preview) {
+    if (m_fileList.empty()) {
+        m_shell.messageBox(m_translator.GetText(TextKey::NothingToExport),
+                           m_translator.GetText(TextKey::MessageCaption));
+        return;
+    }
+    PrintDocument document;
+    {
+        CWaitCursor busy;
+        document.text =
+            ListText({.files = m_fileList, .folder = m_strChosenFolder, .stats = &m_fileStats},
+                     CurrentExportOptions(), m_listOptions.columns, m_translator);
+    }
+    document.date = formatExportDate(platform::localNow());
+    document.pageOf = textOr(m_translator, TextKey::PrintPageOf, "Page %1 of %2");
+    document.title = m_translator.GetText(TextKey::SaveFileName);
+    document.previewTitle = textOr(m_translator, TextKey::PrintPreviewName, "Print preview");
+    document.printCommand = textOr(m_translator, TextKey::MenuPrint, "&Print...");
+    m_shell.printDocument(document, preview);
 }
 
 } // namespace zentory::window

@@ -4,6 +4,7 @@
 // window talks only to this interface, so tests can answer in its place. Texts
 // and paths are bytes in the locale's encoding, as everywhere in the program.
 
+#include "PrintLayout.h"
 #include "i18n/Translator.h"
 #include "platform/FileError.h"
 
@@ -52,6 +53,9 @@ public:
     virtual void open(const std::string& fileOrAddress) = 0;
     // Puts `text` on the clipboard as Unicode text; its lines end as the platform's do.
     virtual void copyText(const std::string& text) = 0;
+    // Prints `document` laid out by PrintLayout: through the print dialog, or
+    // (`preview`) a preview of its pages first, from which it can be printed.
+    virtual void printDocument(const PrintDocument& document, bool preview) = 0;
 
     // The catalogue whose sentences the file-error box shows (English without one).
     void setCatalogue(const CTranslator* catalogue) { m_catalogue = catalogue; }

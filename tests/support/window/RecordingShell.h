@@ -52,6 +52,10 @@ public:
         copied.push_back(text);
         calls.push_back("copy");
     }
+    void printDocument(const window::PrintDocument& document, bool preview) override {
+        printed.push_back(document);
+        calls.push_back(preview ? "preview" : "print");
+    }
 
     // Scripted answers.
     std::optional<std::string> folderAnswer;
@@ -66,9 +70,10 @@ public:
     std::vector<platform::FileError> fileErrors;
     std::vector<std::string> opened;
     std::vector<std::string> copied; // what went onto the clipboard, in order
+    std::vector<window::PrintDocument> printed;
     // Every request in the order they came: "browse", "save", "message TEXT",
-    // "file error PATH", "open PATH", "copy". A box returns once it was closed, so what
-    // follows it came after the person closed it.
+    // "file error PATH", "open PATH", "copy", "print", "preview". A box returns once it was closed,
+    // so what follows it came after the person closed it.
     std::vector<std::string> calls;
 };
 

@@ -1,6 +1,7 @@
 #include "ui/QtShell.h"
 
 #include "ui/ControlText.h"
+#include "ui/PrintPreview.h"
 
 #include "Version.h"
 #include "i18n/FileErrorText.h"
@@ -123,6 +124,16 @@ void QtShell::fileErrorBox(const platform::FileError& error) {
 
 void QtShell::copyText(const std::string& text) {
     QGuiApplication::clipboard()->setText(fromBytes(text));
+}
+
+void QtShell::printDocument(const window::PrintDocument& document, bool preview) {
+    if (preview) {
+        PrintPreview dialog(document, QApplication::activeWindow());
+        dialog.exec();
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printWithDialog(document, printer, QApplication::activeWindow());
 }
 
 void QtShell::open(const std::string& fileOrAddress) {

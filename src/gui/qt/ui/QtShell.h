@@ -21,6 +21,7 @@ public:
     void fileErrorBox(const platform::FileError& error) override;
     void open(const std::string& fileOrAddress) override;
     void copyText(const std::string& text) override;
+    void printDocument(const window::PrintDocument& document, bool preview) override;
 };
 
 // The save types as Qt's name filters ("TXT files (*.txt)"); the pattern of
