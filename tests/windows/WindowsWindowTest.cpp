@@ -7,6 +7,7 @@
 #include "DialogWindow.h"
 #include "ExportDlg.h"
 #include "ListLook.h"
+#include "PrintPages.h"
 #include "ProgressDlg.h"
 #include "ResourceIds.h"
 #include "Win32Toolkit.h"
@@ -199,6 +200,53 @@ TEST_F(Win32Window, AModalDialogOpensOverTheMiddleOfItsOwner) {
             &main);
         EXPECT_EQ(about.DoModal(), window::IDOK);
     });
+}
+
+// The texts drawn into an enhanced metafile, in order.
+std::vector<std::wstring> drawnTexts(HENHMETAFILE metafile) {
+    std::vector<std::wstring> texts;
+    EnumEnhMetaFile(
+        nullptr, metafile,
+        [](HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM data) -> int {
+            if (record->iType == EMR_EXTTEXTOUTW) {
+                const auto* out = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
+                const auto* chars = reinterpret_cast<const wchar_t*>(
+                    reinterpret_cast<const BYTE*>(record) + out->emrtext.offString);
+                reinterpret_cast<std::vector<std::wstring>*>(data)->emplace_back(
+                    chars, out->emrtext.nChars);
+            }
+            return 1;
+        },
+        &texts, nullptr);
+    return texts;
+}
+
+TEST_F(Win32Window, APrintedPageDrawsTheLayoutsTextsWithGdi) {
+    std::string text = "Contents of C:\\w\\...\r\n\r\n";
+    for (int i = 0; i < 200; ++i) {
+        text += "Grüße" + std::to_string(1000 + i) + ".txt\r\n";
+    }
+    const window::PrintDocument document{text,   "2007/05/17 14:30", "Page %1 of %2",
+                                         "list", "Preview",          "&Print..."};
+    const HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(dc, nullptr);
+    std::vector<std::wstring> expected;
+    {
+        const PrintFont font(dc);
+        const window::PrintLayout layout = layoutFor(document, dc);
+        ASSERT_GE(layout.PageCount(), 2u);
+        for (const window::PlacedText& placed : layout.Page(1)) {
+            expected.push_back(platform::widen(placed.text));
+        }
+        drawPage(dc, layout, 1);
+    }
+    const HENHMETAFILE metafile = CloseEnhMetaFile(dc);
+    const std::vector<std::wstring> drawn = drawnTexts(metafile);
+    DeleteEnhMetaFile(metafile);
+    EXPECT_EQ(drawn, expected);
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(drawn.front(), L"Contents of C:\\w\\...");
+    EXPECT_TRUE(drawn.back().starts_with(L"Page 2 of ")) << platform::narrow(drawn.back());
 }
 
 TEST_F(Win32Window, ComboEntriesKeepTheirOrderOfAddingAndSelectByPrefixIgnoringCase) {

@@ -2,14 +2,21 @@
 
 #include "Win32Shell.h"
 
+#include "PrintPages.h"
 #include "Version.h"
 #include "i18n/FileErrorText.h"
 #include "platform/win32/Utf16.h"
 
 #include <windows.h>
 
+// Before commdlg.h, whose PRINTDLGEX needs STDMETHOD.
+#include <objbase.h>
+
 #include <commdlg.h>
 #include <shobjidl.h>
+
+#include <iterator>
+#include <vector>
 
 namespace zentory::win32 {
 
@@ -133,6 +140,39 @@ void Win32Shell::copyText(const std::string& text) {
         GlobalFree(memory);
     }
     CloseClipboard();
+}
+
+void Win32Shell::printDocument(const window::PrintDocument& document, bool /*preview*/) {
+    PRINTPAGERANGE ranges[16] = {};
+    PRINTDLGEXW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = GetActiveWindow();
+    dialog.Flags = PD_RETURNDC | PD_NOSELECTION | PD_NOCURRENTPAGE | PD_USEDEVMODECOPIESANDCOLLATE;
+    dialog.nMinPage = 1;
+    dialog.nMaxPage = 0xFFFF;
+    dialog.nMaxPageRanges = static_cast<DWORD>(std::size(ranges));
+    dialog.lpPageRanges = ranges;
+    dialog.nStartPage = START_PAGE_GENERAL;
+    const HRESULT shown = PrintDlgExW(&dialog);
+    const bool print =
+        SUCCEEDED(shown) && dialog.dwResultAction == PD_RESULT_PRINT && dialog.hDC != nullptr;
+    if (print) {
+        std::vector<std::pair<size_t, size_t>> pages;
+        if ((dialog.Flags & PD_PAGENUMS) != 0) {
+            for (DWORD i = 0; i < dialog.nPageRanges; ++i) {
+                pages.emplace_back(ranges[i].nFromPage, ranges[i].nToPage);
+            }
+        }
+        printDocumentOn(document, dialog.hDC, pages);
+    }
+    if (dialog.hDC != nullptr) {
+        DeleteDC(dialog.hDC);
+    }
+    for (HGLOBAL memory : {dialog.hDevMode, dialog.hDevNames}) {
+        if (memory != nullptr) {
+            GlobalFree(memory);
+        }
+    }
 }
 
 void Win32Shell::open(const std::string& fileOrAddress) {

@@ -21,6 +21,8 @@ public:
     void fileErrorBox(const platform::FileError& error) override;
     void open(const std::string& fileOrAddress) override;
     void copyText(const std::string& text) override;
+    // Windows has no preview of its own: both print through the print dialog.
+    void printDocument(const window::PrintDocument& document, bool preview) override;
 };
 
 // The save types as the save dialog takes them: each description and its
