@@ -5,8 +5,6 @@
 // and paths are bytes in the locale's encoding, as everywhere in the program.
 
 #include "PrintLayout.h"
-#include "i18n/Translator.h"
-#include "platform/FileError.h"
 
 #include <optional>
 #include <string>
@@ -47,8 +45,9 @@ public:
                                                       const std::vector<SaveType>& types) = 0;
     // A modal box with one OK button and no icon.
     virtual void messageBox(const std::string& text, const std::string& caption) = 0;
-    // The standard box for a file operation that failed: the file and the OS's reason.
-    virtual void fileErrorBox(const platform::FileError& error) = 0;
+    // The warning box of a file operation that failed, captioned with the
+    // program's name: `text` says which file and why (fileErrorText).
+    virtual void fileErrorBox(const std::string& text) = 0;
     // Opens a file or an address with its associated program; the result is not reported.
     virtual void open(const std::string& fileOrAddress) = 0;
     // Puts `text` on the clipboard as Unicode text; its lines end as the platform's do.
@@ -56,13 +55,6 @@ public:
     // Prints `document` laid out by PrintLayout: through the print dialog, or
     // (`preview`) a preview of its pages first, from which it can be printed.
     virtual void printDocument(const PrintDocument& document, bool preview) = 0;
-
-    // The catalogue whose sentences the file-error box shows (English without one).
-    void setCatalogue(const CTranslator* catalogue) { m_catalogue = catalogue; }
-    const CTranslator* catalogue() const { return m_catalogue; }
-
-private:
-    const CTranslator* m_catalogue = nullptr;
 };
 
 } // namespace zentory::window

@@ -118,7 +118,8 @@ TEST_F(MainWindow, SecondInitialisationTakesTheNewLanguageAndResetsWhatItOwns) {
 
         // The menu keeps its items and commands.
         EXPECT_EQ(dlg.GetMenu()->actions().size(), 2);
-        EXPECT_EQ(dlg.GetSubMenu(0)->actions().size(), 4) << "list options, language, -, exit";
+        EXPECT_EQ(dlg.GetSubMenu(0)->actions().size(), 8)
+            << "list options, language, -, copy list, print, print preview, -, exit";
         EXPECT_EQ(dlg.GetSubMenu(1)->actions().size(), 4);
     });
 }
