@@ -1,7 +1,8 @@
 // zentory-screenshots: renders the main window, the options dialog, the
 // language dialog, the list options, the About box and the progress window of a
 // long read to PNG files, once per shipped language, through the real dialogs;
-// and the main window grown, with the list's columns over a sample folder. Run
+// the main window grown, with the list's columns over a sample folder, the
+// list's context menu open over it, and the print preview of that list. Run
 // it without a display:
 //   QT_QPA_PLATFORM=offscreen zentory-screenshots OUTPUT-FOLDER
 
@@ -15,14 +16,18 @@
 #include "i18n/LanguageList.h"
 #include "platform/ProgramFolders.h"
 #include "ui/DialogFrame.h"
+#include "ui/PrintPreview.h"
 #include "ui/QtShell.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -126,6 +131,51 @@ bool shootColumns(Shell& shell, const QString& folder, const QString& path) {
     return saveShot(frame, path);
 }
 
+// Keeps what the window would print instead of asking for a printer.
+class PrintCapture : public qt::QtShell {
+public:
+    void printDocument(const PrintDocument& document, bool /*preview*/) override {
+        captured = document;
+    }
+    PrintDocument captured;
+};
+
+// The main window over the sample folder, its list's context menu open on its
+// second row; and the print preview of that list.
+bool shootMenuAndPreview(const QString& folder, const QString& menuPath,
+                         const QString& previewPath) {
+    PrintCapture shell;
+    CExportDlg main(shell);
+    qt::DialogFrame frame(main, nullptr);
+    main.m_strStartFolder = folder.toStdString();
+    main.StartDialog();
+    main.View()->CheckDlgButton(ids::Main::kSubFolders, 1);
+    frame.show();
+    main.OnShown();
+    QApplication::processEvents();
+    auto* list = frame.DlgItem<QAbstractItemView>(ids::Main::kFileList);
+    const QRect row = list->visualRect(list->model()->index(1, 0));
+    list->selectionModel()->select(list->model()->index(1, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    const QPoint at = list->viewport()->mapTo(&frame, row.center());
+    frame.ListMenu()->popup(frame.mapToGlobal(at));
+    QApplication::processEvents();
+    // The menu is a window of its own: drawn onto the window's picture where it opened.
+    QPixmap shot = frame.grab();
+    QPainter painter(&shot);
+    painter.drawPixmap(frame.mapFromGlobal(frame.ListMenu()->pos()), frame.ListMenu()->grab());
+    painter.end();
+    frame.ListMenu()->close();
+    const bool menuSaved = shot.save(menuPath);
+    std::printf("%s %s\n", menuSaved ? "wrote" : "FAILED", qPrintable(menuPath));
+
+    main.OnCommand(ids::Menu::kPrintPreview);
+    qt::PrintPreview preview(shell.captured);
+    preview.show();
+    QApplication::processEvents();
+    return saveShot(preview, previewPath) && menuSaved;
+}
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     qt::QtToolkit toolkit;
@@ -164,6 +214,9 @@ int main(int argc, char** argv) {
         ok = shootModal(about, outDir + "/about-" + suffix + ".png") && ok;
         ok = shootProgress(main, outDir + "/progress-" + suffix + ".png") && ok;
         ok = shootColumns(shell, sample.path(), outDir + "/main-columns-" + suffix + ".png") && ok;
+        ok = shootMenuAndPreview(sample.path(), outDir + "/list-menu-" + suffix + ".png",
+                                 outDir + "/print-preview-" + suffix + ".png") &&
+             ok;
     }
     return ok ? 0 : 1;
 }
