@@ -34,7 +34,8 @@ window::PrintMetrics page(int columns, int rows) {
 }
 
 PrintDocument document(std::string text) {
-    return {std::move(text), "2007/05/17 14:30", "Page %1 of %2", "FileList.txt", "Preview", "&Print..."};
+    return {std::move(text), "2007/05/17 14:30", "Page %1 of %2",
+            "FileList.txt",  "Preview",          "&Print..."};
 }
 
 // The texts of page `index` as "x,y text" lines (in letters and rows).
