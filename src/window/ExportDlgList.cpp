@@ -95,6 +95,8 @@ void CExportDlg::PrintList(bool preview) {
     document.title = m_translator.GetText(TextKey::SaveFileName);
     document.previewTitle = textOr(m_translator, TextKey::PrintPreviewName, "Print preview");
     document.printCommand = textOr(m_translator, TextKey::MenuPrint, "&Print...");
+    document.previousPage = textOr(m_translator, TextKey::PrintPreviousPage, "Previous page");
+    document.nextPage = textOr(m_translator, TextKey::PrintNextPage, "Next page");
     m_shell.printDocument(document, preview);
 }
 

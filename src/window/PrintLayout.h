@@ -27,6 +27,9 @@ struct PrintDocument {
     std::string title;
     std::string previewTitle;
     std::string printCommand;
+    // What the preview's buttons to the page before and after are called.
+    std::string previousPage;
+    std::string nextPage;
 };
 
 // The printable area of a page and its font, in the printer's units.

@@ -90,6 +90,7 @@ TEST_F(QtPrintList, ThePreviewShowsOnePageAtATimeAndCloses) {
         ASSERT_NE(preview, nullptr);
         EXPECT_EQ(preview->windowTitle(), "Print preview");
         EXPECT_EQ(preview->m_btnPrint->text(), "&Print...");
+        EXPECT_EQ(preview->m_btnNext->accessibleName(), "Next page");
         pages = preview->PageCount();
         first = preview->m_pageLabel->text();
         EXPECT_FALSE(preview->m_btnPrevious->isEnabled());

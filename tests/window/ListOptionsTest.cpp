@@ -240,10 +240,11 @@ TEST(ListOptionsCatalogue, EveryShippedLanguageHasEveryText) {
              key <= static_cast<int>(TextKey::MenuListOptions); ++key) {
             EXPECT_FALSE(catalogue.GetText(key).empty()) << tag << " " << key;
         }
-        for (TextKey key : {TextKey::MenuCopyList, TextKey::MenuPrint, TextKey::MenuPrintPreview,
-                            TextKey::CopyNames, TextKey::CopyFullPaths, TextKey::PrintPageOf,
-                            TextKey::PrintPreviewName, TextKey::ListOptionsDialogName,
-                            TextKey::ListBytes, TextKey::ListBytesOne}) {
+        for (TextKey key :
+             {TextKey::MenuCopyList, TextKey::MenuPrint, TextKey::MenuPrintPreview,
+              TextKey::CopyNames, TextKey::CopyFullPaths, TextKey::PrintPageOf,
+              TextKey::PrintPreviewName, TextKey::PrintPreviousPage, TextKey::PrintNextPage,
+              TextKey::ListOptionsDialogName, TextKey::ListBytes, TextKey::ListBytesOne}) {
             EXPECT_FALSE(catalogue.GetText(key).empty()) << tag << " " << static_cast<int>(key);
         }
     }

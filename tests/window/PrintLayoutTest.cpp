@@ -34,8 +34,8 @@ window::PrintMetrics page(int columns, int rows) {
 }
 
 PrintDocument document(std::string text) {
-    return {std::move(text), "2007/05/17 14:30", "Page %1 of %2",
-            "FileList.txt",  "Preview",          "&Print..."};
+    return {std::move(text), "2007/05/17 14:30", "Page %1 of %2", "FileList.txt",
+            "Preview",       "&Print...",        "Previous page", "Next page"};
 }
 
 // The texts of page `index` as "x,y text" lines (in letters and rows).
@@ -138,6 +138,7 @@ TEST_F(PrintCommands, PrintAndPreviewHandTheSavedListWithTheFootersWords) {
     EXPECT_EQ(printed.date, "2007/05/17 14:30");
     EXPECT_EQ(printed.pageOf, "Page %1 of %2");
     EXPECT_EQ(printed.previewTitle, "Print preview");
+    EXPECT_EQ(printed.nextPage, "Next page");
 
     toolkit.person.push_back([](window::CDialog& language, RecordingView& v) {
         v.Choose(ids::Language::kLanguages, "Deutsch");
@@ -146,6 +147,7 @@ TEST_F(PrintCommands, PrintAndPreviewHandTheSavedListWithTheFootersWords) {
     dlg.OnCommand(ids::Menu::kLanguageSelection);
     dlg.OnCommand(ids::Menu::kPrintPreview);
     EXPECT_EQ(shell.printed.back().pageOf, "Seite %1 von %2");
+    EXPECT_EQ(shell.printed.back().previousPage, "Vorige Seite");
     EXPECT_EQ(view.menuItems[ids::Menu::kPrint], "&Drucken...");
 }
 

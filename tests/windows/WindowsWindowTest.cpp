@@ -226,8 +226,9 @@ TEST_F(Win32Window, APrintedPageDrawsTheLayoutsTextsWithGdi) {
     for (int i = 0; i < 200; ++i) {
         text += "Grüße" + std::to_string(1000 + i) + ".txt\r\n";
     }
-    const window::PrintDocument document{text,   "2007/05/17 14:30", "Page %1 of %2",
-                                         "list", "Preview",          "&Print..."};
+    const window::PrintDocument document{
+        text,      "2007/05/17 14:30", "Page %1 of %2", "list",
+        "Preview", "&Print...",        "Previous page", "Next page"};
     const HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(dc, nullptr);
     std::vector<std::wstring> expected;

@@ -105,6 +105,8 @@ enum class TextKey : int {
     CopyFullPaths = 317,
     PrintPageOf = 318,
     PrintPreviewName = 319,
+    PrintPreviousPage = 320,
+    PrintNextPage = 321,
     // The names by which assistive technology announces the dialogs whose
     // caption is only the program's name.
     OptionsDialogName = 340,

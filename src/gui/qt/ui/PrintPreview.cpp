@@ -49,6 +49,12 @@ PrintPreview::PrintPreview(const window::PrintDocument& document, QWidget* paren
     m_btnPrevious = new QPushButton(QStringLiteral("<"), this);
     m_btnNext = new QPushButton(QStringLiteral(">"), this);
     m_btnPrint = new QPushButton(fromBytes(document.printCommand), this);
+    // The arrows are known by what they do, to the eye in a tooltip.
+    for (auto [button, name] : {std::pair{m_btnPrevious, &document.previousPage},
+                                std::pair{m_btnNext, &document.nextPage}}) {
+        button->setAccessibleName(fromBytes(*name));
+        button->setToolTip(fromBytes(*name));
+    }
     m_pageLabel = new QLabel(this);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_btnPrevious);
@@ -80,11 +86,8 @@ void PrintPreview::ShowPage(size_t page) {
     const QString number = fromBytes(fillPlaceholders(m_document.pageOf, std::to_string(m_page + 1),
                                                       std::to_string(PageCount())));
     m_pageLabel->setText(number);
-    // The arrows are read out by what they do to the page shown.
     m_btnPrevious->setEnabled(m_page > 0);
     m_btnNext->setEnabled(m_page + 1 < PageCount());
-    m_btnPrevious->setAccessibleName(QStringLiteral("<"));
-    m_btnNext->setAccessibleName(QStringLiteral(">"));
     m_view->setAccessibleName(number);
     m_view->update();
 }
