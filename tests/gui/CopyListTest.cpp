@@ -44,6 +44,8 @@ TEST_F(QtCopyList, CtrlCOnThreeChosenRowsCopiesExactlyTheirNames) {
         EXPECT_EQ(shell.copied[0], "a.txt\nc.txt\nd.txt\n");
         EXPECT_EQ(dlg.MenuCommand(ids::Menu::kCopyList)->shortcut(),
                   QKeySequence(QKeySequence::Copy));
+        EXPECT_EQ(dlg.MenuCommand(ids::Menu::kPrint)->shortcut(),
+                  QKeySequence(QKeySequence::Print));
     });
 }
 
