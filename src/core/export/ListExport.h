@@ -18,6 +18,8 @@
 //   Always valid JSON: a byte that is not part of valid UTF-8 is written as
 //   U+FFFD, and a path (or the folder) holding one carries its exact bytes in
 //   "path_base64" (or "folder_base64") as well.
+// The HTML page (HtmlList.h) and the tree (TreeList.h) are shaped by the
+// options and the catalogue's texts as the text list is.
 
 #include "export/TextExport.h"
 
@@ -27,7 +29,7 @@
 
 namespace zentory {
 
-enum class ListFormat { Text, Csv, Json };
+enum class ListFormat { Text, Csv, Json, Html, Tree };
 
 // The bytes of the list in `format`.
 std::string composeList(const ExportRequest& request, ListFormat format);
