@@ -181,7 +181,7 @@ TEST(HtmlList, EscapesEveryNameAndKeepsThePageValidUtf8) {
     for (const Case& c : cases) {
         const Listed list{c.name};
         const std::string page = list.compose(ListFormat::Html);
-        const std::string row = std::string("<tr><td>") + c.cell + "\n";
+        const std::string row = std::string("<tr><td>") + c.cell + "</tr>\n";
         EXPECT_NE(page.find(row), std::string::npos) << c.hostileCase << "\n" << body(page);
         zentory::test::recordSurvival("HTML page", c.hostileCase,
                                       std::string("written as \"") +
@@ -209,21 +209,21 @@ TEST(HtmlList, GroupsFilesAsTheTextListWithTheColumnsAndTotalsAsked) {
               "<h1>Contents of /w/... <span>(4 files, 1.012 bytes)</span></h1>\n"
               "<section>\n" +
                   head +
-                  "<tr><td>a<td>5<td>2026/12/08 13:03\n<tr><td>z<td>-<td>-\n"
+                  "<tr><td>a<td>5<td>2026/12/08 13:03</tr>\n<tr><td>z<td>-<td>-</tr>\n"
                   "</tbody>\n</table>\n</section>\n"
                   "<section>\n<h2>Folder .../img <span>(1 file, 1.000 bytes)</span></h2>\n" +
                   head +
-                  "<tr><td>logo<td>1000<td>2026/12/08 13:03\n</tbody>\n</table>\n</section>\n"
+                  "<tr><td>logo<td>1000<td>2026/12/08 13:03</tr>\n</tbody>\n</table>\n</section>\n"
                   "<section>\n<h2>Folder .../img/old <span>(1 file, 7 bytes)</span></h2>\n" +
                   head +
-                  "<tr><td>x<td>7<td>2026/12/08 13:03\n</tbody>\n</table>\n</section>\n"
+                  "<tr><td>x<td>7<td>2026/12/08 13:03</tr>\n</tbody>\n</table>\n</section>\n"
                   "<footer>Folder exported on 0/00/00 00:00 with Orvane Zentory</footer>\n");
     // Without columns: the names alone, full paths when asked, no footer.
     Listed plain{"a.txt", "d/b"};
     plain.options.showFullPath = true;
     EXPECT_EQ(body(plain.compose(ListFormat::Html)),
               "<h1>Contents of /w/...</h1>\n<section>\n<table>\n<thead><tr><th>File name"
-              "</tr></thead>\n<tbody>\n<tr><td>/w/a.txt\n</tbody>\n</table>\n</section>\n"
+              "</tr></thead>\n<tbody>\n<tr><td>/w/a.txt</tr>\n</tbody>\n</table>\n</section>\n"
               "<section>\n<h2>Folder .../d</h2>\n<table>\n<thead><tr><th>File name</tr></thead>\n"
-              "<tbody>\n<tr><td>/w/d/b\n</tbody>\n</table>\n</section>\n");
+              "<tbody>\n<tr><td>/w/d/b</tr>\n</tbody>\n</table>\n</section>\n");
 }

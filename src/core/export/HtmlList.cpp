@@ -286,7 +286,7 @@ private:
             m_out.text("<td>");
             m_out.text(listTimeCell(m_times, stat));
         }
-        m_out.text("\n");
+        m_out.text("</tr>\n");
     }
 
     TextSink& m_out;
