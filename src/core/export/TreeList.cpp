@@ -4,6 +4,7 @@
 #include "export/FileTimes.h"
 #include "i18n/Placeholders.h"
 
+#include <cstring>
 #include <vector>
 
 namespace zentory {
@@ -49,7 +50,11 @@ public:
                 folder = relative(number);
                 open(folder, i);
             }
-            file(i, number, i + 1 == count || !under(relative(m_files.folderIndex(i + 1)), folder));
+            // The last of its folder when the next entry lies in no folder at or below it.
+            const bool last =
+                i + 1 == count || (m_files.folderIndex(i + 1) != number &&
+                                   !under(relative(m_files.folderIndex(i + 1)), folder));
+            file(i, number, last);
         }
         closing(count);
         m_out.flush();
@@ -115,14 +120,25 @@ private:
     }
 
     void file(size_t i, uint32_t number, bool last) {
-        m_out.text(m_indent);
-        m_out.text(last ? m_lines.last : m_lines.branch);
-        if (m_request.columns.size || m_request.columns.modified) {
-            stat(m_stats != nullptr ? m_stats[i] : FileStat{});
-        }
         std::string_view name = m_files.name(i);
         if (!m_request.options.showExtensions) {
             name = name.substr(0, extensionDot(name));
+        }
+        const std::string_view branch = last ? m_lines.last : m_lines.branch;
+        if (m_plainNames) { // the common line, put in with one look for room
+            char* out = m_out.room(m_indent.size() + branch.size() + name.size() + 1);
+            std::memcpy(out, m_indent.data(), m_indent.size());
+            out += m_indent.size();
+            std::memcpy(out, branch.data(), branch.size());
+            out += branch.size();
+            pieces::copyClean(out, name);
+            out[name.size()] = '\n';
+            return;
+        }
+        m_out.text(m_indent);
+        m_out.text(branch);
+        if (m_request.columns.size || m_request.columns.modified) {
+            stat(m_stats != nullptr ? m_stats[i] : FileStat{});
         }
         if (m_request.options.showFullPath && number != FileList::kNoFolder) {
             m_out.cleanText(m_files.folderPath(number));
@@ -172,6 +188,9 @@ private:
     const FileList& m_files;
     const Lines m_lines;
     const FileStat* m_stats; // one per entry; none when the request has none to match
+    // Whether a file's line is its name alone after the branch.
+    const bool m_plainNames =
+        !m_request.options.showFullPath && !m_request.columns.size && !m_request.columns.modified;
     FileTimes m_times;
     std::vector<Open> m_open; // the folders drawn that the entries are still in
     std::string m_indent;     // what comes before a line's branch at this depth
