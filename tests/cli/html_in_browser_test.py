@@ -79,6 +79,12 @@ def main():
         with open(os.path.join(top, name), "wb") as f:
             f.write(b"x" * size)
     open(os.path.join(top, "sub", "e.txt"), "wb").close()
+    # A folder long enough for its table to hold its rows in three groups.
+    os.makedirs(os.path.join(top, "zmany"))
+    many = {"f%04d" % i: (i * 7919) % 1201 for i in range(1100)}
+    for name, size in many.items():
+        with open(os.path.join(top, "zmany", name), "wb") as f:
+            f.write(b"x" * size)
     page = os.path.join(WORK, "page.html")
     subprocess.run([CLI, "-r", "--format", "html", "--size", "--modified", "--totals", "-o", page,
                     top], check=True,
@@ -100,10 +106,10 @@ def main():
 
     unsorted = after_clicks(page, [])
     assert names(unsorted) == listed, names(unsorted)
-    assert len(unsorted.tables) == 2, "a table per folder"
+    assert len(unsorted.tables) == 3, "a table per folder"
     by_size = after_clicks(page, ["th.n"])
     assert sizes_of(by_size) == sorted(sizes.values()), sizes_of(by_size)
-    assert by_size.sorted == [None, "ascending", None, None, None, None], by_size.sorted
+    assert by_size.sorted == [None, "ascending", None] + [None] * 6, by_size.sorted
     assert names(by_size)[0] == "d.txt"
     descending = after_clicks(page, ["th.n", "th.n"])
     assert sizes_of(descending) == sorted(sizes.values(), reverse=True), sizes_of(descending)
@@ -112,6 +118,9 @@ def main():
     # The second table is sorted on its own.
     second = after_clicks(page, ["section:nth-of-type(2) th"])
     assert names(second) == listed and second.sorted[3] == "ascending", second.sorted
+    # A long table is sorted across its groups of rows.
+    long = after_clicks(page, ["section:nth-of-type(3) th.n"])
+    assert [int(row[1]) for row in long.tables[2]] == sorted(many.values())
     print("screenshot: " + shot)
     return 0
 

@@ -227,3 +227,23 @@ TEST(HtmlList, GroupsFilesAsTheTextListWithTheColumnsAndTotalsAsked) {
               "<section>\n<h2>Folder .../d</h2>\n<table>\n<thead><tr><th>File name</tr></thead>\n"
               "<tbody>\n<tr><td>/w/d/b</tr>\n</tbody>\n</table>\n</section>\n");
 }
+
+TEST(HtmlList, HoldsALongFoldersRowsInGroupsOfFiveHundred) {
+    FileList files;
+    for (int i = 0; i < 1001; ++i) {
+        files.append("/w/d/" + std::to_string(10000 + i));
+    }
+    const ExportRequest request{files, "/w", {.showDateTime = false}, labels(), {}, {}, nullptr};
+    const std::string page = zentory::composeList(request, ListFormat::Html);
+    size_t groups = 0;
+    for (size_t at = page.find("<tbody>"); at != std::string::npos;
+         at = page.find("<tbody>", at + 1)) {
+        ++groups;
+    }
+    EXPECT_EQ(groups, 3u);
+    const auto at = [&](std::string_view text) { return page.find(text); };
+    EXPECT_EQ(at("<table>"), page.rfind("<table>")) << "one table for the folder";
+    EXPECT_LT(at("<td>10499</tr>\n</tbody>\n<tbody>\n<tr><td>10500</tr>"), std::string::npos);
+    EXPECT_LT(at("<td>10999</tr>\n</tbody>\n<tbody>\n<tr><td>11000</tr>\n</tbody>\n</table>"),
+              std::string::npos);
+}

@@ -14,7 +14,10 @@ namespace {
 
 using pieces::TextSink;
 
-// The page up to the style sheet's end; the rest of the head follows it.
+// The page's style sheet up to the widths of its columns. A table is laid out
+// as blocks of rows (flex rows of fixed columns) rather than as a CSS table,
+// so that the browser lays out only the groups of rows in view: a CSS table
+// of 100,000 rows takes seconds to lay out, and again after every sort.
 constexpr std::string_view kStyle = R"(<style>
 :root{color-scheme:light dark;--fg:#1f2328;--bg:#fff;--line:#d0d7de;--head:#f6f8fa;--dim:#59636e}
 @media (prefers-color-scheme:dark){:root{--fg:#e6edf3;--bg:#0d1117;--line:#30363d;--head:#161b22;--dim:#9198a1}}
@@ -22,37 +25,47 @@ body{font:15px/1.45 system-ui,sans-serif;color:var(--fg);background:var(--bg);ma
 h1{font-size:1.4em;margin:0 0 1em}h2{font-size:1.1em;margin:1.6em 0 .5em}
 h1 span,h2 span{color:var(--dim);font-weight:normal}
 section{content-visibility:auto;contain-intrinsic-size:auto 30em}
-table{border-collapse:collapse;table-layout:fixed;width:100%}
-th,td{border-bottom:1px solid var(--line);padding:.2em .6em;text-align:left;overflow-wrap:anywhere;vertical-align:top}
+table,thead,tbody{display:block}
+tbody{content-visibility:auto;contain-intrinsic-size:auto 14500px}
+tr{display:flex;border-bottom:1px solid var(--line)}
+th,td{padding:.2em .6em;text-align:left;overflow-wrap:anywhere}
+th:first-child,td:first-child{flex:1;min-width:0}
 th{background:var(--head);font-weight:600}
 .js th{cursor:pointer;user-select:none}
 th[aria-sort=ascending]::after{content:" \25B2"}th[aria-sort=descending]::after{content:" \25BC"}
 footer{color:var(--dim);margin-top:2em}
-@media print{:root{--fg:#000;--bg:#fff;--dim:#444;--head:#fff}body{margin:0}section{content-visibility:visible}
-h2{break-after:avoid}tr{break-inside:avoid}thead{display:table-header-group}}
+@media print{:root{--fg:#000;--bg:#fff;--dim:#444;--head:#fff}body{margin:0}
+section,tbody{content-visibility:visible}h2{break-after:avoid}tr{break-inside:avoid}}
 )";
 
 // Sorts the table whose heading is clicked (or given Enter) by that column:
-// the size as a number, the rest as text; a second click turns the order round.
+// the size as a number, the rest as text; a second click turns the order
+// round. The rows go back into the table's groups, each as many as before.
 constexpr std::string_view kScript = R"(<script>
 (function(){
 document.documentElement.className="js";
 function sort(th){
-var table=th.closest("table"),body=table.tBodies[0],col=th.cellIndex,num=th.className=="n";
+var table=th.closest("table"),col=th.cellIndex,num=th.className=="n";
 var up=th.getAttribute("aria-sort")!="ascending";
 for(var c of th.parentNode.cells)c.removeAttribute("aria-sort");
 th.setAttribute("aria-sort",up?"ascending":"descending");
-var rows=Array.from(body.rows,function(r){var t=r.cells[col].textContent;return[num?(t=="-"?-1:+t):t,r];});
+var bodies=Array.from(table.tBodies),sizes=[],rows=[];
+for(var b of bodies){sizes.push(b.rows.length);
+for(var r of b.rows){var t=r.cells[col].textContent;rows.push([num?(t=="-"?-1:+t):t,r]);}
+b.replaceChildren();}
 rows.sort(function(a,b){return a[0]<b[0]?(up?-1:1):a[0]>b[0]?(up?1:-1):0;});
-var f=document.createDocumentFragment();
-for(var r of rows)f.appendChild(r[1]);
-body.appendChild(f);}
+var k=0;
+bodies.forEach(function(b,i){var f=document.createDocumentFragment();
+for(var n=0;n<sizes[i];n++)f.appendChild(rows[k++][1]);b.appendChild(f);});}
 for(var th of document.querySelectorAll("th"))th.tabIndex=0;
 document.addEventListener("click",function(e){var th=e.target.closest&&e.target.closest("th");if(th)sort(th);});
 document.addEventListener("keydown",function(e){if(e.key=="Enter"&&e.target.tagName=="TH")sort(e.target);});
 })();
 </script>
 )";
+
+// Rows in one group of a table (see kStyle).
+constexpr size_t kGroupRows = 500;
 
 // Whether any of the eight bytes in `word` needs a look: a control byte, a
 // byte of a multi-byte character or one of & < > " '.
@@ -211,11 +224,12 @@ private:
         m_out.text("</title>\n");
         m_out.text(kStyle);
         if (m_columns.size) { // the sizes to the right, under their heading
-            m_out.text("td:nth-child(2),th:nth-child(2){text-align:right;width:9em}\n");
+            m_out.text("td:nth-child(2),th:nth-child(2){text-align:right;flex:0 0 9em}\n");
         }
         if (m_columns.modified) {
-            m_out.text(m_columns.size ? "th:nth-child(3)" : "th:nth-child(2)");
-            m_out.text("{width:10em}\n");
+            m_out.text(m_columns.size ? "td:nth-child(3),th:nth-child(3)"
+                                      : "td:nth-child(2),th:nth-child(2)");
+            m_out.text("{flex:0 0 10em}\n");
         }
         m_out.text("</style>\n</head>\n<body>\n<h1>");
         escaped(m_out, title);
@@ -261,11 +275,17 @@ private:
             escaped(m_out, m_request.labels.modifiedColumn);
         }
         m_out.text("</tr></thead>\n<tbody>\n");
+        m_rows = 0;
     }
 
     void endSection() { m_out.text("</tbody>\n</table>\n</section>\n"); }
 
     void row(size_t i) {
+        if (m_rows == kGroupRows) {
+            m_out.text("</tbody>\n<tbody>\n");
+            m_rows = 0;
+        }
+        ++m_rows;
         m_out.text("<tr><td>");
         std::string_view name = m_files.name(i);
         if (!m_request.options.showExtensions) {
@@ -295,6 +315,7 @@ private:
     const ListColumns m_columns;
     const FileStat* m_stats; // one per entry; none when the request has none to match
     FileTimes m_times;
+    size_t m_rows = 0; // in the table's last group
 };
 
 } // namespace
