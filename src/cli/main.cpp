@@ -137,9 +137,9 @@ void addListOptions(CLI::App& app, Request& request, ListOptions& list) {
                  "end the title and each heading with ' (N files, B bytes)'");
     app.add_option("--format", list.format,
                    "text (the list), csv or json: one row per file with its path, folder, "
-                   "name, extension, size and time (-f, -x, -d shape the other formats "
-                   "only), html: a web page with a table per folder, tree: the folders drawn "
-                   "as 'tree' draws them")
+                   "name, extension, size and time; html: a web page with a table per folder; "
+                   "tree: the folders drawn as 'tree' draws them (-f, -x, -d shape text, html "
+                   "and tree)")
         ->option_text("FORMAT")
         ->check(CLI::IsMember({"text", "csv", "json", "html", "tree"}));
     app.add_flag("--ascii", list.ascii,

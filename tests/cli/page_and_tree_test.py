@@ -43,18 +43,20 @@ def make_tree(top, names, rng):
 
 
 class TreeAgainstTree(unittest.TestCase):
-    """Letters, digits, dots and dashes only: bytes above "/", so that the list's
-    order of whole paths is the order of each folder's names that `tree` uses."""
+    """Letters, digits and "_" (bytes above "/"), folder names ending in "d" and
+    file names in "f" or "f.txt": no name is another's with a byte below "/"
+    after it, so the list's order of whole paths is the order of each folder's
+    names that `tree` uses."""
 
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="zentory-tree-")
         self.top = os.path.realpath(os.path.join(self.dir, "top"))
         rng = random.Random(30)
-        letters = b"abcXYZ019.-_"
-        word = lambda: bytes(rng.choice(letters) for _ in range(rng.randint(1, 5))) + b"q"
+        letters = b"abcXYZ019_"
+        word = lambda end: bytes(rng.choice(letters) for _ in range(rng.randint(1, 5))) + end
         make_tree(os.fsencode(self.top), {
-            "folders": [word() for _ in range(15)],
-            "files": [word() + b".txt" if i % 3 else word() for i in range(120)]
+            "folders": [word(b"d") for _ in range(15)],
+            "files": [word(b"f.txt") if i % 3 else word(b"f") for i in range(120)]
                      + [b".hidden", b"img/.hidden.txt"]}, rng)
 
     def tearDown(self):

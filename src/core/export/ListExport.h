@@ -9,7 +9,7 @@
 //   "2026-12-08T14:03:05+01:00"),
 // size and modified empty in CSV and null in JSON for a file that leads
 // nowhere. They take sizes and times from the request's stats, and ignore its
-// options, labels and time stamp, which shape the text list only.
+// options, labels and time stamp, which shape the text list, the page and the tree.
 //   CSV (RFC 4180): the header "path,folder,name,extension,size,modified" and
 //   one record per file, CR LF after each; a field holding a comma, a quote, a
 //   CR or an LF is quoted, its quotes doubled; every other byte as it is held.
