@@ -128,6 +128,9 @@ TEST(TreeList, DrawsTheFoldersOnTheWayToEachFileInTheListsOrder) {
     for (const Case& c : cases) {
         EXPECT_EQ(c.list.compose(ListFormat::Tree), std::string("/w\n") + c.drawn) << c.what;
     }
+    zentory::test::recordSurvival(
+        "Tree", "names holding < > & \" ', a line feed, DEL and bytes outside UTF-8",
+        "one line a name: control bytes written as ?, every other byte as it is");
     for (const Case& c : shapedCases) {
         EXPECT_EQ(c.list.compose(ListFormat::Tree), std::string("/w\n") + c.drawn) << c.what;
     }
