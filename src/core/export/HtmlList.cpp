@@ -181,17 +181,7 @@ public:
                 }
                 current = folder;
                 open = true;
-                m_out.text("<section>\n<h2>");
-                escaped(m_out, m_request.labels.heading);
-                m_out.text(" ...");
-                escaped(m_out, folder.substr(std::min(chosen.size(), folder.size())));
-                if (m_columns.totals) {
-                    totals(i, [&](size_t k) {
-                        return m_files.folderPath(m_files.folderIndex(k)) == folder;
-                    });
-                }
-                m_out.text("</h2>\n");
-                table();
+                beginFolder(i, folder);
             }
             row(i);
         }
@@ -256,6 +246,21 @@ private:
                                         groupedCount(files, labels.digitGroup),
                                         groupedCount(bytes, labels.digitGroup)));
         m_out.text(")</span>");
+    }
+
+    // The section of the run of `folder`'s files that begins with entry `first`.
+    void beginFolder(size_t first, std::string_view folder) {
+        const std::string_view chosen = m_request.folder;
+        m_out.text("<section>\n<h2>");
+        escaped(m_out, m_request.labels.heading);
+        m_out.text(" ...");
+        escaped(m_out, folder.substr(std::min(chosen.size(), folder.size())));
+        if (m_columns.totals) {
+            totals(first,
+                   [&](size_t k) { return m_files.folderPath(m_files.folderIndex(k)) == folder; });
+        }
+        m_out.text("</h2>\n");
+        table();
     }
 
     void beginSection() {
