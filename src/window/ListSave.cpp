@@ -9,7 +9,9 @@ namespace zentory::window {
 const std::vector<SaveType>& SaveTypes() {
     static const std::vector<SaveType> types = {{"TXT files (*.txt)", "txt"},
                                                 {"CSV files (*.csv)", "csv"},
-                                                {"JSON files (*.json)", "json"}};
+                                                {"JSON files (*.json)", "json"},
+                                                {"HTML page (*.html)", "html"},
+                                                {"Tree (*.txt)", "txt"}};
     return types;
 }
 
@@ -19,6 +21,10 @@ ListFormat SaveFormat(int type) {
         return ListFormat::Csv;
     case 2:
         return ListFormat::Json;
+    case 3:
+        return ListFormat::Html;
+    case 4:
+        return ListFormat::Tree;
     default:
         return ListFormat::Text;
     }
@@ -26,12 +32,12 @@ ListFormat SaveFormat(int type) {
 
 namespace {
 
-// `read` with the sizes and times that `format` or `columns` need; those the
-// read did not collect are looked up into `lookedUp`.
-FolderRead Completed(const FolderRead& read, bool text, ListColumns columns,
+// `read` with the sizes and times that `table` (CSV and JSON) or `columns`
+// need; those the read did not collect are looked up into `lookedUp`.
+FolderRead Completed(const FolderRead& read, bool table, ListColumns columns,
                      std::vector<FileStat>& lookedUp) {
     const bool haveStats = read.stats != nullptr && read.stats->size() == read.files.size();
-    if ((!text || columns.any()) && !haveStats) {
+    if ((table || columns.any()) && !haveStats) {
         lookedUp = statFiles(read.files);
     }
     return FolderRead{.files = read.files,
@@ -45,17 +51,17 @@ FolderRead Completed(const FolderRead& read, bool text, ListColumns columns,
 
 void SaveList(const std::string& path, ListFormat format, const FolderRead& read,
               const ExportOptions& options, ListColumns columns, const CTranslator& catalogue) {
-    const bool text = format == ListFormat::Text;
+    const bool table = format == ListFormat::Csv || format == ListFormat::Json;
     std::vector<FileStat> lookedUp;
-    const FolderRead complete = Completed(read, text, columns, lookedUp);
-    writeList(path, makeExportRequest(complete, options, text ? &catalogue : nullptr, columns),
+    const FolderRead complete = Completed(read, table, columns, lookedUp);
+    writeList(path, makeExportRequest(complete, options, table ? nullptr : &catalogue, columns),
               format);
 }
 
 std::string ListText(const FolderRead& read, const ExportOptions& options, ListColumns columns,
                      const CTranslator& catalogue) {
     std::vector<FileStat> lookedUp;
-    const FolderRead complete = Completed(read, true, columns, lookedUp);
+    const FolderRead complete = Completed(read, false, columns, lookedUp);
     return composeList(makeExportRequest(complete, options, &catalogue, columns), ListFormat::Text);
 }
 

@@ -80,8 +80,12 @@ TEST_F(CentralEuropeanTime, TimesCarryTheOffsetOfTheirOwnInstant) {
 }
 
 TEST(ListTotals, TotalsSpeakTheLabelsWordsWithOneFileAndOneByteSingular) {
-    const zentory::ExportLabels german{"Inhalt von", "Ordner",   "%1 Dateien",
-                                       "%1 Datei",   "%1 Bytes", "%1 Byte"};
+    const zentory::ExportLabels german{.title = "Inhalt von",
+                                       .heading = "Ordner",
+                                       .files = "%1 Dateien",
+                                       .oneFile = "%1 Datei",
+                                       .bytes = "%1 Bytes",
+                                       .oneByte = "%1 Byte"};
     struct Case {
         zentory::ExportLabels labels;
         uint64_t files, bytes;

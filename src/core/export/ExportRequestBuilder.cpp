@@ -2,20 +2,29 @@
 
 #include "i18n/Translator.h"
 
+#include <algorithm>
+
 namespace zentory {
 
 ExportLabels exportLabels(const CTranslator& catalogue) {
-    ExportLabels labels{catalogue.GetText(TextKey::ExportTitle),
-                        catalogue.GetText(TextKey::ExportHeading)};
-    auto take = [&](std::string& label, TextKey key) {
-        if (std::string text = catalogue.GetText(key); !text.empty()) {
-            label = std::move(text);
-        }
-    };
-    take(labels.files, TextKey::ListCount);
-    take(labels.filesOne, TextKey::ListCountOne);
-    take(labels.bytes, TextKey::ListBytes);
-    take(labels.bytesOne, TextKey::ListBytesOne);
+    const auto text = [&](TextKey key) { return catalogue.GetText(key); };
+    ExportLabels labels{.title = text(TextKey::ExportTitle),
+                        .heading = text(TextKey::ExportHeading),
+                        .nameColumn = text(TextKey::ListColumn),
+                        .sizeColumn = text(TextKey::ListSizeColumn),
+                        .modifiedColumn = text(TextKey::ListModifiedColumn),
+                        .files = text(TextKey::ListCount),
+                        .oneFile = text(TextKey::ListCountOne),
+                        .filesBytes = text(TextKey::ListCountBytes),
+                        .oneFileBytes = text(TextKey::ListCountBytesOne),
+                        .bytes = text(TextKey::ListBytes),
+                        .oneByte = text(TextKey::ListBytesOne),
+                        .closing = {text(TextKey::TreeClosing), text(TextKey::TreeClosingOneFile),
+                                    text(TextKey::TreeClosingOneFolder),
+                                    text(TextKey::TreeClosingOneEach)},
+                        .digitGroup = text(TextKey::DigitGroup),
+                        .language = localeForTag(catalogue.Tag())};
+    std::replace(labels.language.begin(), labels.language.end(), '_', '-');
     return labels;
 }
 

@@ -189,8 +189,30 @@ std::string formatExportDate(const platform::LocalTime& time) {
 
 std::string countText(const ExportLabels& labels, std::uint64_t fileCount, const std::string& files,
                       std::uint64_t byteCount, const std::string& bytes) {
-    return fillPlaceholders(fileCount == 1 ? labels.filesOne : labels.files, files) + ", " +
-           fillPlaceholders(byteCount == 1 ? labels.bytesOne : labels.bytes, bytes);
+    // A label left empty (a translation file of an older version) keeps the English words.
+    const auto word = [](const std::string& label, const char* english) {
+        return label.empty() ? std::string(english) : label;
+    };
+    return fillPlaceholders(fileCount == 1 ? word(labels.oneFile, "%1 file")
+                                           : word(labels.files, "%1 files"),
+                            files) +
+           ", " +
+           fillPlaceholders(byteCount == 1 ? word(labels.oneByte, "%1 byte")
+                                           : word(labels.bytes, "%1 bytes"),
+                            bytes);
+}
+
+std::string groupedCount(uint64_t count, std::string_view group) {
+    const std::string digits = std::to_string(count);
+    std::string out;
+    out.reserve(digits.size() + digits.size() / 3 * group.size());
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) {
+            out.append(group);
+        }
+        out += digits[i];
+    }
+    return out;
 }
 
 std::string listSizeCell(const FileStat& stat) {

@@ -24,6 +24,7 @@
 #include "listing/FileStat.h"
 #include "platform/Clock.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -43,20 +44,38 @@ struct ExportOptions {
 std::string formatExportDate(const platform::LocalTime& time);
 
 // The catalogue texts that the export writes: the title before the folder in
-// the first line, the word before each sub-folder's heading and, for the
-// totals, the number of files and of bytes ("%1" the number; "...One" when it
-// is 1).
+// the first line, and the word before each sub-folder's heading. The HTML page
+// and the tree also write the rest, each empty for the other lists.
 struct ExportLabels {
     std::string title;
     std::string heading;
-    std::string files = "%1 files";
-    std::string filesOne = "%1 file";
-    std::string bytes = "%1 bytes";
-    std::string bytesOne = "%1 byte";
+    // The HTML page's column headings.
+    std::string nameColumn{};
+    std::string sizeColumn{};
+    std::string modifiedColumn{};
+    // The totals: "%1 files" and "%1 file"; the HTML page's with bytes
+    // "%1 files, %2 bytes" and "%1 file, %2 bytes"; the text list's bytes
+    // "%1 bytes" and "%1 byte". English where empty.
+    std::string files{};
+    std::string oneFile{};
+    std::string filesBytes{};
+    std::string oneFileBytes{};
+    std::string bytes{};
+    std::string oneByte{};
+    // The tree's closing line, "%1 folders, %2 files", by whether there is
+    // one folder (bit 1) and one file (bit 0).
+    std::array<std::string, 4> closing{};
+    // What stands between groups of three digits ("1,234"); "" for none.
+    std::string digitGroup{};
+    // The page's language, as HTML names it ("en", "de-DE"); "" when unknown.
+    std::string language{};
 };
 
-// "N files, B bytes" in the words of `labels`, the numbers as `files` and
-// `bytes` write them.
+// `count` with `group` between each three digits from the right.
+std::string groupedCount(uint64_t count, std::string_view group);
+
+// "N files, B bytes" in the words of `labels` ("1 file", "1 byte" for one),
+// the numbers as `files` and `bytes` write them.
 std::string countText(const ExportLabels& labels, std::uint64_t fileCount, const std::string& files,
                       std::uint64_t byteCount, const std::string& bytes);
 
@@ -82,6 +101,8 @@ struct ExportRequest {
     platform::LocalTime exportedAt;
     ListColumns columns{};
     const std::vector<FileStat>* stats = nullptr;
+    // The tree drawn with "|-- " and "`-- " rather than Unicode's line drawing.
+    bool asciiTree = false;
 };
 
 // A cell of the size and time columns as the text list writes it: the size in

@@ -73,15 +73,18 @@ enum class TextKey : int {
     MenuAbout = 260,
     // The main window's count after a read and the saved list's totals: %1
     // the number of files; with the sizes ", " and the bytes, %1 their number.
+    // The HTML page's totals with bytes: %1 the files, %2 their bytes.
     ListCount = 330,
+    ListCountBytes = 331,
     // The list's columns after the file name.
     ListFolderColumn = 332,
     ListSizeColumn = 333,
     ListModifiedColumn = 334,
     // The count of exactly one file, or one byte.
     ListCountOne = 335,
-    ListBytes = 350,
-    ListBytesOne = 351,
+    ListCountBytesOne = 336,
+    ListBytes = 356,
+    ListBytesOne = 357,
     // The list options dialog and its menu item.
     ListOptionsFilesGroup = 300,
     ListOptionsInclude = 301,
@@ -113,6 +116,13 @@ enum class TextKey : int {
     AboutDialogName = 342,
     ProgressDialogName = 344,
     ListOptionsDialogName = 346,
+    // The HTML page and the tree: what stands between groups of three digits,
+    // and the tree's closing line, %1 the folders and %2 the files.
+    DigitGroup = 350,
+    TreeClosing = 351,
+    TreeClosingOneFile = 352,
+    TreeClosingOneFolder = 353,
+    TreeClosingOneEach = 354,
 };
 
 struct TranslationEntry {
