@@ -53,6 +53,20 @@ TEST_F(WindowAccessibility, TheListIsATableNamedByItsLabelThatTellsItsFiles) {
         EXPECT_EQ(list->role(), QAccessible::Table);
         EXPECT_EQ(list->text(QAccessible::Name), QString::fromStdString(folder));
         EXPECT_EQ(list->text(QAccessible::Description), "Files in the list: 2");
+        // Its cells are read, header row first, and offer no action of their own.
+        QAccessibleTableInterface* table = list->tableInterface();
+        ASSERT_NE(table, nullptr);
+        EXPECT_EQ(table->rowCount(), 2);
+        QAccessibleInterface* cell = table->cellAt(1, 0);
+        ASSERT_NE(cell, nullptr);
+        EXPECT_EQ(cell->text(QAccessible::Name), "b.txt");
+        EXPECT_EQ(cell->role(), QAccessible::Cell);
+        EXPECT_EQ(cell->actionInterface(), nullptr) << "no Toggle";
+        EXPECT_EQ(list->indexOfChild(cell), 2 * table->columnCount());
+        EXPECT_EQ(list->child(0)->text(QAccessible::Name), "File name");
+        dlg.m_listFiles->selectRow(1);
+        EXPECT_TRUE(cell->state().selected);
+        EXPECT_EQ(table->selectedRows(), QList<int>{1});
 
         // The window's controls as assistive technology lists them: in reading
         // order, each step's inside its group, no hidden ones.

@@ -5,7 +5,7 @@ Runs the program in a private D-Bus session with its own accessibility bus,
 reads its accessible tree with pyatspi and checks what a person who cannot
 see the window hears: the list is a table named after the folder its label
 shows that tells its number of files, "Step 1" and "Step 2" group their
-controls in reading order, no hidden control is listed, each dialog is known by
+controls in reading order, the list's cells offer no action, no hidden control is listed, each dialog is known by
 its own name, the List options fields by their labels, the language box by its
 group, and a folder that cannot be read is reported in a box.
 
@@ -174,6 +174,14 @@ def check_read_folder(window, checks, folder):
                       folder + '/...', folder])
     if table:
         checks.equal('the list tells its files', table.description, 'Files in the list: 2')
+        cell = window.node(table, 'table cell', 'a.txt')
+        checks.true('a cell of the list is read by its name', cell)
+        if cell:
+            try:
+                actions = [cell.queryAction().getName(i) for i in range(cell.queryAction().nActions)]
+            except NotImplementedError:
+                actions = []
+            checks.equal('the cells offer no action of their own', actions, [])
     for hidden in ('OK', 'Abbrechen'):
         checks.true(f'no hidden button "{hidden}"',
                     window.node(main, 'push button', hidden) is None)

@@ -1,6 +1,7 @@
 #include "ui/Accessibility.h"
 
 #include "ui/ControlText.h"
+#include "ui/ReportAccessible.h"
 
 #include <QAccessibleWidget>
 #include <QComboBox>
@@ -73,6 +74,9 @@ QAccessibleInterface* dialogAccessible(const QString& /*className*/, QObject* ob
     }
     if (auto* group = qobject_cast<QGroupBox*>(object); inTemplateDialog(group)) {
         return new ShownGroup(group);
+    }
+    if (QAccessibleInterface* list = reportAccessible(object)) {
+        return list;
     }
     // The client area below the menu bar, a plain widget, holds the controls.
     auto* area = qobject_cast<QWidget*>(object);
