@@ -110,7 +110,7 @@ TEST(ScanWatchInAFolder, CountsAndCancelsWithinAFewThousandEntriesOfOneFolder) {
     ScanWatch watch;
     zentory::walk::Collector collector(order, true, filter, 0, &watch);
     size_t taken = 0;
-    while (taken < 100000 && collector.entry("file.txt", false)) {
+    while (taken < 100000 && collector.entry("file.txt", false, {})) {
         if (++taken == 10000) {
             EXPECT_GE(watch.files(), 10000u - 4096u) << "the count follows within the folder";
             EXPECT_EQ(watch.files(), collector.reported());

@@ -1,14 +1,15 @@
 #include "listing/FolderScan.h"
 
 #include "listing/FolderOrder.h"
-#include "listing/IdentitySet.h"
 #include "listing/ScanWatch.h"
 #include "listing/WalkCollector.h"
 #include "listing/WalkCrew.h"
+#include "listing/WalkIdentity.h"
 #include "listing/WalkOpen.h"
 #include "listing/WalkRecords.h"
 #include "listing/WalkRoom.h"
 #include "platform/Directory.h"
+#include "platform/Mounts.h"
 
 #include <algorithm>
 #include <atomic>
@@ -50,7 +51,8 @@ public:
     Walk(const ScanOptions& options, Crew crew, ScanWatch* watch = nullptr)
         : m_subFolders(options.subFolders), m_fileStats(options.fileStats),
           m_filter(options.filter), m_first(std::max(1u, crew.first)),
-          m_most(std::max(m_first, crew.most)), m_opener(m_most), m_watch(watch) {}
+          m_most(std::max(m_first, crew.most)), m_opener(m_most),
+          m_identities(platform::MountNames::current()), m_watch(watch) {}
 
     void run(const std::string& folder, ScanResult& result) {
         m_folder = &folder;
@@ -89,14 +91,16 @@ private:
         const std::string& folder = *m_folder;
         Directory dir;
         int err = dir.open(folder);
+        platform::FolderIdentity id;
         if (err == 0) {
-            err = dir.identity(root.id);
+            err = dir.identity(id);
         }
         if (err != 0) {
             result.folderError.emplace(folder, "open folder", err);
             return false;
         }
-        enterOnce(root);
+        m_identities.told(root, id);
+        m_identities.enterOnce(root);
         read(main, root, dir);
         if (root.error != 0) {
             result.folderError.emplace(folder, "read folder", root.error);
@@ -247,28 +251,43 @@ private:
                 m_watch->noteFolder(walk::pathOf(*m_folder, f));
             }
         }
+        // A folder known from its parent's read is recognised before it is
+        // opened; any other is asked once open.
+        const bool known = m_identities.fromEntry(f);
+        if (known && !m_identities.enterOnce(f)) {
+            m_opener.skip(f);
+            return;
+        }
         Directory dir;
-        if (const int err = open(f, dir); err != 0) {
+        if (const int err = open(f, dir, !known); err != 0) {
             f.error = err;
             return;
         }
         const walk::Holding holding(m_room, dir);
-        if (!enterOnce(f)) {
+        if (!known && !m_identities.enterOnce(f)) {
             return;
         }
         read(w, f, dir);
         m_opener.keep(f, dir, w.children.size());
     }
 
-    // Opens `f` into `dir` and reads its identity. Short of open files or
-    // memory, it keeps no more folders open for later, waits for the other
-    // threads to close theirs and tries again, so that a folder is lost only
-    // when even a walk on one thread cannot open it. Returns 0 or the errno value.
-    int open(Folder& f, Directory& dir) {
-        int err = m_opener.open(f, dir);
-        if (err == 0) {
-            err = dir.identity(f.id);
-        }
+    // Opens `f` into `dir` and, with `ask`, asks it its identity. Short of
+    // open files or memory, it keeps no more folders open for later, waits for
+    // the other threads to close theirs and tries again, so that a folder is
+    // lost only when even a walk on one thread cannot open it. Returns 0 or
+    // the errno value.
+    int open(Folder& f, Directory& dir, bool ask) {
+        const auto asked = [&](int err) {
+            platform::FolderIdentity id;
+            if (err == 0 && ask) {
+                err = dir.identity(id);
+                if (err == 0) {
+                    m_identities.told(f, id);
+                }
+            }
+            return err;
+        };
+        int err = asked(m_opener.open(f, dir));
         for (int tries = 0; walk::isShortage(err);) {
             dir.close();
             m_opener.keepNoMore();
@@ -277,10 +296,7 @@ private:
                 m_room.gaveUp();
                 break;
             }
-            err = m_opener.retry(f, dir);
-            if (err == 0) {
-                err = dir.identity(f.id);
-            }
+            err = asked(m_opener.retry(f, dir));
         }
         return err;
     }
@@ -306,7 +322,7 @@ private:
         for (size_t i = 0; i < order.size(); ++i) {
             bytes += recordSize(order.name(i), order.isFolder(i), m_fileStats);
         }
-        f.records.resize(bytes);
+        f.records = std::span<char>(w.space.take(bytes), bytes);
         char* out = f.records.data();
         const size_t filesBefore = w.files;
         for (size_t i = 0; i < order.size(); ++i) {
@@ -315,6 +331,7 @@ private:
             if (order.isFolder(i)) {
                 child = w.newFolder();
                 child->parent = &f;
+                child->entry = order.identity(i);
                 child->depth = f.depth + 1;
                 w.children.push_back(child);
             } else {
@@ -342,24 +359,6 @@ private:
         return stat;
     }
 
-    // Notes that `f` is being entered; false when it is a folder on its own
-    // way down, reached again through a link, which is not entered again.
-    bool enterOnce(Folder& f) {
-        bool seen = false;
-        {
-            std::lock_guard lock(m_seenMutex);
-            seen = !m_seen.insert(f.id);
-        }
-        if (seen) {
-            for (const Folder* up = f.parent; up != nullptr; up = up->parent) {
-                if (up->id == f.id) {
-                    return false;
-                }
-            }
-        }
-        return true;
-    }
-
     const bool m_subFolders;
     const bool m_fileStats;
     const FileFilter m_filter;
@@ -367,6 +366,7 @@ private:
     const unsigned m_first;                // threads that start the walk
     const unsigned m_most;                 // threads once it proves slow
     walk::FolderOpener m_opener;
+    walk::Identities m_identities;
     walk::Room m_room;
     ScanWatch* const m_watch;                       // none when nobody follows the walk
     std::vector<std::unique_ptr<Worker>> m_workers; // one for each thread there may be
@@ -383,9 +383,6 @@ private:
     size_t m_waiting = 0;         // threads waiting for one
     bool m_stopped = false;       // cancelled: no more folders are handed out
     std::exception_ptr m_failure;
-
-    std::mutex m_seenMutex;
-    IdentitySet m_seen;
 };
 
 } // namespace

@@ -23,7 +23,8 @@ public:
         : m_order(order), m_filter(filter), m_watch(watch), m_subFolders(subFolders),
           m_depth(depth) {}
 
-    bool entry(std::string_view name, bool isFolder) override {
+    bool entry(std::string_view name, bool isFolder,
+               const platform::EntryIdentity& identity) override {
         if (m_watch != nullptr && (++m_seen & kCheckMask) == 0) {
             if (m_watch->cancelled()) {
                 return false;
@@ -39,7 +40,7 @@ public:
         } else if (name.empty() || name.back() == '.' || !m_filter.takesFile(name)) {
             return true;
         }
-        if (!m_order.add(name, isFolder)) {
+        if (!m_order.add(name, isFolder, identity)) {
             m_overflow = true;
         }
         m_taken += isFolder ? 0 : 1;

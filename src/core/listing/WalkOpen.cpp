@@ -48,6 +48,13 @@ int FolderOpener::open(const Folder& f, Directory& dir) {
     return reopen(f, dir);
 }
 
+void FolderOpener::skip(const Folder& f) {
+    // A kept parent stays open until each of its sub-folders lets go of it.
+    if (f.parent->dir.isOpen()) {
+        release(*f.parent);
+    }
+}
+
 void FolderOpener::release(Folder& f) {
     if (f.users.fetch_sub(1, std::memory_order_acq_rel) == 1) {
         f.dir.close();

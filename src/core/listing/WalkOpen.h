@@ -25,6 +25,8 @@ public:
     void keep(Folder& f, platform::Directory& dir, size_t subFolders);
     // Opens `f` (not the chosen folder) into `dir`. Returns 0 or the errno value.
     int open(const Folder& f, platform::Directory& dir);
+    // Lets go of what `f`, which is not entered, held of its parent.
+    void skip(const Folder& f);
     // Opens `f` again after open() failed for it: from the nearest folder
     // above that is still open. Returns 0 or the errno value.
     int retry(const Folder& f, platform::Directory& dir) { return reopen(f, dir); }

@@ -21,6 +21,21 @@ struct FolderIdentity {
     bool operator==(const FolderIdentity&) const = default;
 };
 
+// What reading a folder tells of a sub-folder's identity, without asking the
+// sub-folder itself.
+struct EntryIdentity {
+    enum class Source : unsigned char {
+        None,   // nothing: only the opened folder can tell
+        Entry,  // the entry's inode number (`id.inode`); the device is that of the
+                // folder read, unless a file system is mounted on the entry, and
+                // the number is the folder's own only where the file system keeps
+                // one numbering for entries and folders
+        Lookup, // the entry, a link, was looked up: what it leads to, both numbers
+    };
+    Source source = Source::None;
+    FolderIdentity id;
+};
+
 class Directory {
 public:
     // Receives the entries of a folder, "." and ".." included.
@@ -29,8 +44,9 @@ public:
         // `isFolder`: the entry is a folder, or a link that leads to one. A
         // dangling link and every other kind of entry count as files. `name`
         // is followed by a NUL byte in memory; it is valid only during the call.
-        // Returns false to end the read early.
-        virtual bool entry(std::string_view name, bool isFolder) = 0;
+        // `identity`: what the read tells of a folder's identity. Returns false
+        // to end the read early.
+        virtual bool entry(std::string_view name, bool isFolder, const EntryIdentity& identity) = 0;
 
     protected:
         ~Visitor() = default;
@@ -51,7 +67,8 @@ public:
     int openIn(const Directory& parent, const std::string& relative) {
         return openIn(parent, relative.c_str());
     }
-    // The identity of the open folder. Returns 0 or the errno value.
+    // The identity of the open folder (one system call here; on Windows it
+    // came with the open). Returns 0 or the errno value.
     int identity(FolderIdentity& out) const;
     // Reports every entry once to `visitor`, in the order the file system keeps
     // them, reading many entries per system call. Only the types of links and
@@ -71,6 +88,7 @@ private:
     // The folder's path, for systems that read a folder by its path (Windows);
     // the handle then only holds the folder and answers its identity.
     std::string m_path;
+    FolderIdentity m_identity; // on Windows, told by the open
 };
 
 // How many files this process may hold open at once.

@@ -104,6 +104,13 @@ int Directory::read(Visitor& visitor) {
             const auto* d = reinterpret_cast<const dirent64*>(buffer + at);
             at += d->d_reclen;
             bool isFolder = d->d_type == DT_DIR;
+            EntryIdentity identity;
+            identity.id.inode = d->d_ino;
+            // A btrfs subvolume (or snapshot) is a file system of its own
+            // without a mount: its top folder always has this number.
+            constexpr ino64_t kSubvolumeTop = 256;
+            identity.source = d->d_ino == kSubvolumeTop ? EntryIdentity::Source::None
+                                                        : EntryIdentity::Source::Entry;
             // The type of every other entry is trusted as it is; only a link
             // (which may lead to a folder) and an entry of unknown type cost a
             // lookup.
@@ -111,8 +118,14 @@ int Directory::read(Visitor& visitor) {
                 struct stat st;
                 isFolder = ::fstatat(descriptorOf(m_handle), d->d_name, &st, 0) == 0 &&
                            S_ISDIR(st.st_mode);
+                if (isFolder) {
+                    identity.source = EntryIdentity::Source::Lookup;
+                    identity.id = {static_cast<uint64_t>(st.st_dev),
+                                   static_cast<uint64_t>(st.st_ino)};
+                }
             }
-            if (!visitor.entry(std::string_view(d->d_name, std::strlen(d->d_name)), isFolder)) {
+            if (!visitor.entry(std::string_view(d->d_name, std::strlen(d->d_name)), isFolder,
+                               identity)) {
                 return ECANCELED;
             }
         }

@@ -22,10 +22,10 @@ int64_t unixSeconds(FILETIME t) {
 }
 
 // Opens the folder at `path` as `folder`, or else clears `path` and returns
-// the errno value: the handle keeps it from going away while it
-// is read and tells its identity. Only the attributes are asked for, so a
-// folder that may be listed but not changed opens.
-int openFolder(std::string& path, FileHandle& folder) {
+// the errno value: the handle keeps it from going away while it is read. Its
+// identity comes with the check that it is a folder. Only the attributes are
+// asked for, so a folder that may be listed but not changed opens.
+int openFolder(std::string& path, FileHandle& folder, FolderIdentity& identity) {
     HANDLE h = CreateFileW(longPath(path).c_str(), FILE_READ_ATTRIBUTES,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -46,6 +46,10 @@ int openFolder(std::string& path, FileHandle& folder) {
         path.clear();
         return ENOTDIR;
     }
+    // A junction or a directory link and the folder it leads to share these,
+    // so a loop of them is entered once.
+    identity.device = info.dwVolumeSerialNumber;
+    identity.inode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     folder = fileHandleOf(h);
     return 0;
 }
@@ -57,13 +61,15 @@ Directory::~Directory() {
 }
 
 Directory::Directory(Directory&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, FileHandle())), m_path(std::move(other.m_path)) {}
+    : m_handle(std::exchange(other.m_handle, FileHandle())), m_path(std::move(other.m_path)),
+      m_identity(other.m_identity) {}
 
 Directory& Directory::operator=(Directory&& other) noexcept {
     if (this != &other) {
         close();
         m_handle = std::exchange(other.m_handle, FileHandle());
         m_path = std::move(other.m_path);
+        m_identity = other.m_identity;
     }
     return *this;
 }
@@ -82,7 +88,7 @@ int Directory::open(const std::string& path) {
     // the names below it are added to the prefixed form as they are, so that
     // one ending in a space or a dot is not trimmed into another name.
     m_path = narrow(longPath(path));
-    return openFolder(m_path, m_handle);
+    return openFolder(m_path, m_handle, m_identity);
 }
 
 int Directory::openIn(const Directory& parent, const char* relative) {
@@ -97,21 +103,14 @@ int Directory::openIn(const Directory& parent, const char* relative) {
     for (const char* c = relative; *c != '\0'; ++c) {
         m_path += *c == '/' ? '\\' : *c;
     }
-    return openFolder(m_path, m_handle);
+    return openFolder(m_path, m_handle, m_identity);
 }
 
 int Directory::identity(FolderIdentity& out) const {
     if (!isOpen()) {
         return EBADF;
     }
-    // A junction or a directory link and the folder it leads to share these,
-    // so a loop of them is entered once.
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handleOf(m_handle), &info)) {
-        return errnoOf(GetLastError());
-    }
-    out.device = info.dwVolumeSerialNumber;
-    out.inode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    out = m_identity;
     return 0;
 }
 
@@ -137,7 +136,9 @@ int Directory::read(Visitor& visitor) {
     std::string name;
     do {
         name = narrow(data.cFileName);
-        if (!visitor.entry(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
+        // The folder's identity is told when it is opened.
+        if (!visitor.entry(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                           EntryIdentity())) {
             FindClose(find);
             return ECANCELED;
         }
