@@ -84,7 +84,7 @@ TEST_F(ScanWatchTest, CancelStopsTheWalkAtOnceAndLeavesNothing) {
     const ScanResult result = walk.get();
     // Each thread finishes the folder it is in, and at most one that it took
     // as the cancel came: none of the 36 or more folders left is read after.
-    EXPECT_LE(watch.enteredAfterCancel(), zentory::walk::defaultCrew().most);
+    EXPECT_LE(watch.enteredAfterCancel(), zentory::walk::crewFor(0).most);
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(result.files.size(), 0u);
     EXPECT_FALSE(result.folderError.has_value());

@@ -33,6 +33,28 @@ private:
     std::atomic<size_t> m_enteredAfterCancel{0};
 };
 
+// A slow file system as the walk sees it: each folder entered takes `pause`,
+// as a round trip to a share does, however many threads wait at once. Counts
+// how many threads were inside at the same time, at most.
+class CrowdWatch : public ScanWatch {
+public:
+    explicit CrowdWatch(std::chrono::milliseconds pause) : m_pause(pause) {}
+    void enteringFolder() override {
+        const size_t inside = m_inside.fetch_add(1) + 1;
+        size_t most = m_most.load();
+        while (inside > most && !m_most.compare_exchange_weak(most, inside)) {
+        }
+        std::this_thread::sleep_for(m_pause);
+        m_inside.fetch_sub(1);
+    }
+    size_t mostAtOnce() const { return m_most.load(); }
+
+private:
+    std::chrono::milliseconds m_pause;
+    std::atomic<size_t> m_inside{0};
+    std::atomic<size_t> m_most{0};
+};
+
 // A gate that walking threads wait at once their walk is cancelled, until the
 // test opens it: a window that waited for a cancelled walk to end would wait
 // at the gate. The gate opens by itself after a minute, and says so.

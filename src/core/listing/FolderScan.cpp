@@ -50,9 +50,8 @@ class Walk {
 public:
     Walk(const ScanOptions& options, Crew crew, ScanWatch* watch = nullptr)
         : m_subFolders(options.subFolders), m_fileStats(options.fileStats),
-          m_filter(options.filter), m_first(std::max(1u, crew.first)),
-          m_most(std::max(m_first, crew.most)), m_opener(m_most),
-          m_identities(platform::MountNames::current()), m_watch(watch) {}
+          m_filter(options.filter), m_size(crew), m_most(std::max({1u, crew.first, crew.most})),
+          m_opener(m_most), m_identities(platform::MountNames::current()), m_watch(watch) {}
 
     void run(const std::string& folder, ScanResult& result) {
         m_folder = &folder;
@@ -116,15 +115,17 @@ private:
         for (unsigned i = 1; i < m_most; ++i) {
             m_workers.push_back(std::make_unique<Worker>());
         }
-        m_growAt = Clock::now() + walk::kPatience;
+        m_windowStart = Clock::now();
+        m_windowEnd.store((m_windowStart + walk::kPatience).time_since_epoch().count());
         try {
             std::lock_guard lock(m_helpersMutex);
-            addHelpers(m_first);
-            m_grown.store(m_first == m_most, std::memory_order_relaxed);
+            m_active = m_size.threads();
+            addHelpers(m_size.threads());
+            m_grown.store(m_size.fixed(), std::memory_order_relaxed);
         } catch (...) {
             fail(std::current_exception()); // the helpers already started stop
         }
-        work(main);
+        work(main, 0);
     }
 
     void joinHelpers() {
@@ -139,7 +140,7 @@ private:
         }
     }
 
-    void work(Worker& w) {
+    void work(Worker& w, unsigned index) {
         bool holding = false;
         Folder* next = nullptr;
         for (;;) {
@@ -147,8 +148,12 @@ private:
                 stop();
                 return;
             }
+            if (next != nullptr && index >= m_active.load(std::memory_order_relaxed)) {
+                publish({next}, 0); // the crew shrank: this thread rests
+                next = nullptr;
+            }
             if (next == nullptr) {
-                next = take(holding);
+                next = take(holding, index);
                 holding = next != nullptr;
                 if (next == nullptr) {
                     return;
@@ -164,7 +169,8 @@ private:
                     next = w.children.front();
                     publish(w.children, 1);
                 }
-                growWhenSlow();
+                m_read.fetch_add(1, std::memory_order_relaxed);
+                sizeCrew();
             } catch (...) {
                 fail(std::current_exception());
                 return;
@@ -177,37 +183,67 @@ private:
         while (m_helpers.size() + 1 < count) {
             const size_t i = m_helpers.size() + 1;
             try {
-                m_helpers.emplace_back([this, i] { work(*m_workers[i]); });
+                m_helpers.emplace_back(
+                    [this, i] { work(*m_workers[i], static_cast<unsigned>(i)); });
             } catch (const std::system_error&) {
                 return; // the system has no more threads to give; the others carry on
             }
         }
     }
 
-    void growWhenSlow() {
-        if (m_grown.load(std::memory_order_relaxed) || Clock::now() < m_growAt) {
+    // At the end of each window of time: sets how many threads read in the
+    // next one, from the rate of this one, starting threads or letting them rest.
+    void sizeCrew() {
+        if (m_grown.load(std::memory_order_relaxed)) {
             return;
         }
-        std::lock_guard lock(m_helpersMutex);
-        if (!m_grown.load(std::memory_order_relaxed)) {
-            addHelpers(m_most);
-            m_grown.store(true, std::memory_order_relaxed);
+        const Clock::time_point now = Clock::now();
+        if (now.time_since_epoch().count() < m_windowEnd.load(std::memory_order_relaxed) ||
+            !m_helpersMutex.try_lock()) {
+            return;
+        }
+        std::lock_guard lock(m_helpersMutex, std::adopt_lock);
+        if (now.time_since_epoch().count() < m_windowEnd.load(std::memory_order_relaxed) ||
+            m_grown.load(std::memory_order_relaxed)) {
+            return;
+        }
+        const size_t read = m_read.load(std::memory_order_relaxed);
+        const double seconds = std::chrono::duration<double>(now - m_windowStart).count();
+        const unsigned threads =
+            m_size.measured(static_cast<double>(read - m_readBefore) / seconds);
+        m_readBefore = read;
+        m_windowStart = now;
+        m_windowEnd.store((now + walk::kWindow).time_since_epoch().count());
+        addHelpers(threads);
+        {
+            std::lock_guard walkLock(m_mutex);
+            m_active.store(threads, std::memory_order_relaxed);
+            m_resting.notify_all();
         }
     }
 
-    Folder* take(bool wasHolding) {
+    // The next folder for the thread `index` to read; none once the walk
+    // is over. A thread beyond the crew's size rests here until it grows.
+    Folder* take(bool wasHolding, unsigned index) {
         std::unique_lock lock(m_mutex);
         if (wasHolding) {
             --m_busy;
         }
-        while (m_stack.empty() && m_busy > 0 && !m_failure && !m_stopped) {
-            ++m_waiting;
-            m_wake.wait(lock);
-            --m_waiting;
-        }
-        if (m_stack.empty() || m_failure || m_stopped) {
-            m_wake.notify_all();
-            return nullptr;
+        for (;;) {
+            if ((m_stack.empty() && m_busy == 0) || m_failure || m_stopped) {
+                m_wake.notify_all();
+                m_resting.notify_all();
+                return nullptr;
+            }
+            if (index >= m_active.load(std::memory_order_relaxed)) {
+                m_resting.wait(lock);
+            } else if (m_stack.empty()) {
+                ++m_waiting;
+                m_wake.wait(lock);
+                --m_waiting;
+            } else {
+                break;
+            }
         }
         Folder* f = m_stack.back();
         m_stack.pop_back();
@@ -235,6 +271,7 @@ private:
             m_failure = e;
         }
         m_wake.notify_all();
+        m_resting.notify_all();
     }
 
     // Ends the walk for every thread: each returns once its folder is done.
@@ -242,6 +279,7 @@ private:
         std::lock_guard lock(m_mutex);
         m_stopped = true;
         m_wake.notify_all();
+        m_resting.notify_all();
     }
 
     void visit(Worker& w, Folder& f) {
@@ -363,25 +401,30 @@ private:
     const bool m_fileStats;
     const FileFilter m_filter;
     const std::string* m_folder = nullptr; // the chosen folder
-    const unsigned m_first;                // threads that start the walk
-    const unsigned m_most;                 // threads once it proves slow
+    walk::CrewSize m_size;                 // how many threads read; guarded by m_helpersMutex
+    const unsigned m_most;                 // threads there may be
     walk::FolderOpener m_opener;
     walk::Identities m_identities;
     walk::Room m_room;
     ScanWatch* const m_watch;                       // none when nobody follows the walk
     std::vector<std::unique_ptr<Worker>> m_workers; // one for each thread there may be
-    Clock::time_point m_growAt;                     // when the walk counts as slow
+    Clock::time_point m_windowStart; // of the window the crew is sized after (m_helpersMutex)
+    std::atomic<Clock::rep> m_windowEnd{0}; // when it ends, in the clock's ticks
+    size_t m_readBefore = 0;                // folders read before the window
+    std::atomic<size_t> m_read{0};          // folders read by all threads
 
     std::mutex m_helpersMutex; // guards m_helpers and the change of m_grown
     std::vector<std::thread> m_helpers;
-    std::atomic<bool> m_grown{false}; // no more helpers will be started
+    std::atomic<bool> m_grown{false}; // the crew is no longer sized
 
-    std::mutex m_mutex; // guards everything below up to m_failure
-    std::condition_variable m_wake;
-    std::vector<Folder*> m_stack; // folders to read, the next one last
-    size_t m_busy = 0;            // threads reading a folder
-    size_t m_waiting = 0;         // threads waiting for one
-    bool m_stopped = false;       // cancelled: no more folders are handed out
+    std::mutex m_mutex;                // guards everything below up to m_failure
+    std::condition_variable m_wake;    // for threads waiting for a folder
+    std::condition_variable m_resting; // for threads beyond the crew's size
+    std::atomic<unsigned> m_active{1}; // the crew's size: threads 0 to m_active - 1 read
+    std::vector<Folder*> m_stack;      // folders to read, the next one last
+    size_t m_busy = 0;                 // threads reading a folder
+    size_t m_waiting = 0;              // threads waiting for one
+    bool m_stopped = false;            // cancelled: no more folders are handed out
     std::exception_ptr m_failure;
 };
 
@@ -389,8 +432,7 @@ private:
 
 ScanResult ScanFolder(const std::string& folder, const ScanOptions& options, ScanWatch* watch) {
     ScanResult result;
-    const Crew crew =
-        options.threads > 0 ? Crew{options.threads, options.threads} : walk::defaultCrew();
+    const Crew crew = walk::crewFor(options.threads);
     if (watch == nullptr || !watch->cancelled()) {
         Walk(options, crew, watch).run(folder, result);
     }

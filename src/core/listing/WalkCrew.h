@@ -16,23 +16,88 @@ namespace zentory::walk {
 
 using Clock = std::chrono::steady_clock;
 
-// Threads for a walk. It starts with one per core, which is all a walk of
-// cached folders can use. One that is still going after kPatience is large or
-// waits for the disk; it gets more threads than there are cores, because a
-// folder that is not cached keeps its thread waiting, and the disk serves
-// several reads at once far faster than one after the other. A small cached
-// walk does not pay for starting threads it has no use for.
+// Threads for a walk: `first` read from the start, and the crew may grow to
+// `most`. A walk of cached folders can use one thread per core and no more; on
+// a disk or a network share each read waits for a round trip, and the file
+// system serves many reads at once far faster than one after the other.
 struct Crew {
     unsigned first;
     unsigned most;
 };
+// How long a walk runs on its first threads before the crew is sized: a small
+// cached walk does not pay for threads it has no use for.
 inline constexpr auto kPatience = std::chrono::milliseconds(20);
+// How long each later window of time lasts.
+inline constexpr auto kWindow = std::chrono::milliseconds(20);
+// The most threads a walk keeps reading: enough requests in flight for a
+// share whose every request waits a few milliseconds.
+inline constexpr unsigned kMostThreads = 64;
 
-inline Crew defaultCrew() {
+// One thread per core at first, as many as the file system rewards later;
+// `threads` (not 0) fixes the crew, for a person who must spare a server.
+inline Crew crewFor(unsigned threads) {
+    if (threads > 0) {
+        return Crew{threads, threads};
+    }
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const unsigned most = std::clamp(4 * cores, 4u, 16u);
-    return Crew{std::min(cores, most), most};
+    return Crew{std::min(cores, kMostThreads), kMostThreads};
 }
+
+// The rule that sizes the crew from what it achieves, known to nobody but the
+// walk's own count of folders read: after each window of time it is told how
+// many folders per second the threads of that window read, and answers how
+// many threads read in the next one. It doubles the crew while each doubling
+// pays (the rate rises by kGain or more), and goes back to the last size that
+// paid when one does not: on cached folders that is where it began, one thread
+// per core. When the rate later falls to less than half of what the chosen
+// size gave (the walk has reached folders that are not cached, or a slower
+// server), it tries doubling again.
+class CrewSize {
+public:
+    explicit CrewSize(Crew crew)
+        : m_first(std::max(1u, crew.first)), m_most(std::max(m_first, crew.most)),
+          m_threads(m_first) {}
+
+    unsigned threads() const { return m_threads; }
+    bool fixed() const { return m_first == m_most; }
+
+    // The last window's rate with threads() threads; returns the next size.
+    unsigned measured(double foldersPerSecond) {
+        if (m_tried == 0 || (!m_growing && foldersPerSecond < kDrop * m_bestRate)) {
+            startGrowing(foldersPerSecond); // the first window, or the walk slowed down
+        } else if (m_growing) {
+            if (foldersPerSecond >= kGain * m_bestRate) {
+                startGrowing(foldersPerSecond);
+            } else {
+                m_threads = m_best; // the doubling did not pay: back to the size that did
+                m_growing = false;
+            }
+        } else if (foldersPerSecond > m_bestRate) {
+            m_bestRate = foldersPerSecond;
+        }
+        return m_threads;
+    }
+
+    static constexpr double kGain = 1.25;
+    static constexpr double kDrop = 0.5;
+
+private:
+    void startGrowing(double rate) {
+        ++m_tried;
+        m_best = m_threads;
+        m_bestRate = rate;
+        m_growing = m_threads < m_most;
+        m_threads = std::min(2 * m_threads, m_most);
+    }
+
+    const unsigned m_first;
+    const unsigned m_most;
+    unsigned m_threads;
+    unsigned m_best = 0;    // the size that paid last
+    double m_bestRate = 0;  // and its rate
+    bool m_growing = false; // threads() is a doubling being tried
+    unsigned m_tried = 0;   // windows that set a new best
+};
 
 // Memory that a thread takes for the walk's whole length in large blocks, so
 // that the heap does not grow a page at a time (a system call each time) as
