@@ -4,7 +4,9 @@
 
 #include "listing/WalkCrew.h"
 #include "listing/FolderScan.h"
+#include "listing/StatFiles.h"
 
+#include "Files.h"
 #include "SlowWatch.h"
 #include "TempDir.h"
 #include "Trees.h"
@@ -103,5 +105,29 @@ TEST(WalkCrewSize, ASlowFileSystemGetsManyReadsInFlightAndAFixedCrewNoMore) {
         EXPECT_EQ(result.files.size(), plain.files.size());
         EXPECT_GE(watch.mostAtOnce(), c.fewest) << c.threads << " thread(s) asked for";
         EXPECT_LE(watch.mostAtOnce(), c.most) << c.threads << " thread(s) asked for";
+    }
+}
+
+// On a slow file system the files of one folder are looked up by whichever
+// threads wait for work, in chunks: each file still gets its own size and time.
+TEST(WalkCrewSize, SizesAndTimesLookedUpByManyThreadsAreEachFilesOwn) {
+    const test::TempDir dir;
+    for (int folder = 0; folder < 4; ++folder) {
+        for (int file = 0; file <= 40 * (folder % 3); ++file) {
+            const std::string path =
+                dir.path() + "/f" + std::to_string(folder) + "/s" + std::to_string(file) + ".txt";
+            test::writeBytes(path, std::string(static_cast<size_t>(folder * 100 + file), 'x'));
+        }
+    }
+    // More threads than folders: those without one wait, and take look-ups.
+    ScanOptions options = ScanOptions::all(true, 8);
+    options.fileStats = true;
+    test::CrowdWatch watch(2ms);
+    const ScanResult result = ScanFolder(dir.path(), options, &watch);
+    ASSERT_EQ(result.stats.size(), result.files.size());
+    const std::vector<FileStat> oneByOne = statFiles(result.files);
+    for (size_t i = 0; i < result.files.size(); ++i) {
+        EXPECT_EQ(result.stats[i].size, oneByOne[i].size) << result.files.entry(i);
+        EXPECT_EQ(result.stats[i].modified, oneByOne[i].modified) << result.files.entry(i);
     }
 }

@@ -152,24 +152,32 @@ private:
                 publish({next}, 0); // the crew shrank: this thread rests
                 next = nullptr;
             }
-            if (next == nullptr) {
-                next = take(holding, index);
-                holding = next != nullptr;
-                if (next == nullptr) {
+            Task task{next, {}};
+            next = nullptr;
+            if (task.folder == nullptr) {
+                task = take(holding, index);
+                holding = task.folder != nullptr || task.lookup.folder != nullptr;
+                if (!holding) {
                     return;
                 }
             }
-            Folder& f = *next;
-            next = nullptr;
-            w.children.clear();
             try {
-                visit(w, f);
+                if (task.lookup.folder != nullptr) {
+                    walk::lookUp(task.lookup, w.done);
+                    m_opener.lookedUp(*task.lookup.folder);
+                    sizeCrew();
+                    continue;
+                }
+                w.children.clear();
+                w.lookups.clear();
+                visit(w, *task.folder);
+                publish(w.lookups);
                 // Go on with the first sub-folder; the others are for whoever is free.
                 if (!w.children.empty()) {
                     next = w.children.front();
                     publish(w.children, 1);
                 }
-                m_read.fetch_add(1, std::memory_order_relaxed);
+                w.count(w.done);
                 sizeCrew();
             } catch (...) {
                 fail(std::current_exception());
@@ -207,13 +215,32 @@ private:
             m_grown.load(std::memory_order_relaxed)) {
             return;
         }
-        const size_t read = m_read.load(std::memory_order_relaxed);
+        // A few reads per thread at least, so that one slow folder does not
+        // pass for a slow file system.
+        size_t read = 0;
+        for (const auto& worker : m_workers) {
+            read += worker->done.load(std::memory_order_relaxed);
+        }
+        if (read - m_readBefore < 4 * size_t{m_size.threads()}) {
+            return;
+        }
         const double seconds = std::chrono::duration<double>(now - m_windowStart).count();
-        const unsigned threads =
-            m_size.measured(static_cast<double>(read - m_readBefore) / seconds);
+        if (m_settling) {
+            // The window after a change starts the new threads or lets the
+            // others finish: its rate says little. The next one counts.
+            m_settling = false;
+            m_starved.store(false);
+            m_readBefore = read;
+            m_windowStart = now;
+            m_windowEnd.store((now + walk::kWindow).time_since_epoch().count());
+            return;
+        }
+        const unsigned threads = m_size.measured(static_cast<double>(read - m_readBefore) / seconds,
+                                                 m_starved.exchange(false));
         m_readBefore = read;
         m_windowStart = now;
         m_windowEnd.store((now + walk::kWindow).time_since_epoch().count());
+        m_settling = threads != m_active.load(std::memory_order_relaxed);
         addHelpers(threads);
         {
             std::lock_guard walkLock(m_mutex);
@@ -222,33 +249,60 @@ private:
         }
     }
 
-    // The next folder for the thread `index` to read; none once the walk
-    // is over. A thread beyond the crew's size rests here until it grows.
-    Folder* take(bool wasHolding, unsigned index) {
+    // A folder to read, or a chunk of files to look up.
+    struct Task {
+        Folder* folder = nullptr;
+        walk::Lookup lookup;
+    };
+
+    // The next task for the thread `index`, look-ups first (each holds a
+    // folder open); none once the walk is over. A thread beyond the crew's
+    // size rests here until it grows.
+    Task take(bool wasHolding, unsigned index) {
         std::unique_lock lock(m_mutex);
         if (wasHolding) {
             --m_busy;
         }
         for (;;) {
-            if ((m_stack.empty() && m_busy == 0) || m_failure || m_stopped) {
+            const bool none = m_stack.empty() && m_lookups.empty();
+            if ((none && m_busy == 0) || m_failure || m_stopped) {
                 m_wake.notify_all();
                 m_resting.notify_all();
-                return nullptr;
+                return {};
             }
             if (index >= m_active.load(std::memory_order_relaxed)) {
                 m_resting.wait(lock);
-            } else if (m_stack.empty()) {
-                ++m_waiting;
+            } else if (none) {
+                m_starved.store(true, std::memory_order_relaxed);
+                m_waiting.fetch_add(1, std::memory_order_relaxed);
                 m_wake.wait(lock);
-                --m_waiting;
+                m_waiting.fetch_sub(1, std::memory_order_relaxed);
             } else {
                 break;
             }
         }
-        Folder* f = m_stack.back();
-        m_stack.pop_back();
+        Task task;
+        if (!m_lookups.empty()) {
+            task.lookup = m_lookups.back();
+            m_lookups.pop_back();
+        } else {
+            task.folder = m_stack.back();
+            m_stack.pop_back();
+        }
         ++m_busy;
-        return f;
+        return task;
+    }
+
+    // Offers chunks of look-ups to all threads.
+    void publish(const std::vector<walk::Lookup>& lookups) {
+        if (lookups.empty()) {
+            return;
+        }
+        std::lock_guard lock(m_mutex);
+        m_lookups.insert(m_lookups.end(), lookups.begin(), lookups.end());
+        if (m_waiting.load(std::memory_order_relaxed) > 0) {
+            m_wake.notify_all();
+        }
     }
 
     // Offers children[from...] to all threads, the first of them to be taken first.
@@ -260,7 +314,7 @@ private:
         for (size_t i = children.size(); i-- > from;) {
             m_stack.push_back(children[i]);
         }
-        if (m_waiting > 0) {
+        if (m_waiting.load(std::memory_order_relaxed) > 0) {
             m_wake.notify_all();
         }
     }
@@ -306,7 +360,7 @@ private:
             return;
         }
         read(w, f, dir);
-        m_opener.keep(f, dir, w.children.size());
+        m_opener.keep(f, dir, w.children.size(), w.lookups.size());
     }
 
     // Opens `f` into `dir` and, with `ask`, asks it its identity. Short of
@@ -363,6 +417,9 @@ private:
         f.records = std::span<char>(w.space.take(bytes), bytes);
         char* out = f.records.data();
         const size_t filesBefore = w.files;
+        // Threads wait for work: let them look up this folder's files.
+        const bool share = m_fileStats && m_waiting.load(std::memory_order_relaxed) > 0 &&
+                           order.size() > walk::kLookupChunk;
         for (size_t i = 0; i < order.size(); ++i) {
             const std::string_view name = order.name(i);
             Folder* child = nullptr;
@@ -376,11 +433,14 @@ private:
                 ++w.files;
                 w.nameBytes += name.size();
                 if (m_fileStats) {
-                    out = putRecord(out, name, lookUp(w, dir, name));
+                    out = putRecord(out, name, share ? FileStat{} : lookUp(w, dir, name));
                     continue;
                 }
             }
             out = putRecord(out, name, child);
+        }
+        if (share) {
+            walk::cutLookups(f, w.lookups);
         }
         if (m_watch != nullptr) {
             m_watch->found(w.files - filesBefore - collector.reported());
@@ -390,6 +450,7 @@ private:
     // The size and time of the file `name` in `dir`; unknown when it leads nowhere.
     static FileStat lookUp(Worker& w, const Directory& dir, std::string_view name) {
         w.name.assign(name);
+        w.count(w.done);
         FileStat stat;
         if (dir.statEntry(w.name.c_str(), stat.size, stat.modified) != 0) {
             stat = FileStat{};
@@ -410,21 +471,23 @@ private:
     std::vector<std::unique_ptr<Worker>> m_workers; // one for each thread there may be
     Clock::time_point m_windowStart; // of the window the crew is sized after (m_helpersMutex)
     std::atomic<Clock::rep> m_windowEnd{0}; // when it ends, in the clock's ticks
-    size_t m_readBefore = 0;                // folders read before the window
-    std::atomic<size_t> m_read{0};          // folders read by all threads
+    bool m_settling = false;                // the window after a change in size
+    std::atomic<bool> m_starved{false};     // a thread waited for work in this window
+    size_t m_readBefore = 0;                // folders and files read before the window
 
     std::mutex m_helpersMutex; // guards m_helpers and the change of m_grown
     std::vector<std::thread> m_helpers;
     std::atomic<bool> m_grown{false}; // the crew is no longer sized
 
-    std::mutex m_mutex;                // guards everything below up to m_failure
-    std::condition_variable m_wake;    // for threads waiting for a folder
-    std::condition_variable m_resting; // for threads beyond the crew's size
-    std::atomic<unsigned> m_active{1}; // the crew's size: threads 0 to m_active - 1 read
-    std::vector<Folder*> m_stack;      // folders to read, the next one last
-    size_t m_busy = 0;                 // threads reading a folder
-    size_t m_waiting = 0;              // threads waiting for one
-    bool m_stopped = false;            // cancelled: no more folders are handed out
+    std::mutex m_mutex;                  // guards everything below up to m_failure
+    std::condition_variable m_wake;      // for threads waiting for a folder
+    std::condition_variable m_resting;   // for threads beyond the crew's size
+    std::atomic<unsigned> m_active{1};   // the crew's size: threads 0 to m_active - 1 read
+    std::vector<Folder*> m_stack;        // folders to read, the next one last
+    std::vector<walk::Lookup> m_lookups; // chunks of files to look up
+    size_t m_busy = 0;                   // threads reading a folder or looking up
+    std::atomic<size_t> m_waiting{0};    // threads waiting for either (read freely)
+    bool m_stopped = false;              // cancelled: no more folders are handed out
     std::exception_ptr m_failure;
 };
 

@@ -2,9 +2,11 @@
 // The threads of a folder walk and what each of them owns while it runs.
 
 #include "listing/FolderOrder.h"
+#include "listing/WalkLookups.h"
 #include "listing/WalkRecords.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -47,7 +49,7 @@ inline Crew crewFor(unsigned threads) {
 // walk's own count of folders read: after each window of time it is told how
 // many folders per second the threads of that window read, and answers how
 // many threads read in the next one. It doubles the crew while each doubling
-// pays (the rate rises by kGain or more), and goes back to the last size that
+// pays (the rate rises by a fifth or more), and goes back to the last size that
 // paid when one does not: on cached folders that is where it began, one thread
 // per core. When the rate later falls to less than half of what the chosen
 // size gave (the walk has reached folders that are not cached, or a slower
@@ -62,7 +64,12 @@ public:
     bool fixed() const { return m_first == m_most; }
 
     // The last window's rate with threads() threads; returns the next size.
-    unsigned measured(double foldersPerSecond) {
+    // `starved`: threads waited for work in it, so the rate was set by the
+    // folders found so far, not by the threads: it judges nothing.
+    unsigned measured(double foldersPerSecond, bool starved = false) {
+        if (starved && m_tried > 0) {
+            return m_threads;
+        }
         if (m_tried == 0 || (!m_growing && foldersPerSecond < kDrop * m_bestRate)) {
             startGrowing(foldersPerSecond); // the first window, or the walk slowed down
         } else if (m_growing) {
@@ -78,7 +85,7 @@ public:
         return m_threads;
     }
 
-    static constexpr double kGain = 1.25;
+    static constexpr double kGain = 1.2;
     static constexpr double kDrop = 0.5;
 
 private:
@@ -132,9 +139,16 @@ private:
 struct Worker {
     FolderOrder order;
     std::vector<Folder*> children; // of the folder just read, in order
+    std::vector<Lookup> lookups;   // of its files, for any thread
     std::string name;              // a file name to look up, NUL-terminated
-    size_t files = 0;              // entries its folders contribute
-    uint64_t nameBytes = 0;        // and the bytes of their names
+    // Folders read and files looked up, for the crew's size: written by its
+    // thread alone (no locked add), read by whichever sizes the crew.
+    alignas(64) std::atomic<uint64_t> done{0};
+    static void count(std::atomic<uint64_t>& done) {
+        done.store(done.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    }
+    size_t files = 0;       // entries its folders contribute
+    uint64_t nameBytes = 0; // and the bytes of their names
 
     Space space; // for the records of the folders it reads
 
