@@ -193,7 +193,7 @@ int main(int argc, char** argv) {
     ops.statfs = statfs;
     // Read-only, in the background once mounted, serving up to 256 requests at once.
     std::vector<char*> args{argv[0], argv[4], const_cast<char*>("-o"),
-                            const_cast<char*>("ro,default_permissions,max_threads=256,"
+                            const_cast<char*>("ro,max_threads=256,"
                                               "fsname=zentory-bench-share")};
     for (int i = 5; i < argc; ++i) {
         args.push_back(argv[i]);

@@ -120,3 +120,51 @@ TEST(ScanWatchInAFolder, CountsAndCancelsWithinAFewThousandEntriesOfOneFolder) {
     EXPECT_GE(taken, 10000u);
     EXPECT_LE(taken, 10000u + 4096u);
 }
+
+// On a share each size and time is a round trip: the count of a large folder
+// moves as soon as its names are in, before any look-up is done.
+TEST(ScanWatchOnAShare, CountMovesBeforeTheSizesAndTimesAreLookedUp) {
+    const TempDir dir;
+    for (int i = 0; i < 3000; ++i) {
+        writeBytes(dir / numberedName("photo", i, ".jpg"), "x");
+    }
+    CancelGate gate; // holds the first look-up until the count has moved
+    LookupWatch watch(0ms, &gate);
+    zentory::ScanOptions options = zentory::ScanOptions::all(true);
+    options.fileStats = true;
+    auto walk =
+        std::async(std::launch::async, [&] { return ScanFolder(dir.path(), options, &watch); });
+    while (watch.files() < 3000 && !gate.openedByItself()) {
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_EQ(watch.lookups(), 0u);
+    gate.open();
+    const ScanResult result = walk.get();
+    EXPECT_FALSE(gate.openedByItself()) << "the count waited for the look-ups";
+    EXPECT_EQ(result.stats.size(), 3000u);
+    EXPECT_EQ(watch.lookups(), 3000u);
+}
+
+// Cancel with 64 threads each waiting on a look-up: each ends after the file
+// it is on, not after its folder or its chunk.
+TEST(ScanWatchOnAShare, CancelEndsEveryThreadsLookUpsAfterTheFileItIsOn) {
+    const TempDir dir;
+    for (int folder = 0; folder < 64; ++folder) {
+        for (int i = 0; i < 40; ++i) {
+            writeBytes(dir / (numberedName("f", folder) + numberedName("/p", i)), "x");
+        }
+    }
+    LookupWatch watch(2ms);
+    zentory::ScanOptions options = zentory::ScanOptions::all(true, 64);
+    options.fileStats = true;
+    auto walk =
+        std::async(std::launch::async, [&] { return ScanFolder(dir.path(), options, &watch); });
+    while (watch.lookups() < 200) {
+        std::this_thread::sleep_for(1ms);
+    }
+    watch.cancel();
+    const ScanResult result = walk.get();
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_LT(watch.lookups(), 64u * 40u);
+    EXPECT_LE(watch.lookupsAfterCancel(), 64u);
+}

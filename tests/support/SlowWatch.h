@@ -103,4 +103,31 @@ private:
     std::shared_ptr<CancelGate> m_gate;
 };
 
+// Takes `pause` for each file whose size and time the walk looks up, as a
+// round trip to a share does; counts the look-ups, and those begun once the
+// walk was cancelled. With a gate, the first look-up waits there first.
+class LookupWatch : public ScanWatch {
+public:
+    explicit LookupWatch(std::chrono::milliseconds pause, CancelGate* gate = nullptr)
+        : m_pause(pause), m_gate(gate) {}
+    void lookingUp() override {
+        if (m_gate != nullptr && m_lookups.load() == 0) {
+            m_gate->wait();
+        }
+        m_lookups.fetch_add(1);
+        if (cancelled()) {
+            m_afterCancel.fetch_add(1);
+        }
+        std::this_thread::sleep_for(m_pause);
+    }
+    size_t lookups() const { return m_lookups.load(); }
+    size_t lookupsAfterCancel() const { return m_afterCancel.load(); }
+
+private:
+    std::chrono::milliseconds m_pause;
+    CancelGate* m_gate;
+    std::atomic<size_t> m_lookups{0};
+    std::atomic<size_t> m_afterCancel{0};
+};
+
 } // namespace zentory::test

@@ -163,7 +163,7 @@ private:
             }
             try {
                 if (task.lookup.folder != nullptr) {
-                    walk::lookUp(task.lookup, w.done);
+                    walk::lookUp(task.lookup.folder->dir, task.lookup, w.done, m_watch);
                     m_opener.lookedUp(*task.lookup.folder);
                     sizeCrew();
                     continue;
@@ -433,29 +433,23 @@ private:
                 ++w.files;
                 w.nameBytes += name.size();
                 if (m_fileStats) {
-                    out = putRecord(out, name, share ? FileStat{} : lookUp(w, dir, name));
+                    out = putRecord(out, name, FileStat{}); // looked up below
                     continue;
                 }
             }
             out = putRecord(out, name, child);
         }
+        // The count moves as soon as the names are in, before any look-up.
+        const size_t files = w.files - filesBefore;
+        if (m_watch != nullptr) {
+            m_watch->found(files - collector.reported());
+        }
         if (share) {
             walk::cutLookups(f, w.lookups);
+        } else if (m_fileStats && files > 0) {
+            walk::lookUp(dir, walk::Lookup{&f, f.records.data(), static_cast<uint32_t>(files)},
+                         w.done, m_watch);
         }
-        if (m_watch != nullptr) {
-            m_watch->found(w.files - filesBefore - collector.reported());
-        }
-    }
-
-    // The size and time of the file `name` in `dir`; unknown when it leads nowhere.
-    static FileStat lookUp(Worker& w, const Directory& dir, std::string_view name) {
-        w.name.assign(name);
-        w.count(w.done);
-        FileStat stat;
-        if (dir.statEntry(w.name.c_str(), stat.size, stat.modified) != 0) {
-            stat = FileStat{};
-        }
-        return stat;
     }
 
     const bool m_subFolders;

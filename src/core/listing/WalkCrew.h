@@ -140,7 +140,6 @@ struct Worker {
     FolderOrder order;
     std::vector<Folder*> children; // of the folder just read, in order
     std::vector<Lookup> lookups;   // of its files, for any thread
-    std::string name;              // a file name to look up, NUL-terminated
     // Folders read and files looked up, for the crew's size: written by its
     // thread alone (no locked add), read by whichever sizes the crew.
     alignas(64) std::atomic<uint64_t> done{0};

@@ -5,6 +5,7 @@
 // are written first, each file's FileStat unknown; chunks of them are then
 // looked up, each by whichever thread is free, in the folder kept open for them.
 
+#include "listing/ScanWatch.h"
 #include "listing/WalkRecords.h"
 
 #include <atomic>
@@ -49,16 +50,24 @@ inline void cutLookups(Folder& f, std::vector<Lookup>& out) {
     }
 }
 
-// Looks up the files of `chunk` in their folder's open handle and writes
-// each one's size and time into its record (unknown where it leads nowhere),
-// counting each one in `done`, written by this thread alone.
-inline void lookUp(const Lookup& chunk, std::atomic<uint64_t>& done) {
-    const platform::Directory& dir = chunk.folder->dir;
+// Looks up the files of `chunk` in `dir`, their folder's open handle, and
+// writes each one's size and time into its record (unknown where it leads
+// nowhere), counting each one in `done`, written by this thread alone. A
+// cancel of `watch` (may be null) ends it after the file being looked up, so
+// that a folder of thousands of files on a slow share stops at once.
+inline void lookUp(const platform::Directory& dir, const Lookup& chunk, std::atomic<uint64_t>& done,
+                   ScanWatch* watch) {
     char* at = chunk.from;
     Record record;
     for (uint32_t files = 0; files < chunk.files;) {
         char* next = const_cast<char*>(getRecord(at, record));
         if (record.hasStat) {
+            if (watch != nullptr) {
+                if (watch->cancelled()) {
+                    return; // the walk ends as cancelled: nothing of it counts
+                }
+                watch->lookingUp();
+            }
             FileStat stat;
             // The name in a record is followed by a NUL.
             if (dir.statEntry(record.name.data(), stat.size, stat.modified) != 0) {
