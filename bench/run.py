@@ -57,6 +57,7 @@ WINDOW_READ = "window read"
 WINDOW_QUIET = "window read, no progress window"
 WINDOW_PROGRESS = "window read, progress window from the start"
 WINDOW_EXPORT = "window export"
+FLOOR = "floor: one-thread getdents64 walk"
 
 
 def drop_caches():
@@ -135,6 +136,9 @@ def measure(args, n, path, out):
         commands[WINDOW_QUIET] = ([window, "read-quiet", path], False)
         commands[WINDOW_PROGRESS] = ([window, "read-progress", path], False)
         commands[WINDOW_EXPORT] = ([window, "export", path, out], False)
+    floor = os.path.join(args.build, "zentory-bench-floor")
+    if os.access(floor, os.X_OK):
+        commands[FLOOR] = ([floor, path], False)
     empty = os.path.join(args.trees, "empty")
     os.makedirs(empty, exist_ok=True)
     commands["zentory-cli, empty folder"] = ([cli, "-r", "-o", out, empty], False)
@@ -267,6 +271,13 @@ def report(args, rows):
         columns = ratio(med(row, CLI_COLUMNS), med(row, FIND_PRINTF))
         bars.append((n, "cli -r --size --modified vs find -printf '%p\\t%s\\t%T@\\n' | "
                      "LC_ALL=C sort", "%.2fx" % columns, "<= 0.5x", judged(n, columns, 0.5)))
+        if FLOOR in row["warm"]:
+            # What a walk on two cores could take at best: the floor halved.
+            floor = med(row, FLOOR) / 2
+            r = ratio(cli, floor)
+            bars.append((n, "cli -r vs the 2-core floor (one-thread getdents64 walk %.3f s, "
+                         "halved)" % med(row, FLOOR), "%.2fx" % r, "<= 1.3x",
+                         judged(n, r, 1.3)))
         json_ratio = ratio(med(row, CLI_JSON), cli)
         bars.append((n, "cli -r --format json vs cli -r", "%.2fx" % json_ratio, "<= 1.5x",
                      judged(n, json_ratio, 1.5)))

@@ -14,7 +14,7 @@ import time
 CLI = "zentory-cli -r"
 CLI_COLUMNS = "zentory-cli -r --size --modified"
 FIND = "find DIR -type f"
-FD = "fdfind -u -t f (default threads)"
+FD = "fdfind -u -t f, default threads"
 FD64 = "fdfind -j 64 -u -t f"
 WINDOW = "window read"
 
@@ -54,7 +54,7 @@ def commands(build, point, out, skip):
     if os.access(window, os.X_OK):
         cmds[WINDOW] = [window, "read", point]
     return {k: v for k, v in cmds.items()
-            if not any(s and s in k for s in skip) and shutil.which(v[0])}
+            if not any(s and s in k.split() for s in skip) and shutil.which(v[0])}
 
 
 def run(args, source, run_once, window_seconds, spread):

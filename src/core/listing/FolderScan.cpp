@@ -489,7 +489,7 @@ private:
 
 ScanResult ScanFolder(const std::string& folder, const ScanOptions& options, ScanWatch* watch) {
     ScanResult result;
-    const Crew crew = walk::crewFor(options.threads);
+    const Crew crew = walk::crewFor(options.threads, options.fileStats);
     if (watch == nullptr || !watch->cancelled()) {
         Walk(options, crew, watch).run(folder, result);
     }

@@ -32,17 +32,21 @@ inline constexpr auto kPatience = std::chrono::milliseconds(20);
 // How long each later window of time lasts.
 inline constexpr auto kWindow = std::chrono::milliseconds(20);
 // The most threads a walk keeps reading: enough requests in flight for a
-// share whose every request waits a few milliseconds.
+// share whose every request waits a few milliseconds. A walk that looks up
+// each file's size and time makes a request per file besides a few per
+// folder, and may keep more of them in flight.
 inline constexpr unsigned kMostThreads = 64;
+inline constexpr unsigned kMostThreadsWithLookups = 256;
 
 // One thread per core at first, as many as the file system rewards later;
 // `threads` (not 0) fixes the crew, for a person who must spare a server.
-inline Crew crewFor(unsigned threads) {
+inline Crew crewFor(unsigned threads, bool lookups = false) {
     if (threads > 0) {
         return Crew{threads, threads};
     }
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    return Crew{std::min(cores, kMostThreads), kMostThreads};
+    const unsigned most = lookups ? kMostThreadsWithLookups : kMostThreads;
+    return Crew{std::min(cores, most), most};
 }
 
 // The rule that sizes the crew from what it achieves, known to nobody but the
