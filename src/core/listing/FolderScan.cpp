@@ -8,6 +8,7 @@
 #include "listing/WalkOpen.h"
 #include "listing/WalkRecords.h"
 #include "listing/WalkRoom.h"
+#include "listing/WalkTasks.h"
 #include "platform/Directory.h"
 #include "platform/Mounts.h"
 
@@ -15,9 +16,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -37,6 +36,7 @@ using walk::Folder;
 using walk::joinRecords;
 using walk::putRecord;
 using walk::recordSize;
+using walk::Task;
 using walk::Worker;
 
 // How the folders are read: each thread takes a folder, reads and orders its
@@ -67,8 +67,8 @@ public:
             walkBelow(main);
         }
         joinHelpers();
-        if (m_failure) {
-            std::rethrow_exception(m_failure);
+        if (m_tasks.failure()) {
+            std::rethrow_exception(m_tasks.failure());
         }
         if (m_watch != nullptr && m_watch->cancelled()) {
             result.cancelled = true;
@@ -106,7 +106,7 @@ private:
             return false;
         }
         m_opener.keepRoot(root, dir, main.children.size());
-        publish(main.children, 0);
+        m_tasks.publish(main.children, 0);
         return true;
     }
 
@@ -119,11 +119,11 @@ private:
         m_windowEnd.store((m_windowStart + walk::kPatience).time_since_epoch().count());
         try {
             std::lock_guard lock(m_helpersMutex);
-            m_active = m_size.threads();
+            m_tasks.resize(m_size.threads());
             addHelpers(m_size.threads());
             m_grown.store(m_size.fixed(), std::memory_order_relaxed);
         } catch (...) {
-            fail(std::current_exception()); // the helpers already started stop
+            m_tasks.fail(std::current_exception()); // the helpers already started stop
         }
         work(main, 0);
     }
@@ -145,18 +145,18 @@ private:
         Folder* next = nullptr;
         for (;;) {
             if (m_watch != nullptr && m_watch->cancelled()) {
-                stop();
+                m_tasks.stop();
                 return;
             }
-            if (next != nullptr && index >= m_active.load(std::memory_order_relaxed)) {
-                publish({next}, 0); // the crew shrank: this thread rests
+            if (next != nullptr && index >= m_tasks.size()) {
+                m_tasks.publish({next}, 0); // the crew shrank: this thread rests
                 next = nullptr;
             }
             Task task{next, {}};
             next = nullptr;
             if (task.folder == nullptr) {
-                task = take(holding, index);
-                holding = task.folder != nullptr || task.lookup.folder != nullptr;
+                task = m_tasks.take(holding, index);
+                holding = task.any();
                 if (!holding) {
                     return;
                 }
@@ -171,16 +171,16 @@ private:
                 w.children.clear();
                 w.lookups.clear();
                 visit(w, *task.folder);
-                publish(w.lookups);
+                m_tasks.publish(w.lookups);
                 // Go on with the first sub-folder; the others are for whoever is free.
                 if (!w.children.empty()) {
                     next = w.children.front();
-                    publish(w.children, 1);
+                    m_tasks.publish(w.children, 1);
                 }
                 w.count(w.done);
                 sizeCrew();
             } catch (...) {
-                fail(std::current_exception());
+                m_tasks.fail(std::current_exception());
                 return;
             }
         }
@@ -229,111 +229,20 @@ private:
             // The window after a change starts the new threads or lets the
             // others finish: its rate says little. The next one counts.
             m_settling = false;
-            m_starved.store(false);
+            m_tasks.starved(); // forgotten: it belongs to the window that is skipped
             m_readBefore = read;
             m_windowStart = now;
             m_windowEnd.store((now + walk::kWindow).time_since_epoch().count());
             return;
         }
-        const unsigned threads = m_size.measured(static_cast<double>(read - m_readBefore) / seconds,
-                                                 m_starved.exchange(false));
+        const unsigned threads =
+            m_size.measured(static_cast<double>(read - m_readBefore) / seconds, m_tasks.starved());
         m_readBefore = read;
         m_windowStart = now;
         m_windowEnd.store((now + walk::kWindow).time_since_epoch().count());
-        m_settling = threads != m_active.load(std::memory_order_relaxed);
+        m_settling = threads != m_tasks.size();
         addHelpers(threads);
-        {
-            std::lock_guard walkLock(m_mutex);
-            m_active.store(threads, std::memory_order_relaxed);
-            m_resting.notify_all();
-        }
-    }
-
-    // A folder to read, or a chunk of files to look up.
-    struct Task {
-        Folder* folder = nullptr;
-        walk::Lookup lookup;
-    };
-
-    // The next task for the thread `index`, look-ups first (each holds a
-    // folder open); none once the walk is over. A thread beyond the crew's
-    // size rests here until it grows.
-    Task take(bool wasHolding, unsigned index) {
-        std::unique_lock lock(m_mutex);
-        if (wasHolding) {
-            --m_busy;
-        }
-        for (;;) {
-            const bool none = m_stack.empty() && m_lookups.empty();
-            if ((none && m_busy == 0) || m_failure || m_stopped) {
-                m_wake.notify_all();
-                m_resting.notify_all();
-                return {};
-            }
-            if (index >= m_active.load(std::memory_order_relaxed)) {
-                m_resting.wait(lock);
-            } else if (none) {
-                m_starved.store(true, std::memory_order_relaxed);
-                m_waiting.fetch_add(1, std::memory_order_relaxed);
-                m_wake.wait(lock);
-                m_waiting.fetch_sub(1, std::memory_order_relaxed);
-            } else {
-                break;
-            }
-        }
-        Task task;
-        if (!m_lookups.empty()) {
-            task.lookup = m_lookups.back();
-            m_lookups.pop_back();
-        } else {
-            task.folder = m_stack.back();
-            m_stack.pop_back();
-        }
-        ++m_busy;
-        return task;
-    }
-
-    // Offers chunks of look-ups to all threads.
-    void publish(const std::vector<walk::Lookup>& lookups) {
-        if (lookups.empty()) {
-            return;
-        }
-        std::lock_guard lock(m_mutex);
-        m_lookups.insert(m_lookups.end(), lookups.begin(), lookups.end());
-        if (m_waiting.load(std::memory_order_relaxed) > 0) {
-            m_wake.notify_all();
-        }
-    }
-
-    // Offers children[from...] to all threads, the first of them to be taken first.
-    void publish(const std::vector<Folder*>& children, size_t from) {
-        if (children.size() <= from) {
-            return;
-        }
-        std::lock_guard lock(m_mutex);
-        for (size_t i = children.size(); i-- > from;) {
-            m_stack.push_back(children[i]);
-        }
-        if (m_waiting.load(std::memory_order_relaxed) > 0) {
-            m_wake.notify_all();
-        }
-    }
-
-    void fail(std::exception_ptr e) {
-        std::lock_guard lock(m_mutex);
-        if (!m_failure) {
-            m_failure = e;
-        }
-        m_wake.notify_all();
-        m_resting.notify_all();
-    }
-
-    // Ends the walk for every thread: each returns once its folder is done.
-    void stop() {
-        std::lock_guard lock(m_mutex);
-        m_stopped = true;
-        m_wake.notify_all();
-        m_resting.notify_all();
+        m_tasks.resize(threads);
     }
 
     void visit(Worker& w, Folder& f) {
@@ -418,8 +327,8 @@ private:
         char* out = f.records.data();
         const size_t filesBefore = w.files;
         // Threads wait for work: let them look up this folder's files.
-        const bool share = m_fileStats && m_waiting.load(std::memory_order_relaxed) > 0 &&
-                           order.size() > walk::kLookupChunk;
+        const bool share =
+            m_fileStats && m_tasks.waiting() > 0 && order.size() > walk::kLookupChunk;
         for (size_t i = 0; i < order.size(); ++i) {
             const std::string_view name = order.name(i);
             Folder* child = nullptr;
@@ -466,23 +375,13 @@ private:
     Clock::time_point m_windowStart; // of the window the crew is sized after (m_helpersMutex)
     std::atomic<Clock::rep> m_windowEnd{0}; // when it ends, in the clock's ticks
     bool m_settling = false;                // the window after a change in size
-    std::atomic<bool> m_starved{false};     // a thread waited for work in this window
     size_t m_readBefore = 0;                // folders and files read before the window
 
     std::mutex m_helpersMutex; // guards m_helpers and the change of m_grown
     std::vector<std::thread> m_helpers;
     std::atomic<bool> m_grown{false}; // the crew is no longer sized
 
-    std::mutex m_mutex;                  // guards everything below up to m_failure
-    std::condition_variable m_wake;      // for threads waiting for a folder
-    std::condition_variable m_resting;   // for threads beyond the crew's size
-    std::atomic<unsigned> m_active{1};   // the crew's size: threads 0 to m_active - 1 read
-    std::vector<Folder*> m_stack;        // folders to read, the next one last
-    std::vector<walk::Lookup> m_lookups; // chunks of files to look up
-    size_t m_busy = 0;                   // threads reading a folder or looking up
-    std::atomic<size_t> m_waiting{0};    // threads waiting for either (read freely)
-    bool m_stopped = false;              // cancelled: no more folders are handed out
-    std::exception_ptr m_failure;
+    walk::Tasks m_tasks;
 };
 
 } // namespace
