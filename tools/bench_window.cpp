@@ -57,7 +57,7 @@ public:
         return window::SaveChoice{output};
     }
     void messageBox(const std::string& text, const std::string&) override { messages += text; }
-    void fileErrorBox(const platform::FileError& error) override { failure = error.what(); }
+    void fileErrorBox(const std::string& text) override { failure = text; }
     void open(const std::string&) override {}
 
     std::string folder;

@@ -60,7 +60,7 @@ bool shootModal(CDialog& dialog, const QString& path) {
 // The language dialog with the languages of the translation file.
 bool shootLanguageDialog(CExportDlg& main, Shell& shell, const std::string& tag,
                          const QString& path) {
-    CLanguageDlg dialog(shell, &main);
+    CLanguageDlg dialog(shell, main.m_translator, &main);
     dialog.m_strLanguageTag = tag;
     dialog.m_strGroupCaption = main.m_translator.GetText(TextKey::LanguageGroup);
     return shootModal(dialog, path);

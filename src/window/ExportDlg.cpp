@@ -10,6 +10,7 @@
 #include "ProgressDlg.h"
 #include "ResourceIds.h"
 #include "Toolkit.h"
+#include "i18n/FileErrorText.h"
 #include "listing/FolderPath.h"
 #include "listing/FolderScan.h"
 #include "platform/Directory.h"
@@ -57,13 +58,7 @@ constexpr Command kCommands[] = {
 } // namespace
 
 CExportDlg::CExportDlg(Shell& shell)
-    : CDialog(ids::Main::kDialog, nullptr), m_optionsDlg(this), m_shell(shell) {
-    m_shell.setCatalogue(&m_translator);
-}
-
-CExportDlg::~CExportDlg() {
-    m_shell.setCatalogue(nullptr);
-}
+    : CDialog(ids::Main::kDialog, nullptr), m_optionsDlg(this), m_shell(shell) {}
 
 void CExportDlg::OnCommand(int id) {
     for (const Command& command : kCommands) {
@@ -78,7 +73,7 @@ void CExportDlg::Dispatch(void (CExportDlg::*command)()) {
     try {
         (this->*command)();
     } catch (const platform::FileError& error) {
-        m_shell.fileErrorBox(error);
+        m_shell.fileErrorBox(fileErrorText(m_translator, error));
     } catch (const platform::Interrupted&) {
         // The write has taken its changes back; there is nothing to tell.
         OnInterruption();
@@ -109,7 +104,7 @@ bool CExportDlg::StartDialog() {
     try {
         return OnInitDialog();
     } catch (const platform::FileError& error) {
-        m_shell.fileErrorBox(error);
+        m_shell.fileErrorBox(fileErrorText(m_translator, error));
         return true;
     }
 }
@@ -307,7 +302,7 @@ void CExportDlg::OnSaveTxtFile() {
 
 void CExportDlg::OnLanguageSelection() {
     const std::string oldTag = m_settings.ReadSetting("Language");
-    CLanguageDlg dlg(m_shell, this);
+    CLanguageDlg dlg(m_shell, m_translator, this);
     dlg.m_strLanguageTag = oldTag;
     dlg.m_strGroupCaption = m_translator.GetText(TextKey::LanguageGroup);
     dlg.DoModal();

@@ -30,7 +30,6 @@ inline constexpr std::chrono::milliseconds kProgressDelay{400};
 class CExportDlg : public CDialog {
 public:
     explicit CExportDlg(Shell& shell);
-    ~CExportDlg() override;
 
     // Loads the catalogue and puts its texts onto the menu, the controls, the
     // list header and the options dialog, then switches three export options

@@ -3,12 +3,13 @@
 #include "DataExchange.h"
 #include "PrefixText.h"
 #include "ResourceIds.h"
+#include "i18n/FileErrorText.h"
 #include "platform/FileError.h"
 
 namespace zentory::window {
 
-CLanguageDlg::CLanguageDlg(Shell& shell, CDialog* pParent)
-    : CDialog(ids::Language::kDialog, pParent), m_shell(shell) {}
+CLanguageDlg::CLanguageDlg(Shell& shell, const CTranslator& catalogue, CDialog* pParent)
+    : CDialog(ids::Language::kDialog, pParent), m_shell(shell), m_catalogue(catalogue) {}
 
 void CLanguageDlg::DoDataExchange(DataExchange& dx) {
     dx.CBString(ids::Language::kLanguages, m_strSelection);
@@ -22,7 +23,7 @@ bool CLanguageDlg::OnInitDialog() {
     try {
         m_arrLanguages = readLanguageList(m_settings);
     } catch (const platform::FileError& error) {
-        m_shell.fileErrorBox(error);
+        m_shell.fileErrorBox(fileErrorText(m_catalogue, error));
         return true;
     }
     for (const LanguageChoice& language : m_arrLanguages) {

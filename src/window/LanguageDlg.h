@@ -8,6 +8,7 @@
 #include "Shell.h"
 #include "i18n/LanguageList.h"
 #include "i18n/SettingsStore.h"
+#include "i18n/Translator.h"
 
 #include <string>
 #include <vector>
@@ -16,8 +17,9 @@ namespace zentory::window {
 
 class CLanguageDlg : public CDialog {
 public:
-    // `shell` shows the file-error box when the translation file cannot be read.
-    explicit CLanguageDlg(Shell& shell, CDialog* pParent = nullptr);
+    // `shell` shows the file-error box, in the words of `catalogue`, when the
+    // translation file cannot be read.
+    CLanguageDlg(Shell& shell, const CTranslator& catalogue, CDialog* pParent = nullptr);
 
     // Its own store, used only to find the translation file.
     CSettingsStore m_settings;
@@ -41,6 +43,7 @@ protected:
 
 private:
     Shell& m_shell;
+    const CTranslator& m_catalogue;
 };
 
 } // namespace zentory::window

@@ -25,6 +25,9 @@ void CProgressDlg::Refresh() {
 void CProgressDlg::OnCancel() {
     m_watch.cancel();
     Ctl().EnableDlgItem(IDCANCEL, false);
+    if (m_onCancel) {
+        m_onCancel();
+    }
 }
 
 } // namespace zentory::window

@@ -1,8 +1,8 @@
 #pragma once
 // The progress window of a long read: the folder being read and how many files
 // have been found, with a Cancel button (Escape and the close box cancel too).
-// It has no modal loop of its own: the toolkit shows it, modal to the
-// program, while the walk runs beside the event loop, and calls Refresh a few
+// It has no modal loop of its own: it shows, modal to the program, while the
+// walk runs beside the event loop (runBesideLoop), which calls Refresh a few
 // times a second. Cancel asks the walk to stop; the window goes when the walk
 // ends.
 
@@ -10,6 +10,7 @@
 #include "listing/ScanWatch.h"
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 namespace zentory::window {
@@ -18,7 +19,7 @@ class CProgressDlg : public CDialog {
 public:
     CProgressDlg(ScanWatch& watch, CDialog* pParent);
 
-    // How often the toolkit calls Refresh while the window shows.
+    // How often Refresh is called while the window shows.
     static constexpr std::chrono::milliseconds kRefreshInterval{250};
 
     // Texts in the interface language: the heading, the count ("%1" the
@@ -34,6 +35,9 @@ public:
     void Refresh();
     // Whether the read was asked to stop (Cancel, or the program ending).
     bool Cancelled() const { return m_watch.cancelled(); }
+
+    // Called once Cancel has asked the walk to stop: wakes the loop it runs beside.
+    std::function<void()> m_onCancel;
 
 private:
     ScanWatch& m_watch;

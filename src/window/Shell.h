@@ -4,9 +4,6 @@
 // window talks only to this interface, so tests can answer in its place. Texts
 // and paths are bytes in the locale's encoding, as everywhere in the program.
 
-#include "i18n/Translator.h"
-#include "platform/FileError.h"
-
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,17 +43,11 @@ public:
                                                       const std::vector<SaveType>& types) = 0;
     // A modal box with one OK button and no icon.
     virtual void messageBox(const std::string& text, const std::string& caption) = 0;
-    // The standard box for a file operation that failed: the file and the OS's reason.
-    virtual void fileErrorBox(const platform::FileError& error) = 0;
+    // The warning box of a file operation that failed, captioned with the
+    // program's name: `text` says which file and why (fileErrorText).
+    virtual void fileErrorBox(const std::string& text) = 0;
     // Opens a file or an address with its associated program; the result is not reported.
     virtual void open(const std::string& fileOrAddress) = 0;
-
-    // The catalogue whose sentences the file-error box shows (English without one).
-    void setCatalogue(const CTranslator* catalogue) { m_catalogue = catalogue; }
-    const CTranslator* catalogue() const { return m_catalogue; }
-
-private:
-    const CTranslator* m_catalogue = nullptr;
 };
 
 } // namespace zentory::window

@@ -19,41 +19,9 @@ void Toolkit::Install(Toolkit* toolkit) {
     g_toolkit = toolkit;
 }
 
-BesideWork::BesideWork(std::function<void()> work, std::function<void()> wake)
-    : m_shared(std::make_shared<Shared>()) {
-    m_shared->wake = std::move(wake);
-    m_thread = std::thread([shared = m_shared, work = std::move(work)] {
-        std::exception_ptr failure;
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        const std::lock_guard<std::mutex> lock(shared->mutex);
-        shared->failure = failure;
-        if (!shared->abandoned) {
-            shared->wake();
-        }
-    });
-}
-
-BesideWork::~BesideWork() {
-    if (m_thread.joinable()) {
-        m_thread.join();
-    }
-}
-
-void BesideWork::Finish() {
-    m_thread.join();
-    if (m_shared->failure) {
-        std::rethrow_exception(m_shared->failure);
-    }
-}
-
-void BesideWork::Abandon() {
-    const std::lock_guard<std::mutex> lock(m_shared->mutex);
-    m_shared->abandoned = true;
-    m_thread.detach();
+bool Toolkit::RunBesideLoop(CDialog& owner, std::function<void()> work, CProgressDlg& progress,
+                            std::chrono::milliseconds delay) {
+    return runBesideLoop(OpenBesideLoop(owner), std::move(work), progress, delay);
 }
 
 } // namespace zentory::window

@@ -148,7 +148,8 @@ TEST(DataExchange, MovesCheckBoxesAndTextsBothWays) {
 
 TEST(DataExchange, ComboBoxSelectsTheFirstEntryBeginningWithTheTextIgnoringCase) {
     zentory::test::RecordingShell shell;
-    zentory::test::Framed<zentory::window::CLanguageDlg> dlg(shell);
+    const zentory::CTranslator english;
+    zentory::test::Framed<zentory::window::CLanguageDlg> dlg(shell, english);
     auto* combo = dlg.DlgItem<QComboBox>(1017);
     for (const char* name : {"français", "English", "Deutsch", "deutsch (Schweiz)"}) {
         dlg.AddComboString(1017, name);
@@ -177,13 +178,6 @@ TEST(QtShellFilters, DescriptionsGetTheirPatterns) {
     EXPECT_EQ(qt::nameFiltersOf({{"TXT files (*.txt)", "txt"}}), QStringList{"TXT files (*.txt)"});
     EXPECT_EQ(qt::nameFiltersOf({{"Text", "txt"}, {"Lists (*.csv)", "json"}}),
               (QStringList{"Text (*.txt)", "Lists (*.csv) (*.json)"}));
-}
-
-TEST(QtShellFilters, FileErrorTextNamesTheFileAndTheReason) {
-    const zentory::platform::FileError error("/opt/z/zentorytrl.ini", "open", ENOENT);
-    const QString text = qt::fileErrorText(error);
-    EXPECT_TRUE(text.contains("/opt/z/zentorytrl.ini"));
-    EXPECT_TRUE(text.contains("No such file or directory"));
 }
 
 } // namespace

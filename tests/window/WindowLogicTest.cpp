@@ -262,3 +262,32 @@ TEST_F(WindowLogicShortOfOpenFiles, TheFoldersNotReadAreNamedAndNothingIsLeftToE
         EXPECT_FALSE(fs::exists(tree / "list.txt"));
     }
 }
+
+namespace {
+
+// The file-error box is worded in the interface language; the system's reason
+// stays as the system gave it.
+TEST(WindowLogicFileError, TheBoxSpeaksTheInterfaceLanguage) {
+    struct Case {
+        const char* tag;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"[1033]", "Cannot write to the file \"/dev/full\".\n\nNo space left on device."},
+        {"[1031]", "In die Datei „/dev/full“ kann nicht geschrieben werden.\n\n"
+                   "No space left on device."},
+        {"[1036]", "Impossible d'écrire dans le fichier « /dev/full ».\n\n"
+                   "No space left on device."},
+    };
+    const TreeDir tree{"a.txt"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tag);
+        WindowIn w(c.tag);
+        w.read(tree.path());
+        w.save("/dev/full"); // written through, never replaced
+        ASSERT_EQ(w.shell.fileErrors.size(), 1u);
+        EXPECT_EQ(w.shell.fileErrors[0].text, c.text);
+    }
+}
+
+} // namespace

@@ -3,7 +3,6 @@
 #include "Win32Shell.h"
 
 #include "Version.h"
-#include "i18n/FileErrorText.h"
 #include "platform/win32/Utf16.h"
 
 #include <windows.h>
@@ -106,9 +105,7 @@ void Win32Shell::messageBox(const std::string& text, const std::string& caption)
     box(platform::widen(text), wideCaption.c_str(), 0);
 }
 
-void Win32Shell::fileErrorBox(const platform::FileError& error) {
-    const std::string text =
-        fileErrorText(catalogue() != nullptr ? *catalogue() : CTranslator(), error);
+void Win32Shell::fileErrorBox(const std::string& text) {
     box(platform::widen(text), platform::widen(kProgramName).c_str(), MB_ICONEXCLAMATION);
 }
 

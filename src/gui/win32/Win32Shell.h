@@ -18,7 +18,7 @@ public:
     askSaveFileName(const std::string& proposedName,
                     const std::vector<window::SaveType>& types) override;
     void messageBox(const std::string& text, const std::string& caption) override;
-    void fileErrorBox(const platform::FileError& error) override;
+    void fileErrorBox(const std::string& text) override;
     void open(const std::string& fileOrAddress) override;
 };
 

@@ -8,15 +8,12 @@
 
 #include <algorithm>
 #include <exception>
-#include <optional>
 #include <stdexcept>
 #include <thread>
 
 namespace zentory::win32 {
 
 namespace {
-
-constexpr UINT_PTR kRefreshTimer = 1;
 
 HWND handleOf(const window::CDialog& dlg) {
     const DialogWindow* window = DialogWindow::Of(dlg);
@@ -71,116 +68,104 @@ int Win32Toolkit::RunModal(window::CDialog& dlg) {
     return static_cast<int>(result);
 }
 
-bool Win32Toolkit::RunBesideLoop(window::CDialog& owner, std::function<void()> work,
-                                 window::CProgressDlg& progress, std::chrono::milliseconds delay) {
-    platform::Handle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!done.valid()) {
-        throw std::runtime_error("cannot wait for the folder read: " +
-                                 platform::windowsErrorText(GetLastError()));
-    }
-    // No input reaches the program's windows but the progress window's.
-    std::vector<HWND> disabled;
-    for (const DialogWindow* open : m_open) {
-        if (IsWindowEnabled(open->Handle())) {
-            EnableWindow(open->Handle(), FALSE);
-            disabled.push_back(open->Handle());
+// The message loop of one read: the program's dialogs disabled, the
+// progress window the only one that takes input.
+class Win32Toolkit::ReadLoop : public window::BesideLoop {
+public:
+    ReadLoop(Win32Toolkit& toolkit, window::CDialog& owner)
+        : m_toolkit(toolkit), m_owner(handleOf(owner)),
+          m_wake(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+        if (!m_wake.valid()) {
+            throw std::runtime_error("cannot wait for the folder read: " +
+                                     platform::windowsErrorText(GetLastError()));
         }
-    }
-    window::BesideWork walker(std::move(work), [&] { SetEvent(done.get()); });
-    std::unique_ptr<DialogWindow> frame;
-    const bool ended = PumpUntil(done.get(), frame, owner, progress, delay);
-    // Enabled before the progress window goes, so that the owner, not
-    // another program, becomes the active window.
-    for (HWND hwnd : disabled) {
-        EnableWindow(hwnd, TRUE);
-    }
-    m_progressShown = false;
-    frame.reset();
-    if (!ended) {
-        walker.Abandon();
-        return false;
-    }
-    walker.Finish();
-    return true;
-}
-
-bool Win32Toolkit::PumpUntil(HANDLE done, std::unique_ptr<DialogWindow>& frame,
-                             window::CDialog& owner, window::CProgressDlg& progress,
-                             std::chrono::milliseconds delay) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point due = Clock::now() + delay;
-    bool progressDue = true;
-    int quitCode = -1;
-    std::optional<Clock::time_point> letGo; // a cancelled read is waited for a moment only
-    for (;;) {
-        if (!letGo && progress.Cancelled()) {
-            letGo = Clock::now() + window::kCancelGrace;
-        }
-        if (letGo && Clock::now() >= *letGo) {
-            if (quitCode >= 0) {
-                PostQuitMessage(quitCode);
+        for (const DialogWindow* open : m_toolkit.m_open) {
+            if (IsWindowEnabled(open->Handle())) {
+                EnableWindow(open->Handle(), FALSE);
+                m_disabled.push_back(open->Handle());
             }
-            return false;
         }
-        const Clock::time_point next = letGo         ? *letGo
-                                       : progressDue ? due
-                                                     : Clock::time_point::max();
-        DWORD timeout = INFINITE;
-        if (next != Clock::time_point::max()) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now());
-            timeout = static_cast<DWORD>(std::max<long long>(0, left.count()));
+    }
+
+    ~ReadLoop() override {
+        // Enabled before the progress window goes, so that the owner, not
+        // another program, becomes the active window.
+        for (HWND hwnd : m_disabled) {
+            EnableWindow(hwnd, TRUE);
         }
+        m_toolkit.m_progressShown = false;
+        m_frame.reset();
+        if (m_quitCode >= 0) {
+            PostQuitMessage(m_quitCode); // for the loop outside
+        }
+    }
+
+    ReadLoop(const ReadLoop&) = delete;
+    ReadLoop& operator=(const ReadLoop&) = delete;
+
+    void ShowProgress(window::CProgressDlg& progress) override {
+        auto frame = std::make_unique<DialogWindow>(progress, m_toolkit, true);
+        const HWND hwnd = CreateDialogParamW(
+            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(progress.m_nIDTemplate), m_owner,
+            &DialogWindow::Procedure, reinterpret_cast<LPARAM>(frame.get()));
+        if (hwnd == nullptr) {
+            return; // the read goes on without a window, as if it were quick
+        }
+        m_frame = std::move(frame);
+        progress.OnInitDialog();
+        centreOn(hwnd, m_owner);
+        ShowWindow(hwnd, SW_SHOW);
+        SendMessageW(hwnd, WM_NEXTDLGCTL,
+                     reinterpret_cast<WPARAM>(GetDlgItem(hwnd, window::IDCANCEL)), TRUE);
+        // Still busy, but the Cancel button now takes a click.
+        m_toolkit.m_progressShown = true;
+        m_toolkit.ShowBusyCursor();
+    }
+
+    void Run(const std::function<std::optional<window::LoopClock::time_point>()>& step) override {
+        for (auto next = step(); next; next = step()) {
+            WaitAndHandle(*next);
+        }
+    }
+
+    void Wake() override { SetEvent(m_wake.get()); }
+
+private:
+    // Waits for a message, the wake or `until`, and handles what came.
+    void WaitAndHandle(window::LoopClock::time_point until) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(until - window::LoopClock::now());
+        const auto timeout = static_cast<DWORD>(
+            std::clamp<long long>(left.count(), 0, static_cast<long long>(INFINITE) - 1));
+        HANDLE wake = m_wake.get();
         const DWORD woke =
-            MsgWaitForMultipleObjectsEx(1, &done, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) {
-            break;
+            MsgWaitForMultipleObjectsEx(1, &wake, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_FAILED) {
+            WaitForSingleObject(wake, timeout); // no messages, but the read goes on
+            return;
         }
-        if (progressDue && Clock::now() >= due) {
-            progressDue = false;
-            frame = OpenProgress(owner, progress);
-        }
-        const HWND dialog = frame != nullptr ? frame->Handle() : nullptr;
+        const HWND dialog = m_frame != nullptr ? m_frame->Handle() : nullptr;
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
-                quitCode = static_cast<int>(msg.wParam); // for the loop outside, afterwards
-            } else if (dialog != nullptr && msg.message == WM_TIMER && msg.hwnd == dialog) {
-                progress.Refresh();
+                m_quitCode = static_cast<int>(msg.wParam);
             } else if (dialog == nullptr || !IsDialogMessageW(dialog, &msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }
         }
     }
-    // Waiting failed: nothing to do but let the read finish.
-    WaitForSingleObject(done, INFINITE);
-    if (quitCode >= 0) {
-        PostQuitMessage(quitCode);
-    }
-    return true;
-}
 
-std::unique_ptr<DialogWindow> Win32Toolkit::OpenProgress(window::CDialog& owner,
-                                                         window::CProgressDlg& progress) {
-    const HWND ownerHandle = handleOf(owner);
-    auto frame = std::make_unique<DialogWindow>(progress, *this, true);
-    const HWND hwnd = CreateDialogParamW(
-        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(progress.m_nIDTemplate), ownerHandle,
-        &DialogWindow::Procedure, reinterpret_cast<LPARAM>(frame.get()));
-    if (hwnd == nullptr) {
-        return nullptr; // the read goes on without a window, as if it were quick
-    }
-    progress.OnInitDialog();
-    centreOn(hwnd, ownerHandle);
-    ShowWindow(hwnd, SW_SHOW);
-    SendMessageW(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd, window::IDCANCEL)),
-                 TRUE);
-    SetTimer(hwnd, kRefreshTimer, static_cast<UINT>(window::CProgressDlg::kRefreshInterval.count()),
-             nullptr);
-    // Still busy, but the Cancel button now takes a click.
-    m_progressShown = true;
-    ShowBusyCursor();
-    return frame;
+    Win32Toolkit& m_toolkit;
+    HWND m_owner;
+    platform::Handle m_wake;
+    std::vector<HWND> m_disabled;
+    std::unique_ptr<DialogWindow> m_frame;
+    int m_quitCode = -1;
+};
+
+std::unique_ptr<window::BesideLoop> Win32Toolkit::OpenBesideLoop(window::CDialog& owner) {
+    return std::make_unique<ReadLoop>(*this, owner);
 }
 
 void Win32Toolkit::BeginWaitCursor() {

@@ -21,8 +21,7 @@ public:
     Win32Toolkit() = default;
 
     int RunModal(window::CDialog& dlg) override;
-    bool RunBesideLoop(window::CDialog& owner, std::function<void()> work,
-                       window::CProgressDlg& progress, std::chrono::milliseconds delay) override;
+    std::unique_ptr<window::BesideLoop> OpenBesideLoop(window::CDialog& owner) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     std::string FormatCount(std::uint64_t count, const std::string& locale) const override;
@@ -35,15 +34,7 @@ public:
     bool ShowBusyCursor() const override;
 
 private:
-    // Runs the messages of this thread until `done` is signalled (true), or
-    // until a cancelled read has had kCancelGrace to end (false); the
-    // progress window `frame` is opened over `owner` once `delay` has passed.
-    bool PumpUntil(HANDLE done, std::unique_ptr<DialogWindow>& frame, window::CDialog& owner,
-                   window::CProgressDlg& progress, std::chrono::milliseconds delay);
-    // The progress window shown, started and refreshed by a timer; null
-    // when Windows cannot make it.
-    std::unique_ptr<DialogWindow> OpenProgress(window::CDialog& owner,
-                                               window::CProgressDlg& progress);
+    class ReadLoop;
 
     window::ToolkitInstallation m_installation{*this};
     std::vector<DialogWindow*> m_open;

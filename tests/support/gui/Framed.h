@@ -57,7 +57,13 @@ public:
 // The language dialog's controls.
 class QtLanguageDlg : public Framed<CLanguageDlg> {
 public:
-    explicit QtLanguageDlg(window::Shell& shell) : Framed(shell) {}
+    // A translation file that cannot be read is reported in English.
+    explicit QtLanguageDlg(window::Shell& shell) : Framed(shell, english()) {}
+
+    static const CTranslator& english() {
+        static const CTranslator catalogue;
+        return catalogue;
+    }
 
     QComboBox* m_comboLanguages = DlgItem<QComboBox>(ids::Language::kLanguages);
     QGroupBox* m_groupLanguages = DlgItem<QGroupBox>(ids::Language::kGroup);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <stdexcept>
 
 namespace zentory::test {
 
@@ -91,6 +92,10 @@ bool FakeToolkit::RunBesideLoop(window::CDialog& /*owner*/, std::function<void()
     work();
     progress.Attach(nullptr);
     return true;
+}
+
+std::unique_ptr<window::BesideLoop> FakeToolkit::OpenBesideLoop(window::CDialog& /*owner*/) {
+    throw std::logic_error("the fake toolkit runs reads without a loop beside them");
 }
 
 } // namespace zentory::test

@@ -85,6 +85,8 @@ public:
     // first and `inProgress` acts in it.
     bool RunBesideLoop(window::CDialog& owner, std::function<void()> work,
                        window::CProgressDlg& progress, std::chrono::milliseconds delay) override;
+    // Never asked for: reads run here, without a loop beside them.
+    std::unique_ptr<window::BesideLoop> OpenBesideLoop(window::CDialog& owner) override;
     void BeginWaitCursor() override { ++waitDepth; }
     void EndWaitCursor() override { --waitDepth; }
     std::string FormatCount(std::uint64_t count, const std::string& locale) const override {

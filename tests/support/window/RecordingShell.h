@@ -16,6 +16,26 @@ public:
         std::string text;
         std::string caption;
     };
+    // A file-error box as it was shown, with the file and the reason an
+    // English one names: "Cannot open the file "PATH".\n\nREASON."
+    struct FileErrorBox {
+        std::string text;
+
+        std::string path() const {
+            const size_t end = text.rfind("\".\n\n");
+            const size_t begin = text.find('"');
+            return end == std::string::npos || begin >= end
+                       ? std::string()
+                       : text.substr(begin + 1, end - begin - 1);
+        }
+        std::string reason() const {
+            const size_t blank = text.find("\n\n");
+            if (blank == std::string::npos || !text.ends_with('.')) {
+                return {};
+            }
+            return text.substr(blank + 2, text.size() - blank - 3);
+        }
+    };
     struct SaveRequest {
         std::string proposedName;
         std::vector<window::SaveType> types;
@@ -40,9 +60,9 @@ public:
         messages.push_back({text, caption});
         calls.push_back("message " + text);
     }
-    void fileErrorBox(const platform::FileError& error) override {
-        fileErrors.push_back(error);
-        calls.push_back("file error " + error.path());
+    void fileErrorBox(const std::string& text) override {
+        fileErrors.push_back({text});
+        calls.push_back("file error " + fileErrors.back().path());
     }
     void open(const std::string& fileOrAddress) override {
         opened.push_back(fileOrAddress);
@@ -59,7 +79,7 @@ public:
     std::vector<std::string> browseTitles;
     std::vector<SaveRequest> saveRequests;
     std::vector<Message> messages;
-    std::vector<platform::FileError> fileErrors;
+    std::vector<FileErrorBox> fileErrors;
     std::vector<std::string> opened;
     // Every request in the order they came: "browse", "save", "message TEXT",
     // "file error PATH", "open PATH". A box returns once it was closed, so what

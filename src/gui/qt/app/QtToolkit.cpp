@@ -11,9 +11,9 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <exception>
+#include <algorithm>
+#include <chrono>
 #include <memory>
-#include <thread>
 
 namespace zentory::qt {
 
@@ -69,6 +69,74 @@ private:
     }
 };
 
+// The event loop of one read: input for the progress window only, which
+// shows over `owner`.
+class ReadLoop : public window::BesideLoop {
+public:
+    explicit ReadLoop(QWidget* owner) : m_owner(owner) {}
+    ~ReadLoop() override { m_blocker.allowed = nullptr; }
+    ReadLoop(const ReadLoop&) = delete;
+    ReadLoop& operator=(const ReadLoop&) = delete;
+
+    void ShowProgress(window::CProgressDlg& progress) override {
+        m_frame = std::make_unique<DialogFrame>(progress, m_owner);
+        m_blocker.allowed = m_frame.get();
+        // Still busy, but the Cancel button now takes a click.
+        QApplication::changeOverrideCursor(Qt::BusyCursor);
+        progress.OnInitDialog();
+        m_frame->setWindowModality(Qt::ApplicationModal);
+        m_frame->CentreOnOwner();
+        m_frame->show();
+        m_frame->GetDlgItem(window::IDCANCEL)->setFocus();
+    }
+
+    void Run(const std::function<std::optional<window::LoopClock::time_point>()>& step) override {
+        QEventLoop loop;
+        QTimer due;
+        due.setSingleShot(true);
+        // A timer, not a loop of its own: the step comes in any loop that
+        // runs meanwhile.
+        m_step = [&] {
+            const auto next = step();
+            if (!next) {
+                m_step = nullptr;
+                due.stop();
+                loop.quit();
+                return;
+            }
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(*next - window::LoopClock::now());
+            due.start(std::max(left, std::chrono::milliseconds(0)));
+        };
+        QObject::connect(&due, &QTimer::timeout, &loop, [this] { takeStep(); });
+        takeStep();
+        if (m_step) {
+            loop.exec(); // early when the program ends (QuitAll)
+        }
+        m_step = nullptr;
+    }
+
+    void Wake() override {
+        // Queued: the step runs on this thread.
+        QMetaObject::invokeMethod(
+            &m_context, [this] { takeStep(); }, Qt::QueuedConnection);
+    }
+
+private:
+    QWidget* m_owner;
+    InputBlocker m_blocker;
+    std::unique_ptr<DialogFrame> m_frame;
+    void takeStep() {
+        if (m_step) {
+            const std::function<void()> step = m_step; // may clear m_step
+            step();
+        }
+    }
+
+    QObject m_context; // a wake queued for a loop that is gone goes with it
+    std::function<void()> m_step;
+};
+
 } // namespace
 
 int QtToolkit::RunModal(window::CDialog& dlg) {
@@ -81,61 +149,8 @@ int QtToolkit::RunModal(window::CDialog& dlg) {
     return frame.DoModal();
 }
 
-bool QtToolkit::RunBesideLoop(window::CDialog& owner, std::function<void()> work,
-                              window::CProgressDlg& progress, std::chrono::milliseconds delay) {
-    InputBlocker blocker;
-    QEventLoop loop;
-    bool ended = false;
-    window::BesideWork walker(std::move(work), [&] {
-        QMetaObject::invokeMethod(
-            &loop,
-            [&] {
-                ended = true;
-                loop.quit();
-            },
-            Qt::QueuedConnection);
-    });
-
-    std::unique_ptr<DialogFrame> frame;
-    QTimer refresh;
-    QObject::connect(&refresh, &QTimer::timeout, &loop, [&] { progress.Refresh(); });
-    // A cancelled read is waited for a moment only.
-    QTimer letGo;
-    letGo.setSingleShot(true);
-    QObject::connect(&letGo, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QTimer watchCancel;
-    QObject::connect(&watchCancel, &QTimer::timeout, &loop, [&] {
-        if (progress.Cancelled() && !letGo.isActive()) {
-            watchCancel.stop();
-            letGo.start(window::kCancelGrace);
-        }
-    });
-    watchCancel.start(std::chrono::milliseconds(10));
-    QTimer showProgress;
-    showProgress.setSingleShot(true);
-    QObject::connect(&showProgress, &QTimer::timeout, &loop, [&] {
-        frame = std::make_unique<DialogFrame>(progress, DialogFrame::Of(owner));
-        blocker.allowed = frame.get();
-        // Still busy, but the Cancel button now takes a click.
-        QApplication::changeOverrideCursor(Qt::BusyCursor);
-        progress.OnInitDialog();
-        frame->setWindowModality(Qt::ApplicationModal);
-        frame->CentreOnOwner();
-        frame->show();
-        frame->GetDlgItem(window::IDCANCEL)->setFocus();
-        refresh.start(window::CProgressDlg::kRefreshInterval);
-    });
-    showProgress.start(delay);
-    loop.exec();
-    blocker.allowed = nullptr;
-    refresh.stop();
-    frame.reset();
-    if (!ended && progress.Cancelled()) {
-        walker.Abandon();
-        return false;
-    }
-    walker.Finish();
-    return true;
+std::unique_ptr<window::BesideLoop> QtToolkit::OpenBesideLoop(window::CDialog& owner) {
+    return std::make_unique<ReadLoop>(DialogFrame::Of(owner));
 }
 
 void QtToolkit::BeginWaitCursor() {

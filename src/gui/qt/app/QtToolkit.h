@@ -16,8 +16,7 @@ public:
     QtToolkit() = default;
 
     int RunModal(window::CDialog& dlg) override;
-    bool RunBesideLoop(window::CDialog& owner, std::function<void()> work,
-                       window::CProgressDlg& progress, std::chrono::milliseconds delay) override;
+    std::unique_ptr<window::BesideLoop> OpenBesideLoop(window::CDialog& owner) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     std::string FormatCount(std::uint64_t count, const std::string& locale) const override;

@@ -2,7 +2,6 @@
 
 #include "ui/ControlText.h"
 
-#include "i18n/FileErrorText.h"
 #include "listing/FileList.h"
 
 #include <QApplication>
@@ -43,10 +42,6 @@ QStringList nameFiltersOf(const std::vector<window::SaveType>& types) {
                         : description + u" ("_qs + pattern + QChar(u')'));
     }
     return filters;
-}
-
-QString fileErrorText(const platform::FileError& error, const CTranslator* catalogue) {
-    return fromBytes(fileErrorText(catalogue != nullptr ? *catalogue : CTranslator(), error));
 }
 
 QUrl urlToOpen(const std::string& fileOrAddress) {
@@ -113,9 +108,9 @@ void QtShell::messageBox(const std::string& text, const std::string& caption) {
     box.exec();
 }
 
-void QtShell::fileErrorBox(const platform::FileError& error) {
-    QMessageBox box(QMessageBox::Warning, boxCaption(), fileErrorText(error, catalogue()),
-                    QMessageBox::Ok, QApplication::activeWindow());
+void QtShell::fileErrorBox(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, boxCaption(), fromBytes(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
     box.exec();
 }
 

@@ -18,17 +18,13 @@ public:
     askSaveFileName(const std::string& proposedName,
                     const std::vector<window::SaveType>& types) override;
     void messageBox(const std::string& text, const std::string& caption) override;
-    void fileErrorBox(const platform::FileError& error) override;
+    void fileErrorBox(const std::string& text) override;
     void open(const std::string& fileOrAddress) override;
 };
 
 // The save types as Qt's name filters ("TXT files (*.txt)"); the pattern of
 // the extension is added when the description lacks it.
 QStringList nameFiltersOf(const std::vector<window::SaveType>& types);
-
-// The message of the file-error box: what failed on which file, in the
-// language of `catalogue` (English without one), and why.
-QString fileErrorText(const platform::FileError& error, const CTranslator* catalogue = nullptr);
 
 // What the desktop's opener is given for a file or an address: a path on this
 // machine as a file URL; an address with spaces around it trimmed; one without
