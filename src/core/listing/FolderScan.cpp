@@ -305,7 +305,7 @@ private:
     // Reads the open folder `f` into its records and its sub-folders into w.children.
     void read(Worker& w, Folder& f, Directory& dir) {
         w.order.clear();
-        Collector collector(w.order, m_subFolders, m_filter, f.depth, m_watch);
+        Collector collector(w.order, m_subFolders, m_filter, f.depth, m_watch, m_fileStats);
         int err = dir.read(collector);
         if (err == ECANCELED) {
             return; // the walk ends as cancelled; nothing of this folder counts

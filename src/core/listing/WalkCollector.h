@@ -18,10 +18,13 @@ public:
     // chosen one, are read at all. Every few thousand entries `watch` (may be
     // null) is told the files taken so far, and a cancel of it ends the read,
     // so that even a folder of a million files shows its count and stops at once.
+    // `sizes`: the files' sizes and times will be looked up in the folder read.
     Collector(FolderOrder& order, bool subFolders, const FileFilter& filter, int depth,
-              ScanWatch* watch)
+              ScanWatch* watch, bool sizes = false)
         : m_order(order), m_filter(filter), m_watch(watch), m_subFolders(subFolders),
-          m_depth(depth) {}
+          m_depth(depth), m_sizes(sizes) {}
+
+    bool wantsSizes() const override { return m_sizes; }
 
     bool entry(std::string_view name, bool isFolder,
                const platform::EntryIdentity& identity) override {
@@ -63,6 +66,7 @@ private:
     const bool m_subFolders;
     const int m_depth;
     bool m_overflow = false;
+    const bool m_sizes;
 };
 
 } // namespace zentory::walk

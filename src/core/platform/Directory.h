@@ -9,6 +9,7 @@
 #include "platform/FileHandle.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -47,12 +48,16 @@ public:
         // `identity`: what the read tells of a folder's identity. Returns false
         // to end the read early.
         virtual bool entry(std::string_view name, bool isFolder, const EntryIdentity& identity) = 0;
+        // Whether statEntry will be asked for the files' sizes and times: a
+        // system whose listing tells them (Windows) keeps them from the read,
+        // so that no file is asked again.
+        virtual bool wantsSizes() const { return false; }
 
     protected:
         ~Visitor() = default;
     };
 
-    Directory() = default;
+    Directory();
     ~Directory();
     Directory(Directory&& other) noexcept;
     Directory& operator=(Directory&& other) noexcept;
@@ -89,6 +94,9 @@ private:
     // the handle then only holds the folder and answers its identity.
     std::string m_path;
     FolderIdentity m_identity; // on Windows, told by the open
+    // The files' sizes and times as the last read told them, where it did.
+    struct Sizes;
+    std::unique_ptr<Sizes> m_sizes;
 };
 
 // How many files this process may hold open at once.

@@ -33,17 +33,23 @@ int adopt(FileHandle& folder, int fd) {
 
 } // namespace
 
+// The listing here tells no sizes: statEntry asks each file.
+struct Directory::Sizes {};
+
+Directory::Directory() = default;
+
 Directory::~Directory() {
     close();
 }
 
 Directory::Directory(Directory&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, FileHandle())) {}
+    : m_handle(std::exchange(other.m_handle, FileHandle())), m_sizes(std::move(other.m_sizes)) {}
 
 Directory& Directory::operator=(Directory&& other) noexcept {
     if (this != &other) {
         close();
         m_handle = std::exchange(other.m_handle, FileHandle());
+        m_sizes = std::move(other.m_sizes);
     }
     return *this;
 }

@@ -7,6 +7,9 @@
 #include "platform/win32/Utf16.h"
 
 #include <cerrno>
+#include <memory>
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 namespace zentory::platform {
@@ -56,13 +59,22 @@ int openFolder(std::string& path, FileHandle& folder, FolderIdentity& identity) 
 
 } // namespace
 
+// Size and time by name, of each entry of the last read that is neither a
+// folder nor a link or other reparse point (whose listed size and time are
+// its own, not those of what it leads to).
+struct Directory::Sizes {
+    std::unordered_map<std::string, std::pair<int64_t, int64_t>> byName;
+};
+
+Directory::Directory() = default;
+
 Directory::~Directory() {
     close();
 }
 
 Directory::Directory(Directory&& other) noexcept
     : m_handle(std::exchange(other.m_handle, FileHandle())), m_path(std::move(other.m_path)),
-      m_identity(other.m_identity) {}
+      m_identity(other.m_identity), m_sizes(std::move(other.m_sizes)) {}
 
 Directory& Directory::operator=(Directory&& other) noexcept {
     if (this != &other) {
@@ -70,6 +82,7 @@ Directory& Directory::operator=(Directory&& other) noexcept {
         m_handle = std::exchange(other.m_handle, FileHandle());
         m_path = std::move(other.m_path);
         m_identity = other.m_identity;
+        m_sizes = std::move(other.m_sizes);
     }
     return *this;
 }
@@ -80,6 +93,7 @@ void Directory::close() noexcept {
     }
     m_handle = FileHandle();
     m_path.clear();
+    m_sizes.reset();
 }
 
 int Directory::open(const std::string& path) {
@@ -133,9 +147,18 @@ int Directory::read(Visitor& visitor) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND ? 0 : errnoOf(error);
     }
+    if (visitor.wantsSizes()) {
+        m_sizes = std::make_unique<Sizes>();
+    }
     std::string name;
     do {
         name = narrow(data.cFileName);
+        constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+        if (m_sizes && (data.dwFileAttributes & kNotPlain) == 0) {
+            const auto size = static_cast<int64_t>(
+                (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+            m_sizes->byName.emplace(name, std::make_pair(size, unixSeconds(data.ftLastWriteTime)));
+        }
         // The folder's identity is told when it is opened.
         if (!visitor.entry(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
                            EntryIdentity())) {
@@ -151,6 +174,13 @@ int Directory::read(Visitor& visitor) {
 int Directory::statEntry(const char* name, int64_t& size, int64_t& modified) const {
     if (!isOpen()) {
         return EBADF;
+    }
+    if (m_sizes) {
+        if (const auto it = m_sizes->byName.find(name); it != m_sizes->byName.end()) {
+            size = it->second.first;
+            modified = it->second.second;
+            return 0;
+        }
     }
     std::string path = m_path;
     if (path.empty() || path.back() != '\\') {
