@@ -15,7 +15,7 @@ test_packages=(libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev acl
                lintian devscripts xvfb xauth python3
                g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 googletest nsis
                icoutils openbox xdotool x11-apps x11-utils imagemagick
-               python3-pyatspi at-spi2-core dbus-daemon)
+               python3-pyatspi at-spi2-core dbus-daemon tree python3-html5lib)
 # What the fast tests need beyond building.
 check_packages=(libgtest-dev python3 acl clang-format)
 setup() {

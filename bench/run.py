@@ -52,6 +52,8 @@ CLI_FULL = "zentory-cli -r -f"
 CLI_COLUMNS = "zentory-cli -r --size --modified"
 FIND_PRINTF = "find -printf size, time | LC_ALL=C sort"
 CLI_JSON = "zentory-cli -r --format json"
+CLI_HTML = "zentory-cli -r --format html --size --modified"
+CLI_TREE = "zentory-cli -r --format tree"
 BASE = "baseline zentory-cli -r"
 WINDOW_READ = "window read"
 WINDOW_QUIET = "window read, no progress window"
@@ -127,6 +129,9 @@ def measure(args, n, path, out):
         FIND_PRINTF: ("find %s -type f -printf '%%p\\t%%s\\t%%T@\\n' | LC_ALL=C sort > %s"
                       % (q, o), True),
         CLI_JSON: ([cli, "-r", "--format", "json", "-o", out, path], False),
+        CLI_HTML: ([cli, "-r", "--format", "html", "--size", "--modified", "-o", out, path],
+                   False),
+        CLI_TREE: ([cli, "-r", "--format", "tree", "-o", out, path], False),
     }
     if args.baseline:
         commands[BASE] = ([os.path.join(args.baseline, "zentory-cli"), "-r", "-o", out, path],
@@ -281,6 +286,12 @@ def report(args, rows):
         json_ratio = ratio(med(row, CLI_JSON), cli)
         bars.append((n, "cli -r --format json vs cli -r", "%.2fx" % json_ratio, "<= 1.5x",
                      judged(n, json_ratio, 1.5)))
+        html_ratio = ratio(med(row, CLI_HTML), med(row, CLI_COLUMNS))
+        bars.append((n, "cli -r --format html --size --modified vs cli -r --size --modified",
+                     "%.2fx" % html_ratio, "<= 2.0x", judged(n, html_ratio, 2.0)))
+        tree_ratio = ratio(med(row, CLI_TREE), cli)
+        bars.append((n, "cli -r --format tree vs cli -r", "%.2fx" % tree_ratio, "<= 1.2x",
+                     judged(n, tree_ratio, 1.2)))
         if row["cold"]:
             c_cli = statistics.median(row["cold"][CLI])
             c_fd = statistics.median(row["cold"][FD])

@@ -12,7 +12,7 @@ _zentory_cli() {
         case $value in
         FILE) mapfile -t COMPREPLY < <(compgen -f -- "$cur") ;;
         FOLDER | DIR) mapfile -t COMPREPLY < <(compgen -d -- "$cur") ;;
-        FORMAT) mapfile -t COMPREPLY < <(compgen -W "text csv json" -- "$cur") ;;
+        FORMAT) mapfile -t COMPREPLY < <(compgen -W "text csv json html tree" -- "$cur") ;;
         -) continue ;;
         *) COMPREPLY=() ;;
         esac

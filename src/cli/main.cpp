@@ -36,6 +36,7 @@ struct Request {
     zentory::ExportOptions options;
     zentory::ListColumns columns;
     zentory::ListFormat format = zentory::ListFormat::Text;
+    bool ascii = false;
 };
 
 // One message, one line: control bytes (a line feed in a file name) are
@@ -52,9 +53,10 @@ int usageError(const std::string& what) {
 }
 
 int run(const Request& request) {
-    const bool text = request.format == zentory::ListFormat::Text;
+    const bool table =
+        request.format == zentory::ListFormat::Csv || request.format == zentory::ListFormat::Json;
     std::optional<zentory::CTranslator> translator;
-    if (text) { // the tables write no catalogue texts
+    if (!table) { // the tables write no catalogue texts
         translator.emplace();
         if (const std::string refusal = translator->m_settings.UserSettingsRefusal();
             !refusal.empty()) {
@@ -86,9 +88,10 @@ int run(const Request& request) {
         return kExitFailure;
     }
 
-    const zentory::ExportRequest job = zentory::makeExportRequest(
+    zentory::ExportRequest job = zentory::makeExportRequest(
         {.files = scan.files, .folder = folder, .stats = &scan.stats}, request.options,
         translator ? &*translator : nullptr, request.columns);
+    job.asciiTree = request.ascii;
     // A name of the file that standard output is open on (/dev/stdout, or
     // the file itself) writes there as "-" does: at its offset, in its mode.
     if (request.output == "-" || zentory::platform::isStandardOutput(request.output)) {
@@ -104,6 +107,7 @@ struct ListOptions {
     bool subFolders = false;
     int maxDepth = -1;
     std::string format = "text";
+    bool ascii = false;
 };
 
 void addListOptions(CLI::App& app, Request& request, ListOptions& list) {
@@ -139,9 +143,13 @@ void addListOptions(CLI::App& app, Request& request, ListOptions& list) {
         ->check(CLI::Range(0u, 1024u));
     app.add_option("--format", list.format,
                    "text (the list), csv or json: one row per file with its path, folder, "
-                   "name, extension, size and time (-f, -x, -d shape the text list only)")
+                   "name, extension, size and time; html: a web page with a table per folder; "
+                   "tree: the folders drawn as 'tree' draws them (-f, -x, -d shape text, html "
+                   "and tree)")
         ->option_text("FORMAT")
-        ->check(CLI::IsMember({"text", "csv", "json"}));
+        ->check(CLI::IsMember({"text", "csv", "json", "html", "tree"}));
+    app.add_flag("--ascii", list.ascii,
+                 "draw the tree with |-- and `-- instead of Unicode's line drawing");
 }
 
 void resolveListOptions(Request& request, const ListOptions& list) {
@@ -149,8 +157,12 @@ void resolveListOptions(Request& request, const ListOptions& list) {
     request.scan.subFolders = list.maxDepth < 0 ? list.subFolders : list.maxDepth > 0;
     request.format = list.format == "csv"    ? zentory::ListFormat::Csv
                      : list.format == "json" ? zentory::ListFormat::Json
+                     : list.format == "html" ? zentory::ListFormat::Html
+                     : list.format == "tree" ? zentory::ListFormat::Tree
                                              : zentory::ListFormat::Text;
-    request.scan.fileStats = request.columns.any() || request.format != zentory::ListFormat::Text;
+    request.ascii = list.ascii;
+    request.scan.fileStats = request.columns.any() || request.format == zentory::ListFormat::Csv ||
+                             request.format == zentory::ListFormat::Json;
 }
 
 } // namespace
@@ -160,7 +172,8 @@ int zentory::RunCli(int argc, char** argv) {
                  "window exports it.",
                  kName};
     app.footer(std::string("The text list and the CSV list have CR LF line ends, as the window "
-                           "writes the list; the JSON list has LF. Paths are written with '") +
+                           "writes the list; the JSON list, the HTML page and the tree have LF. "
+                           "Paths are written with '") +
                zentory::platform::kPathSeparator + "' between their parts.");
     Request request;
     request.output = "-";

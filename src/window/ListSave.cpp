@@ -9,7 +9,9 @@ namespace zentory::window {
 const std::vector<SaveType>& SaveTypes() {
     static const std::vector<SaveType> types = {{"TXT files (*.txt)", "txt"},
                                                 {"CSV files (*.csv)", "csv"},
-                                                {"JSON files (*.json)", "json"}};
+                                                {"JSON files (*.json)", "json"},
+                                                {"HTML page (*.html)", "html"},
+                                                {"Tree (*.txt)", "txt"}};
     return types;
 }
 
@@ -19,6 +21,10 @@ ListFormat SaveFormat(int type) {
         return ListFormat::Csv;
     case 2:
         return ListFormat::Json;
+    case 3:
+        return ListFormat::Html;
+    case 4:
+        return ListFormat::Tree;
     default:
         return ListFormat::Text;
     }
@@ -26,10 +32,10 @@ ListFormat SaveFormat(int type) {
 
 void SaveList(const std::string& path, ListFormat format, const FolderRead& read,
               const ExportOptions& options, ListColumns columns, const CTranslator& catalogue) {
-    const bool text = format == ListFormat::Text;
+    const bool table = format == ListFormat::Csv || format == ListFormat::Json;
     const bool haveStats = read.stats != nullptr && read.stats->size() == read.files.size();
     std::vector<FileStat> lookedUp;
-    if ((!text || columns.any()) && !haveStats) {
+    if ((table || columns.any()) && !haveStats) {
         lookedUp = statFiles(read.files);
     }
     const FolderRead complete{.files = read.files,
@@ -37,7 +43,7 @@ void SaveList(const std::string& path, ListFormat format, const FolderRead& read
                               .stats = haveStats          ? read.stats
                                        : lookedUp.empty() ? nullptr
                                                           : &lookedUp};
-    writeList(path, makeExportRequest(complete, options, text ? &catalogue : nullptr, columns),
+    writeList(path, makeExportRequest(complete, options, table ? nullptr : &catalogue, columns),
               format);
 }
 

@@ -20,12 +20,13 @@ namespace {
 const int kKeysInUse[] = {1,  5,  10, 12, 14, 16, 18,  20,  22,  24,  26,  30,  32, 34, 36,
                           38, 40, 42, 50, 52, 54, 56,  58,  60,  70,  72,  74,  76, 78, 80,
                           82, 84, 86, 90, 92, 94, 200, 217, 220, 245, 250, 255, 260};
-// The window's reports and its names for assistive technology.
-const int kWindowKeys[] = {96, 98, 340, 342, 344};
+// The window's reports and its names for assistive technology; the digit
+// grouping and the closing line of the HTML page and the tree.
+const int kWindowKeys[] = {96, 98, 340, 342, 344, 350, 351, 352, 353, 354};
 // Keys whose texts take the file (or the number of files) as "%1".
 const int kKeysWithPlaceholder[] = {70, 72, 74, 76, 78, 80, 82, 84, 86, 92};
 // The same for a folder named at start, and for the number of files in the list.
-const int kWindowKeysWithPlaceholder[] = {96, 98};
+const int kWindowKeysWithPlaceholder[] = {96, 98, 351, 352, 353, 354};
 
 class ShippedData : public ::testing::Test {
 protected:

@@ -1,8 +1,9 @@
-// The wildcard patterns and the JSON and CSV lists over arbitrary bytes. A
+// The wildcard patterns and the JSON, CSV, HTML and tree lists over arbitrary bytes. A
 // pattern must answer for any name without crashing or taking long, "*" alone
 // must take every name, and a name must match itself with every wildcard
 // character escaped. The JSON list must be valid UTF-8 without a raw control
-// byte, whatever the names; the CSV list must keep each name's bytes.
+// byte, whatever the names, and so must the page; the CSV list must keep each
+// name's bytes; the page and the tree must give each name one row or line.
 //
 // Input: a pattern, then names below the folder "/f", each a string ended by
 // a backslash and another byte ("\\" stands for one backslash).
@@ -75,6 +76,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const ExportRequest request{files, "/f", {}, {}, {}, {}, &stats};
     checkJson(composeList(request, ListFormat::Json));
+    // The page: valid UTF-8 with no raw control byte either, and one row a name
+    // whatever "<" and "&" the names hold.
+    const std::string page = composeList(request, ListFormat::Html);
+    checkJson(page);
+    size_t rows = 0;
+    for (size_t at = page.find("<tr><td>"); at != std::string::npos;
+         at = page.find("<tr><td>", at + 1)) {
+        ++rows;
+    }
+    // The tree: one line a name, after the folder's line and before the closing
+    // line and the dated footer, each after an empty line.
+    const std::string tree = composeList(request, ListFormat::Tree);
+    if (rows != names.size() ||
+        static_cast<size_t>(std::count(tree.begin(), tree.end(), '\n')) != names.size() + 5) {
+        __builtin_trap();
+    }
     const std::string csv = composeList(request, ListFormat::Csv);
     for (const auto& name : names) {
         if (csv.find(name.find_first_of(",\"\r\n") == std::string::npos ? name : "") ==

@@ -66,7 +66,9 @@ TEST_F(SaveTxtFile, WritesTheCoresCompositionToTheChosenPath) {
     EXPECT_EQ(shell.saveRequests[0].types,
               (std::vector<zentory::window::SaveType>{{"TXT files (*.txt)", "txt"},
                                                       {"CSV files (*.csv)", "csv"},
-                                                      {"JSON files (*.json)", "json"}}));
+                                                      {"JSON files (*.json)", "json"},
+                                                      {"HTML page (*.html)", "html"},
+                                                      {"Tree (*.txt)", "txt"}}));
 }
 
 TEST_F(SaveTxtFile, FollowsTheOptionsAsTheyStandAtThePress) {

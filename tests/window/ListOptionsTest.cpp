@@ -106,6 +106,10 @@ TEST_F(ListOptionsLogic, SavesEveryTypeAsTheCommandLineWithTheSameOptions) {
         {false, 0, {}},
         {false, 1, {"--format", "csv"}},
         {false, 2, {"--format", "json"}},
+        {true, 3, {"--size", "--modified", "--totals", "--format", "html"}},
+        {true, 4, {"--size", "--modified", "--totals", "--format", "tree"}},
+        {false, 3, {"--format", "html"}},
+        {false, 4, {"--format", "tree"}},
     };
     dlg.m_optionsDlg.m_bShowDateTime = 0;
     dlg.m_optionsDlg.m_bOpenAfterSaving = 0;
@@ -120,7 +124,9 @@ TEST_F(ListOptionsLogic, SavesEveryTypeAsTheCommandLineWithTheSameOptions) {
     EXPECT_EQ(shell.saveRequests.back().types,
               (std::vector<window::SaveType>{{"TXT files (*.txt)", "txt"},
                                              {"CSV files (*.csv)", "csv"},
-                                             {"JSON files (*.json)", "json"}}));
+                                             {"JSON files (*.json)", "json"},
+                                             {"HTML page (*.html)", "html"},
+                                             {"Tree (*.txt)", "txt"}}));
 }
 
 TEST_F(ListOptionsLogic, TheListShownFollowsTheFilterAtOnce) {

@@ -241,6 +241,26 @@ TEST_F(WindowsCli, TablesCarryBackslashesSizesAndLocalTimesWithTheirOffset) {
         << json.out;
 }
 
+TEST_F(WindowsCli, TreeAndPageJoinPathsWithBackslashes) {
+    const std::string work = dir / "Work";
+    makeWorkTree(work);
+    const Finished tree = run({"-r", "-d", "--format", "tree", "--ascii", work});
+    ASSERT_EQ(tree.status, 0u) << tree.err;
+    EXPECT_EQ(tree.out, work + "\n|-- Budget.xls\n|-- img\n|   |-- logo.png\n|   |-- old\n"
+                               "|   |   `-- logo.bak.png\n|   `-- thumbs.db\n|-- notes.txt\n"
+                               "`-- zeta.doc\n\n2 folders, 6 files\n");
+    const Finished full = run({"-r", "-d", "-f", "--format", "tree", work});
+    EXPECT_NE(full.out.find(work + "\\img\\old\n"), std::string::npos) << full.out;
+
+    const Finished page = run({"-r", "-d", "-f", "--format", "html", work});
+    ASSERT_EQ(page.status, 0u) << page.err;
+    EXPECT_NE(page.out.find("<h1>Contents of " + work + "\\...</h1>"), std::string::npos)
+        << page.out;
+    EXPECT_NE(page.out.find("<h2>Folder ...\\img\\old</h2>"), std::string::npos) << page.out;
+    EXPECT_NE(page.out.find("<tr><td>" + work + "\\img\\old\\logo.bak.png</tr>"), std::string::npos)
+        << page.out;
+}
+
 TEST_F(WindowsCli, ADriveRootDoublesTheSeparatorAsTheRootDoesOnLinux) {
     const std::string file = "C:\\zentory-root-test.txt";
     writeBytes(file, "x");

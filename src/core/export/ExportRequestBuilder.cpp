@@ -2,7 +2,33 @@
 
 #include "i18n/Translator.h"
 
+#include <algorithm>
+
 namespace zentory {
+
+namespace {
+
+ExportLabels labelsOf(const CTranslator& catalogue) {
+    const auto text = [&](TextKey key) { return catalogue.GetText(key); };
+    ExportLabels labels{.title = text(TextKey::ExportTitle),
+                        .heading = text(TextKey::ExportHeading),
+                        .nameColumn = text(TextKey::ListColumn),
+                        .sizeColumn = text(TextKey::ListSizeColumn),
+                        .modifiedColumn = text(TextKey::ListModifiedColumn),
+                        .files = text(TextKey::ListCount),
+                        .oneFile = text(TextKey::ListCountOne),
+                        .filesBytes = text(TextKey::ListCountBytes),
+                        .oneFileBytes = text(TextKey::ListCountBytesOne),
+                        .closing = {text(TextKey::TreeClosing), text(TextKey::TreeClosingOneFile),
+                                    text(TextKey::TreeClosingOneFolder),
+                                    text(TextKey::TreeClosingOneEach)},
+                        .digitGroup = text(TextKey::DigitGroup),
+                        .language = localeForTag(catalogue.Tag())};
+    std::replace(labels.language.begin(), labels.language.end(), '_', '-');
+    return labels;
+}
+
+} // namespace
 
 ExportRequest makeExportRequest(const FolderRead& read, const ExportOptions& options,
                                 const CTranslator* catalogue, ListColumns columns) {
@@ -11,9 +37,7 @@ ExportRequest makeExportRequest(const FolderRead& read, const ExportOptions& opt
         .files = read.files,
         .folder = read.folder,
         .options = options,
-        .labels = catalogue == nullptr ? ExportLabels{}
-                                       : ExportLabels{catalogue->GetText(TextKey::ExportTitle),
-                                                      catalogue->GetText(TextKey::ExportHeading)},
+        .labels = catalogue == nullptr ? ExportLabels{} : labelsOf(*catalogue),
         .exportedAt = dated ? platform::localNow() : platform::LocalTime{},
         .columns = columns,
         .stats = read.stats,

@@ -21,9 +21,9 @@ struct FolderRead {
 };
 
 // The request that exports `read` with `options` and `columns`. `catalogue`
-// gives the title and heading of the text list; null for the tables, which
-// write neither those nor a date. The time stamp is taken now, and only when
-// the text list shows it.
+// gives the texts of the text list, the HTML page and the tree; null for the
+// tables, which write neither those nor a date. The time stamp is taken now,
+// and only when the list shows it.
 ExportRequest makeExportRequest(const FolderRead& read, const ExportOptions& options,
                                 const CTranslator* catalogue, ListColumns columns = {});
 

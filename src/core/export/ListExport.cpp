@@ -1,8 +1,10 @@
 #include "export/ListExport.h"
 
 #include "export/CsvList.h"
+#include "export/HtmlList.h"
 #include "export/JsonList.h"
 #include "export/Pieces.h"
+#include "export/TreeList.h"
 #include "platform/write/SafeFile.h"
 
 namespace zentory {
@@ -30,10 +32,19 @@ void streamList(const std::function<void(std::string_view)>& write, const Export
     pieces::streamPieces(
         write,
         [&](pieces::TextSink& sink) {
-            if (format == ListFormat::Csv) {
+            switch (format) {
+            case ListFormat::Csv:
                 composeCsv(sink, request);
-            } else {
+                break;
+            case ListFormat::Json:
                 composeJson(sink, request);
+                break;
+            case ListFormat::Html:
+                composeHtml(sink, request);
+                break;
+            default:
+                composeTree(sink, request);
+                break;
             }
             sink.flush();
         },

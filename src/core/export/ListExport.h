@@ -9,7 +9,7 @@
 //   "2026-12-08T14:03:05+01:00"),
 // size and modified empty in CSV and null in JSON for a file that leads
 // nowhere. They take sizes and times from the request's stats, and ignore its
-// options, labels and time stamp, which shape the text list only.
+// options, labels and time stamp, which shape the text list, the page and the tree.
 //   CSV (RFC 4180): the header "path,folder,name,extension,size,modified" and
 //   one record per file, CR LF after each; a field holding a comma, a quote, a
 //   CR or an LF is quoted, its quotes doubled; every other byte as it is held.
@@ -18,6 +18,8 @@
 //   Always valid JSON: a byte that is not part of valid UTF-8 is written as
 //   U+FFFD, and a path (or the folder) holding one carries its exact bytes in
 //   "path_base64" (or "folder_base64") as well.
+// The HTML page (HtmlList.h) and the tree (TreeList.h) are shaped by the
+// options and the catalogue's texts as the text list is.
 
 #include "export/TextExport.h"
 
@@ -27,7 +29,7 @@
 
 namespace zentory {
 
-enum class ListFormat { Text, Csv, Json };
+enum class ListFormat { Text, Csv, Json, Html, Tree };
 
 // The bytes of the list in `format`.
 std::string composeList(const ExportRequest& request, ListFormat format);

@@ -31,6 +31,27 @@ inline bool isControlByte(char c) {
     return u < 0x20 || u == 0x7f;
 }
 
+// Copies `bytes` to `out`, every control byte written as "?".
+inline void copyClean(char* out, std::string_view bytes) {
+    if (bytes.empty()) {
+        return;
+    }
+    std::memcpy(out, bytes.data(), bytes.size());
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, out + i, 8);
+        if (hasControlByte(word)) {
+            break;
+        }
+    }
+    for (; i < bytes.size(); ++i) {
+        if (isControlByte(out[i])) {
+            out[i] = '?';
+        }
+    }
+}
+
 // A piece of composed text in a buffer of its own.
 struct Piece {
     std::unique_ptr<char[]> data;
@@ -58,23 +79,8 @@ public:
     // The bytes as held, with every control byte written as "?", so that one
     // file stays one line.
     void cleanText(std::string_view bytes) {
-        if (bytes.empty()) {
-            return;
-        }
-        char* out = room(bytes.size());
-        std::memcpy(out, bytes.data(), bytes.size());
-        size_t i = 0;
-        for (; i + 8 <= bytes.size(); i += 8) {
-            uint64_t word;
-            std::memcpy(&word, out + i, 8);
-            if (hasControlByte(word)) {
-                break;
-            }
-        }
-        for (; i < bytes.size(); ++i) {
-            if (isControlByte(out[i])) {
-                out[i] = '?';
-            }
+        if (!bytes.empty()) {
+            copyClean(room(bytes.size()), bytes);
         }
     }
 

@@ -183,6 +183,19 @@ std::string formatExportDate(const platform::LocalTime& time) {
            two(time.hour) + ":" + two(time.minute);
 }
 
+std::string groupedCount(uint64_t count, std::string_view group) {
+    const std::string digits = std::to_string(count);
+    std::string out;
+    out.reserve(digits.size() + digits.size() / 3 * group.size());
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) {
+            out.append(group);
+        }
+        out += digits[i];
+    }
+    return out;
+}
+
 std::string listSizeCell(const FileStat& stat) {
     return stat.known() ? std::to_string(stat.size) : std::string("-");
 }

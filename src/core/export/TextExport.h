@@ -23,6 +23,7 @@
 #include "listing/FileStat.h"
 #include "platform/Clock.h"
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -40,12 +41,33 @@ struct ExportOptions {
 // "YYYY/MM/DD hh:mm": the year as it is, the other fields with two digits.
 std::string formatExportDate(const platform::LocalTime& time);
 
-// The two catalogue texts that the export writes: the title before the folder
-// in the first line, and the word before each sub-folder's heading.
+// The catalogue texts that the export writes: the title before the folder in
+// the first line, and the word before each sub-folder's heading. The HTML page
+// and the tree also write the rest, each empty for the other lists.
 struct ExportLabels {
     std::string title;
     std::string heading;
+    // The HTML page's column headings.
+    std::string nameColumn{};
+    std::string sizeColumn{};
+    std::string modifiedColumn{};
+    // The HTML page's totals: "%1 files" and "%1 file", and with bytes
+    // "%1 files, %2 bytes" and "%1 file, %2 bytes".
+    std::string files{};
+    std::string oneFile{};
+    std::string filesBytes{};
+    std::string oneFileBytes{};
+    // The tree's closing line, "%1 folders, %2 files", by whether there is
+    // one folder (bit 1) and one file (bit 0).
+    std::array<std::string, 4> closing{};
+    // What stands between groups of three digits ("1,234"); "" for none.
+    std::string digitGroup{};
+    // The page's language, as HTML names it ("en", "de-DE"); "" when unknown.
+    std::string language{};
 };
+
+// `count` with `group` between each three digits from the right.
+std::string groupedCount(uint64_t count, std::string_view group);
 
 // What the command line adds to the text list.
 struct ListColumns {
@@ -69,6 +91,8 @@ struct ExportRequest {
     platform::LocalTime exportedAt;
     ListColumns columns{};
     const std::vector<FileStat>* stats = nullptr;
+    // The tree drawn with "|-- " and "`-- " rather than Unicode's line drawing.
+    bool asciiTree = false;
 };
 
 // A cell of the size and time columns as the text list writes it: the size in

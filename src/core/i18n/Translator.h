@@ -100,6 +100,13 @@ enum class TextKey : int {
     OptionsDialogName = 340,
     AboutDialogName = 342,
     ProgressDialogName = 344,
+    // The HTML page and the tree: what stands between groups of three digits,
+    // and the tree's closing line, %1 the folders and %2 the files.
+    DigitGroup = 350,
+    TreeClosing = 351,
+    TreeClosingOneFile = 352,
+    TreeClosingOneFolder = 353,
+    TreeClosingOneEach = 354,
 };
 
 struct TranslationEntry {
