@@ -20,9 +20,18 @@ Cold-cache runs (`sync; echo 3 > /proc/sys/vm/drop_caches` before each)
 need root and are skipped otherwise. --baseline DIR adds another build's
 zentory-cli (for a before/after comparison) to the same interleaved runs.
 
+--share times a network share instead (bench/share_scenario.py): the tree of
+--share-files files served through zentory-bench-share, which waits each of
+--delays (ms) in every request, with zentory-cli plain and with --size
+--modified, find, fdfind at its default and at -j 64, and the window's read;
+--share-runs runs each, --share-skip leaves out commands whose name holds
+one of its words (find takes minutes at 5 ms). It skips with a message where
+FUSE cannot be mounted.
+
 usage: bench/run.py [--build DIR] [--baseline DIR] [--sizes 10000,100000,1000000]
                     [--runs 5] [--cold-runs 5] [--seed 1] [--trees /var/tmp/zentory-bench]
-                    [--no-cold]
+                    [--no-cold] [--share [--share-files 100000] [--delays 1,5]
+                    [--share-runs 3] [--share-skip find]]
 """
 import argparse
 import os
@@ -50,6 +59,7 @@ WINDOW_READ = "window read"
 WINDOW_QUIET = "window read, no progress window"
 WINDOW_PROGRESS = "window read, progress window from the start"
 WINDOW_EXPORT = "window export"
+FLOOR = "floor: one-thread getdents64 walk"
 
 
 def drop_caches():
@@ -131,6 +141,9 @@ def measure(args, n, path, out):
         commands[WINDOW_QUIET] = ([window, "read-quiet", path], False)
         commands[WINDOW_PROGRESS] = ([window, "read-progress", path], False)
         commands[WINDOW_EXPORT] = ([window, "export", path, out], False)
+    floor = os.path.join(args.build, "zentory-bench-floor")
+    if os.access(floor, os.X_OK):
+        commands[FLOOR] = ([floor, path], False)
     empty = os.path.join(args.trees, "empty")
     os.makedirs(empty, exist_ok=True)
     commands["zentory-cli, empty folder"] = ([cli, "-r", "-o", out, empty], False)
@@ -193,7 +206,25 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--trees", default="/var/tmp/zentory-bench")
     ap.add_argument("--no-cold", dest="cold", action="store_false")
+    ap.add_argument("--share", action="store_true", help="time a share instead")
+    ap.add_argument("--share-files", type=int, default=100000)
+    ap.add_argument("--delays", default="1,5")
+    ap.add_argument("--share-runs", type=int, default=3)
+    ap.add_argument("--share-skip", default="")
     args = ap.parse_args()
+    if args.share:
+        sys.path.insert(0, HERE)
+        import share_scenario
+        os.makedirs(args.trees, exist_ok=True)
+        lines = share_scenario.run(args, tree(args, args.share_files),
+                                   lambda cmd: run_once(cmd), window_seconds, spread)
+        if lines is not None:
+            print("Machine: %s. Share: bench/make_tree.py %d %d served by "
+                  "zentory-bench-share, medians of %d runs, seconds.\n" % (
+                      machine(), args.share_files, args.seed, args.share_runs))
+            print("| delay | measured |\n|---|---|")
+            print("\n".join(lines))
+        return
     if args.cold and os.geteuid() != 0:
         print("not root: no cold-cache runs", file=sys.stderr)
         args.cold = False
@@ -245,6 +276,13 @@ def report(args, rows):
         columns = ratio(med(row, CLI_COLUMNS), med(row, FIND_PRINTF))
         bars.append((n, "cli -r --size --modified vs find -printf '%p\\t%s\\t%T@\\n' | "
                      "LC_ALL=C sort", "%.2fx" % columns, "<= 0.5x", judged(n, columns, 0.5)))
+        if FLOOR in row["warm"]:
+            # What a walk on two cores could take at best: the floor halved.
+            floor = med(row, FLOOR) / 2
+            r = ratio(cli, floor)
+            bars.append((n, "cli -r vs the 2-core floor (one-thread getdents64 walk %.3f s, "
+                         "halved)" % med(row, FLOOR), "%.2fx" % r, "<= 1.3x",
+                         judged(n, r, 1.3)))
         json_ratio = ratio(med(row, CLI_JSON), cli)
         bars.append((n, "cli -r --format json vs cli -r", "%.2fx" % json_ratio, "<= 1.5x",
                      judged(n, json_ratio, 1.5)))

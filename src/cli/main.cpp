@@ -135,6 +135,12 @@ void addListOptions(CLI::App& app, Request& request, ListOptions& list) {
                  "add a tab and each file's time of last change (YYYY/MM/DD hh:mm)");
     app.add_flag("--totals", request.columns.totals,
                  "end the title and each heading with ' (N files, B bytes)'");
+    app.add_option(
+           "--threads", request.scan.threads,
+           "read folders on at most N threads at once, to spare a server (0, the "
+           "default: as many as the file system rewards, up to 64, or 256 with sizes or times)")
+        ->option_text("N")
+        ->check(CLI::Range(0u, 1024u));
     app.add_option("--format", list.format,
                    "text (the list), csv or json: one row per file with its path, folder, "
                    "name, extension, size and time; html: a web page with a table per folder; "

@@ -178,7 +178,10 @@ TEST_F(Cli, BadUsageExitsWithTwoAndOneLineWithAHint) {
                                                                   {"Work", "Work"},
                                                                   {"Work", "-o"},
                                                                   {"-q", "Work"},
-                                                                  {"-o", "", "Work"}}) {
+                                                                  {"-o", "", "Work"},
+                                                                  {"--threads", "-1", "Work"},
+                                                                  {"--threads", "all", "Work"},
+                                                                  {"--threads", "2000", "Work"}}) {
         const Observed r = run(args);
         EXPECT_EQ(r.status, 2) << args.size();
         EXPECT_TRUE(r.err.starts_with("zentory-cli: ")) << r.err;
@@ -194,9 +197,22 @@ TEST_F(Cli, HelpAndVersionGoToStandardOutput) {
     EXPECT_NE(help.out.find("-r,--subfolders"), std::string::npos);
     EXPECT_NE(help.out.find("-o,--output FILE"), std::string::npos);
     EXPECT_NE(help.out.find("CR LF line ends"), std::string::npos);
+    EXPECT_NE(help.out.find("--threads N"), std::string::npos);
     const Observed version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "zentory-cli 1.01\n");
+}
+
+// However many threads read, the list is the same, byte for byte.
+TEST_F(Cli, ThreadsChangeNothingInTheList) {
+    makeWorkTree();
+    const Observed automatic = run({"-r", "-d", "--size", "Work"});
+    ASSERT_EQ(automatic.status, 0);
+    for (const char* threads : {"0", "1", "3", "64"}) {
+        const Observed r = run({"-r", "-d", "--size", "--threads", threads, "Work"});
+        EXPECT_EQ(r.status, 0) << threads;
+        EXPECT_SAME_BYTES(r.out, automatic.out);
+    }
 }
 
 // A copy of the program in another folder uses the catalogue beside it.

@@ -84,7 +84,7 @@ TEST_F(ScanWatchTest, CancelStopsTheWalkAtOnceAndLeavesNothing) {
     const ScanResult result = walk.get();
     // Each thread finishes the folder it is in, and at most one that it took
     // as the cancel came: none of the 36 or more folders left is read after.
-    EXPECT_LE(watch.enteredAfterCancel(), zentory::walk::defaultCrew().most);
+    EXPECT_LE(watch.enteredAfterCancel(), zentory::walk::crewFor(0).most);
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(result.files.size(), 0u);
     EXPECT_FALSE(result.folderError.has_value());
@@ -110,7 +110,7 @@ TEST(ScanWatchInAFolder, CountsAndCancelsWithinAFewThousandEntriesOfOneFolder) {
     ScanWatch watch;
     zentory::walk::Collector collector(order, true, filter, 0, &watch);
     size_t taken = 0;
-    while (taken < 100000 && collector.entry("file.txt", false)) {
+    while (taken < 100000 && collector.entry("file.txt", false, {})) {
         if (++taken == 10000) {
             EXPECT_GE(watch.files(), 10000u - 4096u) << "the count follows within the folder";
             EXPECT_EQ(watch.files(), collector.reported());
@@ -119,4 +119,52 @@ TEST(ScanWatchInAFolder, CountsAndCancelsWithinAFewThousandEntriesOfOneFolder) {
     }
     EXPECT_GE(taken, 10000u);
     EXPECT_LE(taken, 10000u + 4096u);
+}
+
+// On a share each size and time is a round trip: the count of a large folder
+// moves as soon as its names are in, before any look-up is done.
+TEST(ScanWatchOnAShare, CountMovesBeforeTheSizesAndTimesAreLookedUp) {
+    const TempDir dir;
+    for (int i = 0; i < 3000; ++i) {
+        writeBytes(dir / numberedName("photo", i, ".jpg"), "x");
+    }
+    CancelGate gate; // holds the first look-up until the count has moved
+    LookupWatch watch(0ms, &gate);
+    zentory::ScanOptions options = zentory::ScanOptions::all(true);
+    options.fileStats = true;
+    auto walk =
+        std::async(std::launch::async, [&] { return ScanFolder(dir.path(), options, &watch); });
+    while (watch.files() < 3000 && !gate.openedByItself()) {
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_EQ(watch.lookups(), 0u);
+    gate.open();
+    const ScanResult result = walk.get();
+    EXPECT_FALSE(gate.openedByItself()) << "the count waited for the look-ups";
+    EXPECT_EQ(result.stats.size(), 3000u);
+    EXPECT_EQ(watch.lookups(), 3000u);
+}
+
+// Cancel with 64 threads each waiting on a look-up: each ends after the file
+// it is on, not after its folder or its chunk.
+TEST(ScanWatchOnAShare, CancelEndsEveryThreadsLookUpsAfterTheFileItIsOn) {
+    const TempDir dir;
+    for (int folder = 0; folder < 64; ++folder) {
+        for (int i = 0; i < 40; ++i) {
+            writeBytes(dir / (numberedName("f", folder) + numberedName("/p", i)), "x");
+        }
+    }
+    LookupWatch watch(2ms);
+    zentory::ScanOptions options = zentory::ScanOptions::all(true, 64);
+    options.fileStats = true;
+    auto walk =
+        std::async(std::launch::async, [&] { return ScanFolder(dir.path(), options, &watch); });
+    while (watch.lookups() < 200) {
+        std::this_thread::sleep_for(1ms);
+    }
+    watch.cancel();
+    const ScanResult result = walk.get();
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_LT(watch.lookups(), 64u * 40u);
+    EXPECT_LE(watch.lookupsAfterCancel(), 64u);
 }

@@ -6,6 +6,7 @@
 
 #include "../support/SurvivalLog.h"
 #include "listing/FolderScan.h"
+#include "listing/StatFiles.h"
 #include "platform/ProgramFolders.h"
 #include "platform/win32/CommandLine.h"
 
@@ -51,6 +52,17 @@ TEST(WindowsOddNames, HostileTrailingSpacesAndDotsAreListedAndSized) {
     EXPECT_EQ(paths, (std::vector<std::string>{root + "\\a.txt", root + "\\space ",
                                                root + "\\sub.\\c.txt", root + "\\sub2 \\b.txt"}));
     EXPECT_EQ(sizes, (std::vector<int64_t>{1, 4, 3, 2}));
+    // The walk takes sizes and times from the folder's listing; asked one by
+    // one, each file tells the same (statFiles opens folders by their plain
+    // path, which the system trims, so it cannot ask in "sub." and "sub2 ").
+    const std::vector<zentory::FileStat> oneByOne = zentory::statFiles(scan.files);
+    for (size_t i = 0; i < scan.files.size(); ++i) {
+        if (!oneByOne[i].known()) {
+            continue;
+        }
+        EXPECT_EQ(scan.stats[i].size, oneByOne[i].size) << paths[i];
+        EXPECT_EQ(scan.stats[i].modified, oneByOne[i].modified) << paths[i];
+    }
     zentory::test::recordSurvival("Windows: names the system's path rules trim",
                                   "folders 'sub2 ' and 'sub.', a file 'space '",
                                   "listed with their files and sizes");

@@ -5,13 +5,18 @@
 
 namespace zentory {
 
-bool FolderOrder::add(std::string_view name, bool isFolder) {
+bool FolderOrder::add(std::string_view name, bool isFolder,
+                      const platform::EntryIdentity& identity) {
     const size_t offset = m_keys.size();
-    if (offset + name.size() + 1 > UINT32_MAX) {
+    const size_t extra = isFolder ? sizeof identity : 0;
+    if (offset + name.size() + 1 + extra > UINT32_MAX) {
         return false;
     }
     m_keys.append(name);
     m_keys.push_back(isFolder ? kFolderMark : kFileMark);
+    if (isFolder) {
+        m_keys.append(reinterpret_cast<const char*>(&identity), sizeof identity);
+    }
     const size_t length = name.size() + 1;
     uint64_t prefix = 0;
     const char* key = m_keys.data() + offset;

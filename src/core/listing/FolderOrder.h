@@ -6,9 +6,11 @@
 // comparison sort: a sub-folder's entries all begin with "name/", a file's entry
 // is "name" + LF, and a name holds neither "/" nor NUL.
 
+#include "platform/Directory.h"
 #include "platform/PathSeparator.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,9 +24,11 @@ public:
         m_keys.clear();
         m_items.clear();
     }
-    // Adds a name. Returns false, adding nothing, when the folder's names
-    // outgrow what one order can hold (4 GiB).
-    bool add(std::string_view name, bool isFolder);
+    // Adds a name, a folder's with what the read told of its identity.
+    // Returns false, adding nothing, when the folder's names outgrow what one
+    // order can hold (4 GiB).
+    bool add(std::string_view name, bool isFolder,
+             const platform::EntryIdentity& identity = platform::EntryIdentity());
     // Puts the names in ascending unsigned byte order of their sort keys.
     void sort();
 
@@ -38,6 +42,13 @@ public:
         const Item& item = m_items[i];
         return m_keys[item.offset + item.length - 1] == kFolderMark;
     }
+    // What the read told of the identity of the folder in place `i`.
+    platform::EntryIdentity identity(size_t i) const {
+        const Item& item = m_items[i];
+        platform::EntryIdentity identity;
+        std::memcpy(&identity, m_keys.data() + item.offset + item.length, sizeof identity);
+        return identity;
+    }
 
 private:
     static constexpr char kFolderMark = platform::kPathSeparator;
@@ -49,7 +60,7 @@ private:
         uint32_t length; // of the key, mark included
     };
 
-    std::string m_keys;
+    std::string m_keys; // each key, a folder's followed by its EntryIdentity
     std::vector<Item> m_items;
 };
 

@@ -1,22 +1,22 @@
 #include "listing/FolderScan.h"
 
 #include "listing/FolderOrder.h"
-#include "listing/IdentitySet.h"
 #include "listing/ScanWatch.h"
 #include "listing/WalkCollector.h"
 #include "listing/WalkCrew.h"
+#include "listing/WalkIdentity.h"
 #include "listing/WalkOpen.h"
 #include "listing/WalkRecords.h"
 #include "listing/WalkRoom.h"
+#include "listing/WalkTasks.h"
 #include "platform/Directory.h"
+#include "platform/Mounts.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -36,6 +36,7 @@ using walk::Folder;
 using walk::joinRecords;
 using walk::putRecord;
 using walk::recordSize;
+using walk::Task;
 using walk::Worker;
 
 // How the folders are read: each thread takes a folder, reads and orders its
@@ -49,8 +50,8 @@ class Walk {
 public:
     Walk(const ScanOptions& options, Crew crew, ScanWatch* watch = nullptr)
         : m_subFolders(options.subFolders), m_fileStats(options.fileStats),
-          m_filter(options.filter), m_first(std::max(1u, crew.first)),
-          m_most(std::max(m_first, crew.most)), m_opener(m_most), m_watch(watch) {}
+          m_filter(options.filter), m_size(crew), m_most(std::max({1u, crew.first, crew.most})),
+          m_opener(m_most), m_identities(platform::MountNames::current()), m_watch(watch) {}
 
     void run(const std::string& folder, ScanResult& result) {
         m_folder = &folder;
@@ -66,8 +67,8 @@ public:
             walkBelow(main);
         }
         joinHelpers();
-        if (m_failure) {
-            std::rethrow_exception(m_failure);
+        if (m_tasks.failure()) {
+            std::rethrow_exception(m_tasks.failure());
         }
         if (m_watch != nullptr && m_watch->cancelled()) {
             result.cancelled = true;
@@ -89,21 +90,23 @@ private:
         const std::string& folder = *m_folder;
         Directory dir;
         int err = dir.open(folder);
+        platform::FolderIdentity id;
         if (err == 0) {
-            err = dir.identity(root.id);
+            err = dir.identity(id);
         }
         if (err != 0) {
             result.folderError.emplace(folder, "open folder", err);
             return false;
         }
-        enterOnce(root);
+        m_identities.told(root, id);
+        m_identities.enterOnce(root);
         read(main, root, dir);
         if (root.error != 0) {
             result.folderError.emplace(folder, "read folder", root.error);
             return false;
         }
         m_opener.keepRoot(root, dir, main.children.size());
-        publish(main.children, 0);
+        m_tasks.publish(main.children, 0);
         return true;
     }
 
@@ -112,15 +115,17 @@ private:
         for (unsigned i = 1; i < m_most; ++i) {
             m_workers.push_back(std::make_unique<Worker>());
         }
-        m_growAt = Clock::now() + walk::kPatience;
+        m_windowStart = Clock::now();
+        m_windowEnd.store((m_windowStart + walk::kPatience).time_since_epoch().count());
         try {
             std::lock_guard lock(m_helpersMutex);
-            addHelpers(m_first);
-            m_grown.store(m_first == m_most, std::memory_order_relaxed);
+            m_tasks.resize(m_size.threads());
+            addHelpers(m_size.threads());
+            m_grown.store(m_size.fixed(), std::memory_order_relaxed);
         } catch (...) {
-            fail(std::current_exception()); // the helpers already started stop
+            m_tasks.fail(std::current_exception()); // the helpers already started stop
         }
-        work(main);
+        work(main, 0);
     }
 
     void joinHelpers() {
@@ -135,34 +140,47 @@ private:
         }
     }
 
-    void work(Worker& w) {
+    void work(Worker& w, unsigned index) {
         bool holding = false;
         Folder* next = nullptr;
         for (;;) {
             if (m_watch != nullptr && m_watch->cancelled()) {
-                stop();
+                m_tasks.stop();
                 return;
             }
-            if (next == nullptr) {
-                next = take(holding);
-                holding = next != nullptr;
-                if (next == nullptr) {
+            if (next != nullptr && index >= m_tasks.size()) {
+                m_tasks.publish({next}, 0); // the crew shrank: this thread rests
+                next = nullptr;
+            }
+            Task task{next, {}};
+            next = nullptr;
+            if (task.folder == nullptr) {
+                task = m_tasks.take(holding, index);
+                holding = task.any();
+                if (!holding) {
                     return;
                 }
             }
-            Folder& f = *next;
-            next = nullptr;
-            w.children.clear();
             try {
-                visit(w, f);
+                if (task.lookup.folder != nullptr) {
+                    walk::lookUp(task.lookup.folder->dir, task.lookup, w.done, m_watch);
+                    m_opener.lookedUp(*task.lookup.folder);
+                    sizeCrew();
+                    continue;
+                }
+                w.children.clear();
+                w.lookups.clear();
+                visit(w, *task.folder);
+                m_tasks.publish(w.lookups);
                 // Go on with the first sub-folder; the others are for whoever is free.
                 if (!w.children.empty()) {
                     next = w.children.front();
-                    publish(w.children, 1);
+                    m_tasks.publish(w.children, 1);
                 }
-                growWhenSlow();
+                w.count(w.done);
+                sizeCrew();
             } catch (...) {
-                fail(std::current_exception());
+                m_tasks.fail(std::current_exception());
                 return;
             }
         }
@@ -173,71 +191,58 @@ private:
         while (m_helpers.size() + 1 < count) {
             const size_t i = m_helpers.size() + 1;
             try {
-                m_helpers.emplace_back([this, i] { work(*m_workers[i]); });
+                m_helpers.emplace_back(
+                    [this, i] { work(*m_workers[i], static_cast<unsigned>(i)); });
             } catch (const std::system_error&) {
                 return; // the system has no more threads to give; the others carry on
             }
         }
     }
 
-    void growWhenSlow() {
-        if (m_grown.load(std::memory_order_relaxed) || Clock::now() < m_growAt) {
+    // At the end of each window of time: sets how many threads read in the
+    // next one, from the rate of this one, starting threads or letting them rest.
+    void sizeCrew() {
+        if (m_grown.load(std::memory_order_relaxed)) {
             return;
         }
-        std::lock_guard lock(m_helpersMutex);
-        if (!m_grown.load(std::memory_order_relaxed)) {
-            addHelpers(m_most);
-            m_grown.store(true, std::memory_order_relaxed);
-        }
-    }
-
-    Folder* take(bool wasHolding) {
-        std::unique_lock lock(m_mutex);
-        if (wasHolding) {
-            --m_busy;
-        }
-        while (m_stack.empty() && m_busy > 0 && !m_failure && !m_stopped) {
-            ++m_waiting;
-            m_wake.wait(lock);
-            --m_waiting;
-        }
-        if (m_stack.empty() || m_failure || m_stopped) {
-            m_wake.notify_all();
-            return nullptr;
-        }
-        Folder* f = m_stack.back();
-        m_stack.pop_back();
-        ++m_busy;
-        return f;
-    }
-
-    // Offers children[from...] to all threads, the first of them to be taken first.
-    void publish(const std::vector<Folder*>& children, size_t from) {
-        if (children.size() <= from) {
+        const Clock::time_point now = Clock::now();
+        if (now.time_since_epoch().count() < m_windowEnd.load(std::memory_order_relaxed) ||
+            !m_helpersMutex.try_lock()) {
             return;
         }
-        std::lock_guard lock(m_mutex);
-        for (size_t i = children.size(); i-- > from;) {
-            m_stack.push_back(children[i]);
+        std::lock_guard lock(m_helpersMutex, std::adopt_lock);
+        if (now.time_since_epoch().count() < m_windowEnd.load(std::memory_order_relaxed) ||
+            m_grown.load(std::memory_order_relaxed)) {
+            return;
         }
-        if (m_waiting > 0) {
-            m_wake.notify_all();
+        // A few reads per thread at least, so that one slow folder does not
+        // pass for a slow file system.
+        size_t read = 0;
+        for (const auto& worker : m_workers) {
+            read += worker->done.load(std::memory_order_relaxed);
         }
-    }
-
-    void fail(std::exception_ptr e) {
-        std::lock_guard lock(m_mutex);
-        if (!m_failure) {
-            m_failure = e;
+        if (read - m_readBefore < 4 * size_t{m_size.threads()}) {
+            return;
         }
-        m_wake.notify_all();
-    }
-
-    // Ends the walk for every thread: each returns once its folder is done.
-    void stop() {
-        std::lock_guard lock(m_mutex);
-        m_stopped = true;
-        m_wake.notify_all();
+        const double seconds = std::chrono::duration<double>(now - m_windowStart).count();
+        if (m_settling) {
+            // The window after a change starts the new threads or lets the
+            // others finish: its rate says little. The next one counts.
+            m_settling = false;
+            m_tasks.starved(); // forgotten: it belongs to the window that is skipped
+            m_readBefore = read;
+            m_windowStart = now;
+            m_windowEnd.store((now + walk::kWindow).time_since_epoch().count());
+            return;
+        }
+        const unsigned threads =
+            m_size.measured(static_cast<double>(read - m_readBefore) / seconds, m_tasks.starved());
+        m_readBefore = read;
+        m_windowStart = now;
+        m_windowEnd.store((now + walk::kWindow).time_since_epoch().count());
+        m_settling = threads != m_tasks.size();
+        addHelpers(threads);
+        m_tasks.resize(threads);
     }
 
     void visit(Worker& w, Folder& f) {
@@ -247,28 +252,43 @@ private:
                 m_watch->noteFolder(walk::pathOf(*m_folder, f));
             }
         }
+        // A folder known from its parent's read is recognised before it is
+        // opened; any other is asked once open.
+        const bool known = m_identities.fromEntry(f);
+        if (known && !m_identities.enterOnce(f)) {
+            m_opener.skip(f);
+            return;
+        }
         Directory dir;
-        if (const int err = open(f, dir); err != 0) {
+        if (const int err = open(f, dir, !known); err != 0) {
             f.error = err;
             return;
         }
         const walk::Holding holding(m_room, dir);
-        if (!enterOnce(f)) {
+        if (!known && !m_identities.enterOnce(f)) {
             return;
         }
         read(w, f, dir);
-        m_opener.keep(f, dir, w.children.size());
+        m_opener.keep(f, dir, w.children.size(), w.lookups.size());
     }
 
-    // Opens `f` into `dir` and reads its identity. Short of open files or
-    // memory, it keeps no more folders open for later, waits for the other
-    // threads to close theirs and tries again, so that a folder is lost only
-    // when even a walk on one thread cannot open it. Returns 0 or the errno value.
-    int open(Folder& f, Directory& dir) {
-        int err = m_opener.open(f, dir);
-        if (err == 0) {
-            err = dir.identity(f.id);
-        }
+    // Opens `f` into `dir` and, with `ask`, asks it its identity. Short of
+    // open files or memory, it keeps no more folders open for later, waits for
+    // the other threads to close theirs and tries again, so that a folder is
+    // lost only when even a walk on one thread cannot open it. Returns 0 or
+    // the errno value.
+    int open(Folder& f, Directory& dir, bool ask) {
+        const auto asked = [&](int err) {
+            platform::FolderIdentity id;
+            if (err == 0 && ask) {
+                err = dir.identity(id);
+                if (err == 0) {
+                    m_identities.told(f, id);
+                }
+            }
+            return err;
+        };
+        int err = asked(m_opener.open(f, dir));
         for (int tries = 0; walk::isShortage(err);) {
             dir.close();
             m_opener.keepNoMore();
@@ -277,10 +297,7 @@ private:
                 m_room.gaveUp();
                 break;
             }
-            err = m_opener.retry(f, dir);
-            if (err == 0) {
-                err = dir.identity(f.id);
-            }
+            err = asked(m_opener.retry(f, dir));
         }
         return err;
     }
@@ -288,7 +305,7 @@ private:
     // Reads the open folder `f` into its records and its sub-folders into w.children.
     void read(Worker& w, Folder& f, Directory& dir) {
         w.order.clear();
-        Collector collector(w.order, m_subFolders, m_filter, f.depth, m_watch);
+        Collector collector(w.order, m_subFolders, m_filter, f.depth, m_watch, m_fileStats);
         int err = dir.read(collector);
         if (err == ECANCELED) {
             return; // the walk ends as cancelled; nothing of this folder counts
@@ -306,94 +323,72 @@ private:
         for (size_t i = 0; i < order.size(); ++i) {
             bytes += recordSize(order.name(i), order.isFolder(i), m_fileStats);
         }
-        f.records.resize(bytes);
+        f.records = std::span<char>(w.space.take(bytes), bytes);
         char* out = f.records.data();
         const size_t filesBefore = w.files;
+        // Threads wait for work: let them look up this folder's files.
+        const bool share =
+            m_fileStats && m_tasks.waiting() > 0 && order.size() > walk::kLookupChunk;
         for (size_t i = 0; i < order.size(); ++i) {
             const std::string_view name = order.name(i);
             Folder* child = nullptr;
             if (order.isFolder(i)) {
                 child = w.newFolder();
                 child->parent = &f;
+                child->entry = order.identity(i);
                 child->depth = f.depth + 1;
                 w.children.push_back(child);
             } else {
                 ++w.files;
                 w.nameBytes += name.size();
                 if (m_fileStats) {
-                    out = putRecord(out, name, lookUp(w, dir, name));
+                    out = putRecord(out, name, FileStat{}); // looked up below
                     continue;
                 }
             }
             out = putRecord(out, name, child);
         }
+        // The count moves as soon as the names are in, before any look-up.
+        const size_t files = w.files - filesBefore;
         if (m_watch != nullptr) {
-            m_watch->found(w.files - filesBefore - collector.reported());
+            m_watch->found(files - collector.reported());
         }
-    }
-
-    // The size and time of the file `name` in `dir`; unknown when it leads nowhere.
-    static FileStat lookUp(Worker& w, const Directory& dir, std::string_view name) {
-        w.name.assign(name);
-        FileStat stat;
-        if (dir.statEntry(w.name.c_str(), stat.size, stat.modified) != 0) {
-            stat = FileStat{};
+        if (share) {
+            walk::cutLookups(f, w.lookups);
+        } else if (m_fileStats && files > 0) {
+            walk::lookUp(dir, walk::Lookup{&f, f.records.data(), static_cast<uint32_t>(files)},
+                         w.done, m_watch);
         }
-        return stat;
-    }
-
-    // Notes that `f` is being entered; false when it is a folder on its own
-    // way down, reached again through a link, which is not entered again.
-    bool enterOnce(Folder& f) {
-        bool seen = false;
-        {
-            std::lock_guard lock(m_seenMutex);
-            seen = !m_seen.insert(f.id);
-        }
-        if (seen) {
-            for (const Folder* up = f.parent; up != nullptr; up = up->parent) {
-                if (up->id == f.id) {
-                    return false;
-                }
-            }
-        }
-        return true;
     }
 
     const bool m_subFolders;
     const bool m_fileStats;
     const FileFilter m_filter;
     const std::string* m_folder = nullptr; // the chosen folder
-    const unsigned m_first;                // threads that start the walk
-    const unsigned m_most;                 // threads once it proves slow
+    walk::CrewSize m_size;                 // how many threads read; guarded by m_helpersMutex
+    const unsigned m_most;                 // threads there may be
     walk::FolderOpener m_opener;
+    walk::Identities m_identities;
     walk::Room m_room;
     ScanWatch* const m_watch;                       // none when nobody follows the walk
     std::vector<std::unique_ptr<Worker>> m_workers; // one for each thread there may be
-    Clock::time_point m_growAt;                     // when the walk counts as slow
+    Clock::time_point m_windowStart; // of the window the crew is sized after (m_helpersMutex)
+    std::atomic<Clock::rep> m_windowEnd{0}; // when it ends, in the clock's ticks
+    bool m_settling = false;                // the window after a change in size
+    size_t m_readBefore = 0;                // folders and files read before the window
 
     std::mutex m_helpersMutex; // guards m_helpers and the change of m_grown
     std::vector<std::thread> m_helpers;
-    std::atomic<bool> m_grown{false}; // no more helpers will be started
+    std::atomic<bool> m_grown{false}; // the crew is no longer sized
 
-    std::mutex m_mutex; // guards everything below up to m_failure
-    std::condition_variable m_wake;
-    std::vector<Folder*> m_stack; // folders to read, the next one last
-    size_t m_busy = 0;            // threads reading a folder
-    size_t m_waiting = 0;         // threads waiting for one
-    bool m_stopped = false;       // cancelled: no more folders are handed out
-    std::exception_ptr m_failure;
-
-    std::mutex m_seenMutex;
-    IdentitySet m_seen;
+    walk::Tasks m_tasks;
 };
 
 } // namespace
 
 ScanResult ScanFolder(const std::string& folder, const ScanOptions& options, ScanWatch* watch) {
     ScanResult result;
-    const Crew crew =
-        options.threads > 0 ? Crew{options.threads, options.threads} : walk::defaultCrew();
+    const Crew crew = walk::crewFor(options.threads, options.fileStats);
     if (watch == nullptr || !watch->cancelled()) {
         Walk(options, crew, watch).run(folder, result);
     }

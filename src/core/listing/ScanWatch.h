@@ -36,6 +36,9 @@ public:
     // Called on a walking thread before it reads each folder below the chosen
     // one; tests slow the walk down here.
     virtual void enteringFolder() {}
+    // Called on a walking thread before it looks up each file's size and
+    // time (with ScanOptions::fileStats); tests slow the walk down here.
+    virtual void lookingUp() {}
 
 private:
     std::atomic<bool> m_cancelled{false};

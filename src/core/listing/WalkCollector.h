@@ -18,12 +18,16 @@ public:
     // chosen one, are read at all. Every few thousand entries `watch` (may be
     // null) is told the files taken so far, and a cancel of it ends the read,
     // so that even a folder of a million files shows its count and stops at once.
+    // `sizes`: the files' sizes and times will be looked up in the folder read.
     Collector(FolderOrder& order, bool subFolders, const FileFilter& filter, int depth,
-              ScanWatch* watch)
+              ScanWatch* watch, bool sizes = false)
         : m_order(order), m_filter(filter), m_watch(watch), m_subFolders(subFolders),
-          m_depth(depth) {}
+          m_depth(depth), m_sizes(sizes) {}
 
-    bool entry(std::string_view name, bool isFolder) override {
+    bool wantsSizes() const override { return m_sizes; }
+
+    bool entry(std::string_view name, bool isFolder,
+               const platform::EntryIdentity& identity) override {
         if (m_watch != nullptr && (++m_seen & kCheckMask) == 0) {
             if (m_watch->cancelled()) {
                 return false;
@@ -39,7 +43,7 @@ public:
         } else if (name.empty() || name.back() == '.' || !m_filter.takesFile(name)) {
             return true;
         }
-        if (!m_order.add(name, isFolder)) {
+        if (!m_order.add(name, isFolder, identity)) {
             m_overflow = true;
         }
         m_taken += isFolder ? 0 : 1;
@@ -62,6 +66,7 @@ private:
     const bool m_subFolders;
     const int m_depth;
     bool m_overflow = false;
+    const bool m_sizes;
 };
 
 } // namespace zentory::walk

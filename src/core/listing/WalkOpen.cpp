@@ -27,12 +27,12 @@ void FolderOpener::keepRoot(Folder& root, Directory& dir, size_t subFolders) {
     root.dir = std::move(dir);
 }
 
-void FolderOpener::keep(Folder& f, Directory& dir, size_t subFolders) {
-    if (subFolders == 0 ||
-        m_kept.load(std::memory_order_relaxed) >= m_budget.load(std::memory_order_relaxed)) {
+void FolderOpener::keep(Folder& f, Directory& dir, size_t subFolders, size_t lookups) {
+    if (lookups == 0 && (subFolders == 0 || m_kept.load(std::memory_order_relaxed) >=
+                                                m_budget.load(std::memory_order_relaxed))) {
         return;
     }
-    f.users.store(static_cast<uint32_t>(subFolders), std::memory_order_relaxed);
+    f.users.store(static_cast<uint32_t>(subFolders + lookups), std::memory_order_relaxed);
     f.dir = std::move(dir);
     m_kept.fetch_add(1, std::memory_order_relaxed);
 }
@@ -46,6 +46,13 @@ int FolderOpener::open(const Folder& f, Directory& dir) {
         return err;
     }
     return reopen(f, dir);
+}
+
+void FolderOpener::skip(const Folder& f) {
+    // A kept parent stays open until each of its sub-folders lets go of it.
+    if (f.parent->dir.isOpen()) {
+        release(*f.parent);
+    }
 }
 
 void FolderOpener::release(Folder& f) {

@@ -21,10 +21,16 @@ public:
     // Keeps the chosen folder `root` open for the whole walk, `dir` being its handle.
     void keepRoot(Folder& root, platform::Directory& dir, size_t subFolders);
     // Keeps `f`, just read through `dir`, open for its `subFolders`, when the
-    // budget allows; otherwise `dir` stays with the caller.
-    void keep(Folder& f, platform::Directory& dir, size_t subFolders);
+    // budget allows; otherwise `dir` stays with the caller. With `lookups`
+    // chunks of its files still to look up in it, it is kept whatever the
+    // budget, until they are done: there are never many.
+    void keep(Folder& f, platform::Directory& dir, size_t subFolders, size_t lookups = 0);
+    // One chunk of look-ups in `f` is done.
+    void lookedUp(Folder& f) { release(f); }
     // Opens `f` (not the chosen folder) into `dir`. Returns 0 or the errno value.
     int open(const Folder& f, platform::Directory& dir);
+    // Lets go of what `f`, which is not entered, held of its parent.
+    void skip(const Folder& f);
     // Opens `f` again after open() failed for it: from the nearest folder
     // above that is still open. Returns 0 or the errno value.
     int retry(const Folder& f, platform::Directory& dir) { return reopen(f, dir); }

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,16 +18,17 @@ namespace zentory::walk {
 
 struct Folder {
     Folder* parent = nullptr;
-    std::string_view name; // in the parent's records, followed by a NUL
-    platform::FolderIdentity id;
+    std::string_view name;         // in the parent's records, followed by a NUL
+    platform::EntryIdentity entry; // what the parent's read told of its identity
+    platform::FolderIdentity id;   // set once it is entered
     // Kept open while sub-folders still have to be opened in it; `users`
     // counts them (and anyone opening a deeper folder through it). The last
     // one closes it. A folder that is not kept has no users.
     platform::Directory dir;
     std::atomic<uint32_t> users{0};
-    std::vector<char> records; // its entries in order; none when not read
-    int error = 0;             // errno when it could not be opened or read
-    int depth = 0;             // levels below the chosen folder
+    std::span<char> records; // its entries in order, in its reader's space; none when not read
+    int error = 0;           // errno when it could not be opened or read
+    int depth = 0;           // levels below the chosen folder
 };
 
 // One record: kind (1 byte), name length (2 bytes, little-endian), the name,

@@ -9,6 +9,7 @@
 #include "platform/FileHandle.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,21 @@ struct FolderIdentity {
     bool operator==(const FolderIdentity&) const = default;
 };
 
+// What reading a folder tells of a sub-folder's identity, without asking the
+// sub-folder itself.
+struct EntryIdentity {
+    enum class Source : unsigned char {
+        None,   // nothing: only the opened folder can tell
+        Entry,  // the entry's inode number (`id.inode`); the device is that of the
+                // folder read, unless a file system is mounted on the entry, and
+                // the number is the folder's own only where the file system keeps
+                // one numbering for entries and folders
+        Lookup, // the entry, a link, was looked up: what it leads to, both numbers
+    };
+    Source source = Source::None;
+    FolderIdentity id;
+};
+
 class Directory {
 public:
     // Receives the entries of a folder, "." and ".." included.
@@ -29,14 +45,19 @@ public:
         // `isFolder`: the entry is a folder, or a link that leads to one. A
         // dangling link and every other kind of entry count as files. `name`
         // is followed by a NUL byte in memory; it is valid only during the call.
-        // Returns false to end the read early.
-        virtual bool entry(std::string_view name, bool isFolder) = 0;
+        // `identity`: what the read tells of a folder's identity. Returns false
+        // to end the read early.
+        virtual bool entry(std::string_view name, bool isFolder, const EntryIdentity& identity) = 0;
+        // Whether statEntry will be asked for the files' sizes and times: a
+        // system whose listing tells them (Windows) keeps them from the read,
+        // so that no file is asked again.
+        virtual bool wantsSizes() const { return false; }
 
     protected:
         ~Visitor() = default;
     };
 
-    Directory() = default;
+    Directory();
     ~Directory();
     Directory(Directory&& other) noexcept;
     Directory& operator=(Directory&& other) noexcept;
@@ -51,7 +72,8 @@ public:
     int openIn(const Directory& parent, const std::string& relative) {
         return openIn(parent, relative.c_str());
     }
-    // The identity of the open folder. Returns 0 or the errno value.
+    // The identity of the open folder (one system call here; on Windows it
+    // came with the open). Returns 0 or the errno value.
     int identity(FolderIdentity& out) const;
     // Reports every entry once to `visitor`, in the order the file system keeps
     // them, reading many entries per system call. Only the types of links and
@@ -71,6 +93,10 @@ private:
     // The folder's path, for systems that read a folder by its path (Windows);
     // the handle then only holds the folder and answers its identity.
     std::string m_path;
+    FolderIdentity m_identity; // on Windows, told by the open
+    // The files' sizes and times as the last read told them, where it did.
+    struct Sizes;
+    std::unique_ptr<Sizes> m_sizes;
 };
 
 // How many files this process may hold open at once.

@@ -33,17 +33,23 @@ int adopt(FileHandle& folder, int fd) {
 
 } // namespace
 
+// The listing here tells no sizes: statEntry asks each file.
+struct Directory::Sizes {};
+
+Directory::Directory() = default;
+
 Directory::~Directory() {
     close();
 }
 
 Directory::Directory(Directory&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, FileHandle())) {}
+    : m_handle(std::exchange(other.m_handle, FileHandle())), m_sizes(std::move(other.m_sizes)) {}
 
 Directory& Directory::operator=(Directory&& other) noexcept {
     if (this != &other) {
         close();
         m_handle = std::exchange(other.m_handle, FileHandle());
+        m_sizes = std::move(other.m_sizes);
     }
     return *this;
 }
@@ -104,6 +110,13 @@ int Directory::read(Visitor& visitor) {
             const auto* d = reinterpret_cast<const dirent64*>(buffer + at);
             at += d->d_reclen;
             bool isFolder = d->d_type == DT_DIR;
+            EntryIdentity identity;
+            identity.id.inode = d->d_ino;
+            // A btrfs subvolume (or snapshot) is a file system of its own
+            // without a mount: its top folder always has this number.
+            constexpr ino64_t kSubvolumeTop = 256;
+            identity.source = d->d_ino == kSubvolumeTop ? EntryIdentity::Source::None
+                                                        : EntryIdentity::Source::Entry;
             // The type of every other entry is trusted as it is; only a link
             // (which may lead to a folder) and an entry of unknown type cost a
             // lookup.
@@ -111,8 +124,14 @@ int Directory::read(Visitor& visitor) {
                 struct stat st;
                 isFolder = ::fstatat(descriptorOf(m_handle), d->d_name, &st, 0) == 0 &&
                            S_ISDIR(st.st_mode);
+                if (isFolder) {
+                    identity.source = EntryIdentity::Source::Lookup;
+                    identity.id = {static_cast<uint64_t>(st.st_dev),
+                                   static_cast<uint64_t>(st.st_ino)};
+                }
             }
-            if (!visitor.entry(std::string_view(d->d_name, std::strlen(d->d_name)), isFolder)) {
+            if (!visitor.entry(std::string_view(d->d_name, std::strlen(d->d_name)), isFolder,
+                               identity)) {
                 return ECANCELED;
             }
         }
@@ -123,9 +142,12 @@ int Directory::statEntry(const char* name, int64_t& size, int64_t& modified) con
     if (!isOpen()) {
         return EBADF;
     }
+    // Not synced: the look-up of the name has just brought the file's
+    // attributes, and a network file system would otherwise ask the server
+    // for them once more, a second round trip for every file.
     struct statx st;
-    if (::statx(descriptorOf(m_handle), name, AT_NO_AUTOMOUNT, STATX_SIZE | STATX_MTIME, &st) !=
-        0) {
+    if (::statx(descriptorOf(m_handle), name, AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC,
+                STATX_SIZE | STATX_MTIME, &st) != 0) {
         return errno;
     }
     size = static_cast<int64_t>(st.stx_size);

@@ -7,6 +7,9 @@
 #include "platform/win32/Utf16.h"
 
 #include <cerrno>
+#include <memory>
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 namespace zentory::platform {
@@ -22,10 +25,10 @@ int64_t unixSeconds(FILETIME t) {
 }
 
 // Opens the folder at `path` as `folder`, or else clears `path` and returns
-// the errno value: the handle keeps it from going away while it
-// is read and tells its identity. Only the attributes are asked for, so a
-// folder that may be listed but not changed opens.
-int openFolder(std::string& path, FileHandle& folder) {
+// the errno value: the handle keeps it from going away while it is read. Its
+// identity comes with the check that it is a folder. Only the attributes are
+// asked for, so a folder that may be listed but not changed opens.
+int openFolder(std::string& path, FileHandle& folder, FolderIdentity& identity) {
     HANDLE h = CreateFileW(longPath(path).c_str(), FILE_READ_ATTRIBUTES,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -46,24 +49,40 @@ int openFolder(std::string& path, FileHandle& folder) {
         path.clear();
         return ENOTDIR;
     }
+    // A junction or a directory link and the folder it leads to share these,
+    // so a loop of them is entered once.
+    identity.device = info.dwVolumeSerialNumber;
+    identity.inode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     folder = fileHandleOf(h);
     return 0;
 }
 
 } // namespace
 
+// Size and time by name, of each entry of the last read that is neither a
+// folder nor a link or other reparse point (whose listed size and time are
+// its own, not those of what it leads to).
+struct Directory::Sizes {
+    std::unordered_map<std::string, std::pair<int64_t, int64_t>> byName;
+};
+
+Directory::Directory() = default;
+
 Directory::~Directory() {
     close();
 }
 
 Directory::Directory(Directory&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, FileHandle())), m_path(std::move(other.m_path)) {}
+    : m_handle(std::exchange(other.m_handle, FileHandle())), m_path(std::move(other.m_path)),
+      m_identity(other.m_identity), m_sizes(std::move(other.m_sizes)) {}
 
 Directory& Directory::operator=(Directory&& other) noexcept {
     if (this != &other) {
         close();
         m_handle = std::exchange(other.m_handle, FileHandle());
         m_path = std::move(other.m_path);
+        m_identity = other.m_identity;
+        m_sizes = std::move(other.m_sizes);
     }
     return *this;
 }
@@ -74,6 +93,7 @@ void Directory::close() noexcept {
     }
     m_handle = FileHandle();
     m_path.clear();
+    m_sizes.reset();
 }
 
 int Directory::open(const std::string& path) {
@@ -82,7 +102,7 @@ int Directory::open(const std::string& path) {
     // the names below it are added to the prefixed form as they are, so that
     // one ending in a space or a dot is not trimmed into another name.
     m_path = narrow(longPath(path));
-    return openFolder(m_path, m_handle);
+    return openFolder(m_path, m_handle, m_identity);
 }
 
 int Directory::openIn(const Directory& parent, const char* relative) {
@@ -97,21 +117,14 @@ int Directory::openIn(const Directory& parent, const char* relative) {
     for (const char* c = relative; *c != '\0'; ++c) {
         m_path += *c == '/' ? '\\' : *c;
     }
-    return openFolder(m_path, m_handle);
+    return openFolder(m_path, m_handle, m_identity);
 }
 
 int Directory::identity(FolderIdentity& out) const {
     if (!isOpen()) {
         return EBADF;
     }
-    // A junction or a directory link and the folder it leads to share these,
-    // so a loop of them is entered once.
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handleOf(m_handle), &info)) {
-        return errnoOf(GetLastError());
-    }
-    out.device = info.dwVolumeSerialNumber;
-    out.inode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    out = m_identity;
     return 0;
 }
 
@@ -134,10 +147,21 @@ int Directory::read(Visitor& visitor) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND ? 0 : errnoOf(error);
     }
+    if (visitor.wantsSizes()) {
+        m_sizes = std::make_unique<Sizes>();
+    }
     std::string name;
     do {
         name = narrow(data.cFileName);
-        if (!visitor.entry(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
+        constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+        if (m_sizes && (data.dwFileAttributes & kNotPlain) == 0) {
+            const auto size = static_cast<int64_t>(
+                (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+            m_sizes->byName.emplace(name, std::make_pair(size, unixSeconds(data.ftLastWriteTime)));
+        }
+        // The folder's identity is told when it is opened.
+        if (!visitor.entry(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                           EntryIdentity())) {
             FindClose(find);
             return ECANCELED;
         }
@@ -150,6 +174,13 @@ int Directory::read(Visitor& visitor) {
 int Directory::statEntry(const char* name, int64_t& size, int64_t& modified) const {
     if (!isOpen()) {
         return EBADF;
+    }
+    if (m_sizes) {
+        if (const auto it = m_sizes->byName.find(name); it != m_sizes->byName.end()) {
+            size = it->second.first;
+            modified = it->second.second;
+            return 0;
+        }
     }
     std::string path = m_path;
     if (path.empty() || path.back() != '\\') {
