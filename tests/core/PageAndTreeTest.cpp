@@ -21,8 +21,10 @@ zentory::ExportLabels labels() {
     l.nameColumn = "File name";
     l.sizeColumn = "Size";
     l.modifiedColumn = "Modified";
-    l.filesBytes = "%1 files, %2 bytes";
-    l.oneFileBytes = "%1 file, %2 bytes";
+    l.files = "%1 files";
+    l.oneFile = "%1 file";
+    l.bytes = "%1 bytes";
+    l.oneByte = "%1 byte";
     l.closing = {"%1 folders, %2 files", "%1 folders, %2 file", "%1 folder, %2 files",
                  "%1 folder, %2 file"};
     l.digitGroup = ".";
@@ -203,7 +205,7 @@ TEST(HtmlList, EscapesEveryNameAndKeepsThePageValidUtf8) {
 }
 
 TEST(HtmlList, GroupsFilesAsTheTextListWithTheColumnsAndTotalsAsked) {
-    Listed list{"a|5", "img/logo.png|1000", "img/old/x|7", "z"};
+    Listed list{"a|5", "img/logo.png|1000", "img/old/x|1", "z"};
     list.columns = {.size = true, .modified = true, .totals = true};
     list.options.showExtensions = false;
     list.options.showDateTime = true;
@@ -212,7 +214,7 @@ TEST(HtmlList, GroupsFilesAsTheTextListWithTheColumnsAndTotalsAsked) {
     const std::string head = "<table>\n<thead><tr><th>File name<th class=\"n\">Size<th>Modified"
                              "</tr></thead>\n<tbody>\n";
     EXPECT_EQ(body(page),
-              "<h1>Contents of /w/... <span>(4 files, 1.012 bytes)</span></h1>\n"
+              "<h1>Contents of /w/... <span>(4 files, 1.006 bytes)</span></h1>\n"
               "<section>\n" +
                   head +
                   "<tr><td>a<td>5<td>2026/12/08 13:03</tr>\n<tr><td>z<td>-<td>-</tr>\n"
@@ -220,9 +222,9 @@ TEST(HtmlList, GroupsFilesAsTheTextListWithTheColumnsAndTotalsAsked) {
                   "<section>\n<h2>Folder .../img <span>(1 file, 1.000 bytes)</span></h2>\n" +
                   head +
                   "<tr><td>logo<td>1000<td>2026/12/08 13:03</tr>\n</tbody>\n</table>\n</section>\n"
-                  "<section>\n<h2>Folder .../img/old <span>(1 file, 7 bytes)</span></h2>\n" +
+                  "<section>\n<h2>Folder .../img/old <span>(1 file, 1 byte)</span></h2>\n" +
                   head +
-                  "<tr><td>x<td>7<td>2026/12/08 13:03</tr>\n</tbody>\n</table>\n</section>\n"
+                  "<tr><td>x<td>1<td>2026/12/08 13:03</tr>\n</tbody>\n</table>\n</section>\n"
                   "<footer>Folder exported on 0/00/00 00:00 with Orvane Zentory</footer>\n");
     // Without columns: the names alone, full paths when asked, no footer.
     Listed plain{"a.txt", "d/b"};

@@ -15,8 +15,6 @@ ExportLabels exportLabels(const CTranslator& catalogue) {
                         .modifiedColumn = text(TextKey::ListModifiedColumn),
                         .files = text(TextKey::ListCount),
                         .oneFile = text(TextKey::ListCountOne),
-                        .filesBytes = text(TextKey::ListCountBytes),
-                        .oneFileBytes = text(TextKey::ListCountBytesOne),
                         .bytes = text(TextKey::ListBytes),
                         .oneByte = text(TextKey::ListBytesOne),
                         .closing = {text(TextKey::TreeClosing), text(TextKey::TreeClosingOneFile),

@@ -242,9 +242,8 @@ private:
         }
         const ExportLabels& labels = m_request.labels;
         m_out.text(" <span>(");
-        escaped(m_out, fillPlaceholders(files == 1 ? labels.oneFileBytes : labels.filesBytes,
-                                        groupedCount(files, labels.digitGroup),
-                                        groupedCount(bytes, labels.digitGroup)));
+        escaped(m_out, countText(labels, files, groupedCount(files, labels.digitGroup), bytes,
+                                 groupedCount(bytes, labels.digitGroup)));
         m_out.text(")</span>");
     }
 

@@ -53,13 +53,10 @@ struct ExportLabels {
     std::string nameColumn{};
     std::string sizeColumn{};
     std::string modifiedColumn{};
-    // The totals: "%1 files" and "%1 file"; the HTML page's with bytes
-    // "%1 files, %2 bytes" and "%1 file, %2 bytes"; the text list's bytes
-    // "%1 bytes" and "%1 byte". English where empty.
+    // The totals (countText): "%1 files" and "%1 file", "%1 bytes" and
+    // "%1 byte". English where empty.
     std::string files{};
     std::string oneFile{};
-    std::string filesBytes{};
-    std::string oneFileBytes{};
     std::string bytes{};
     std::string oneByte{};
     // The tree's closing line, "%1 folders, %2 files", by whether there is
