@@ -65,7 +65,7 @@ std::string body(const std::string& page) {
 
 } // namespace
 
-TEST(TreeList, DrawsTheFoldersOnTheWayToEachFileInTheListsOrder) {
+TEST(TreeList, DrawsTheFoldersOnTheWayToEachFileAndHostileNamesOnOneLine) {
     struct Case {
         const char* what;
         Listed list;
@@ -162,7 +162,7 @@ TEST(TreeList, GroupsTheClosingNumbersAsTheCatalogueGroupsDigits) {
     EXPECT_TRUE(tree.ends_with("\n\n2 folders, 1.200 files\n")) << tree.substr(tree.size() - 40);
 }
 
-TEST(HtmlList, EscapesEveryNameAndKeepsThePageValidUtf8) {
+TEST(HtmlList, EscapesEveryHostileNameAndKeepsThePageValidUtf8) {
     struct Case {
         const char* hostileCase;
         const char* name;

@@ -140,7 +140,7 @@ std::string joined(const std::vector<std::string>& entries) {
 // A loop must end where it comes back whether the folder is recognised from
 // its parent's read or asked: through links, through bind mounts of a folder
 // above, and through a link out of a file system mounted inside the tree.
-TEST(FolderScanLoops, LinksAndMountsBackToAFolderAboveAreNotEnteredAgain) {
+TEST(FolderScanLoops, HostileLinksAndMountsBackToAFolderAboveAreNotEnteredAgain) {
     struct Case {
         const char* what;
         bool mounts;
