@@ -52,7 +52,12 @@ class Rows(html.parser.HTMLParser):
 def browser(args, page):
     command = [CHROMIUM, "--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
                "--user-data-dir=" + os.path.join(WORK, "profile")] + args + ["file://" + page]
-    proc = subprocess.run(command, capture_output=True, timeout=120)
+    # Chromium keeps crash reports and settings in the home, whatever the profile:
+    # it gets one of its own inside this test's folder.
+    home = os.path.join(WORK, "home")
+    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+               XDG_CACHE_HOME=os.path.join(home, ".cache"))
+    proc = subprocess.run(command, capture_output=True, timeout=120, env=env)
     assert proc.returncode == 0, proc.stderr.decode(errors="replace")
     return proc.stdout.decode()
 
