@@ -148,9 +148,11 @@ test)
     distro_suite
     build asan
     ctest --preset asan
-    # The Windows programs, cross-built and tested under Wine.
+    # The Windows programs, cross-built and tested under Wine. The window's
+    # scripts drive Wine's windows with xdotool, where a loaded machine now
+    # and then loses a key: a test passes when one of two runs passes.
     build windows
-    ctest --preset windows -j2
+    ctest --preset windows -j2 --repeat until-pass:2
     # A second build in another folder: the same zip and setup, byte for byte.
     tests/windows/builds-reproducibly.sh build/windows build/windows-again
     build fuzz

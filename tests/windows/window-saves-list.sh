@@ -8,7 +8,7 @@
 # writes for the same folder and options. The window is photographed in English, German and
 # French into BUILD/screenshots-windows. Run it through with-display.sh:
 #   window-saves-list.sh BUILD PREFIX WINE_RUN
-set -euo pipefail
+set -Eeuo pipefail
 build=$1 prefix=$2 wine_run=$3
 for tool in xdotool xwd convert; do
     command -v $tool >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
@@ -31,6 +31,8 @@ cp "$config" "$out/config.ini.saved"
 sed -i '/^Language/{n;s/^[^\r]*/[1033]/}' "$config"
 
 trap 'cp "$out/config.ini.saved" "$config"' EXIT
+# A step that fails says which one it was.
+trap 'echo "failed at line $LINENO: $BASH_COMMAND" >&2' ERR
 
 # The id of the visible window titled $1, the newest when $2 ("last") says so,
 # once there are at least $3 of them; fails after 20 s.
