@@ -70,15 +70,10 @@ constexpr size_t kGroupRows = 500;
 // Whether any of the eight bytes in `word` needs a look: a control byte, a
 // byte of a multi-byte character or one of & < > " '.
 inline bool needsLook(uint64_t word) {
-    constexpr uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr uint64_t kHighs = 0x8080808080808080ULL;
-    const auto has = [&](uint64_t byte) {
-        const uint64_t x = word ^ (kOnes * byte);
-        return (x - kOnes) & ~x & kHighs;
-    };
-    const uint64_t below = (word - kOnes * 0x20) & ~word & kHighs;
-    return ((word & kHighs) | below | has('&') | has('<') | has('>') | has('"') | has('\'') |
-            has(0x7f)) != 0;
+    using namespace pieces;
+    return ((word & kByteHighs) | anyByteBelow(word, 0x20) | anyByteIs(word, '&') |
+            anyByteIs(word, '<') | anyByteIs(word, '>') | anyByteIs(word, '"') |
+            anyByteIs(word, '\'') | anyByteIs(word, 0x7f)) != 0;
 }
 
 bool isNoncharacter(char32_t c) {

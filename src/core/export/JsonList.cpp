@@ -14,14 +14,9 @@ using pieces::TextSink;
 // Whether any of the eight bytes in `word` needs a look: a control byte, a
 // quote, a backslash or a byte of a multi-byte character.
 inline bool needsLook(uint64_t word) {
-    constexpr uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr uint64_t kHighs = 0x8080808080808080ULL;
-    const auto has = [&](uint64_t byte) {
-        const uint64_t x = word ^ (kOnes * byte);
-        return (x - kOnes) & ~x & kHighs;
-    };
-    const uint64_t below = (word - kOnes * 0x20) & ~word & kHighs;
-    return ((word & kHighs) | below | has('"') | has('\\')) != 0;
+    using namespace pieces;
+    return ((word & kByteHighs) | anyByteBelow(word, 0x20) | anyByteIs(word, '"') |
+            anyByteIs(word, '\\')) != 0;
 }
 
 constexpr char kHex[] = "0123456789abcdef";

@@ -16,14 +16,25 @@ namespace zentory::pieces {
 // buffers in circulation cost few fresh pages.
 constexpr size_t kChunk = size_t{64} << 10;
 
+// Eight bytes looked at at once, for the escapers' fast paths: each result is
+// non-zero when some byte of `word` is as asked.
+constexpr uint64_t kByteOnes = 0x0101010101010101ULL;
+constexpr uint64_t kByteHighs = 0x8080808080808080ULL;
+
+// Some byte of `word` is `byte`.
+inline uint64_t anyByteIs(uint64_t word, uint8_t byte) {
+    const uint64_t x = word ^ (kByteOnes * byte);
+    return (x - kByteOnes) & ~x & kByteHighs;
+}
+
+// Some byte of `word` is below `limit` (at most 0x80).
+inline uint64_t anyByteBelow(uint64_t word, uint8_t limit) {
+    return (word - kByteOnes * limit) & ~word & kByteHighs;
+}
+
 // Whether any of the eight bytes in `word` is a control byte (below 0x20, or 0x7F).
 inline bool hasControlByte(uint64_t word) {
-    constexpr uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr uint64_t kHighs = 0x8080808080808080ULL;
-    const uint64_t below = (word - kOnes * 0x20) & ~word & kHighs;
-    const uint64_t del = word ^ (kOnes * 0x7f);
-    const uint64_t isDel = (del - kOnes) & ~del & kHighs;
-    return (below | isDel) != 0;
+    return (anyByteBelow(word, 0x20) | anyByteIs(word, 0x7f)) != 0;
 }
 
 inline bool isControlByte(char c) {
