@@ -4,12 +4,15 @@
 // off, so that every lookup and every getattr reaches it. Many requests are in
 // flight at once, as a server serves many clients.
 //
-// The delay models the network and the far server, not work on this machine:
-// a handler does its system call at once (relative to the parent folder's
-// descriptor, no paths), queues the reply with its due time and returns; a
-// timer thread sends each reply when it is due. Nothing sleeps per request, so
-// a few reader threads serve any number of requests in flight and the server
-// takes little CPU from the program under test on the same cores.
+// The delay models the network and the far server, not work on this machine,
+// whose cores the program under test needs: a handler does its system call at
+// once (relative to the parent folder's descriptor, no paths), queues the
+// reply with its due time and returns. One thread reads the requests and
+// sends the replies as they fall due, waiting in ppoll for whichever comes
+// first, so any number of requests are in flight without a thread, a lock or
+// a wake-up of their own. (Measured on 100,000 look-ups: a reader thread
+// beside a timer thread took 10 to 25% more CPU and switched twice as often
+// or more; four readers beside two timers, 40% more CPU or worse.)
 //
 // usage: zentory-bench-share --delay MS SOURCE MOUNTPOINT [fuse options]
 //        (unmount with fusermount3 -u MOUNTPOINT; ZENTORY_SHARE_COUNTS=FILE
@@ -19,10 +22,8 @@
 
 #include <fuse_lowlevel.h>
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,13 +32,11 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <memory>
-#include <mutex>
+#include <poll.h>
 #include <string>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <thread>
 #include <unistd.h>
 #include <unordered_map>
 #include <vector>
@@ -67,7 +66,7 @@ enum Kind {
 const char* const kKindNames[kKinds] = {"lookup",  "forget",  "getattr",    "readlink",
                                         "opendir", "readdir", "releasedir", "open",
                                         "read",    "release", "statfs"};
-std::atomic<unsigned long> g_served[kKinds];
+unsigned long g_served[kKinds];
 
 void writeCounts() {
     const char* path = std::getenv("ZENTORY_SHARE_COUNTS");
@@ -76,7 +75,7 @@ void writeCounts() {
     }
     if (std::FILE* out = std::fopen(path, "w")) {
         for (int k = 0; k < kKinds; ++k) {
-            std::fprintf(out, "%s %lu\n", kKindNames[k], g_served[k].load());
+            std::fprintf(out, "%s %lu\n", kKindNames[k], g_served[k]);
         }
         std::fclose(out);
     }
@@ -98,7 +97,7 @@ struct Node {
     Node* parent = nullptr;
     std::string name;
     int fd = -1; // O_PATH | O_DIRECTORY for a folder, -1 for anything else
-    std::atomic<uint64_t> lookups{0};
+    uint64_t lookups = 0;
 };
 
 Node g_top; // the served folder
@@ -115,7 +114,6 @@ struct KeyHash {
     }
 };
 
-std::mutex g_nodesLock;
 std::unordered_map<Key, Node*, KeyHash> g_nodes;
 
 Node* node(fuse_ino_t id) {
@@ -134,12 +132,9 @@ int statNode(const Node* n, struct stat* st) {
 }
 
 // --- Replies, each sent when it is due ---------------------------------------
-//
-// Every reply waits the same delay, so each timer's queue is in order of due
-// time. Requests go to the timers in turn.
 
 struct Reply {
-    enum Type : unsigned char { kErr, kEntry, kAttr, kOpen, kBuf, kLink, kStatfs, kNone };
+    enum Type : unsigned char { kErr, kEntry, kAttr, kOpen, kBuf, kLink, kStatfs };
     Clock::time_point due;
     fuse_req_t req = nullptr;
     Type type = kErr;
@@ -173,81 +168,16 @@ void send(Reply& r) {
     case Reply::kStatfs:
         fuse_reply_statfs(r.req, &r.fs);
         break;
-    case Reply::kNone:
-        fuse_reply_none(r.req);
-        break;
     }
 }
 
-class Timer {
-public:
-    void push(Reply&& r) {
-        bool wake;
-        {
-            std::lock_guard lock(m_lock);
-            wake = m_queue.empty(); // else the thread waits for the front, due sooner
-            m_queue.push_back(std::move(r));
-        }
-        if (wake) {
-            m_ready.notify_one();
-        }
-    }
-
-    void stop() {
-        {
-            std::lock_guard lock(m_lock);
-            m_stopped = true;
-        }
-        m_ready.notify_one();
-    }
-
-    // Sends the replies as they fall due, until stopped; those left then go
-    // at once.
-    void run() {
-        prctl(PR_SET_TIMERSLACK, 1UL); // wake on time, not up to 50 us late
-        std::vector<Reply> due;
-        std::unique_lock lock(m_lock);
-        for (;;) {
-            if (m_queue.empty()) {
-                if (m_stopped) {
-                    return;
-                }
-                m_ready.wait(lock);
-                continue;
-            }
-            const Clock::time_point now = Clock::now();
-            if (m_queue.front().due > now && !m_stopped) {
-                m_ready.wait_until(lock, m_queue.front().due);
-                continue;
-            }
-            while (!m_queue.empty() && (m_queue.front().due <= now || m_stopped)) {
-                due.push_back(std::move(m_queue.front()));
-                m_queue.pop_front();
-            }
-            lock.unlock();
-            for (Reply& r : due) {
-                send(r);
-            }
-            due.clear();
-            lock.lock();
-        }
-    }
-
-private:
-    std::mutex m_lock;
-    std::condition_variable m_ready;
-    std::deque<Reply> m_queue;
-    bool m_stopped = false;
-};
-
-constexpr unsigned kTimers = 2;
-Timer g_timers[kTimers];
-std::atomic<unsigned> g_nextTimer{0};
+// The replies waiting, in order of due time since every one waits the same.
+std::deque<Reply> g_waiting;
 
 // A reply to `req` of `type`, due the delay after now, that the caller fills
 // then hands to later().
 Reply reply(fuse_req_t req, Kind kind, Reply::Type type) {
-    g_served[kind].fetch_add(1, std::memory_order_relaxed);
+    ++g_served[kind];
     Reply r;
     r.due = Clock::now() + g_delay;
     r.req = req;
@@ -256,7 +186,7 @@ Reply reply(fuse_req_t req, Kind kind, Reply::Type type) {
 }
 
 void later(Reply&& r) {
-    g_timers[g_nextTimer.fetch_add(1, std::memory_order_relaxed) % kTimers].push(std::move(r));
+    g_waiting.push_back(std::move(r));
 }
 
 void fail(Reply&& r, int err) {
@@ -284,13 +214,7 @@ void lookup(fuse_req_t req, fuse_ino_t parent, const char* name) {
         return fail(std::move(r), errno);
     }
     const Key key{st.st_dev, st.st_ino};
-    Node* found = nullptr;
-    {
-        std::lock_guard lock(g_nodesLock);
-        if (auto it = g_nodes.find(key); it != g_nodes.end()) {
-            found = it->second;
-        }
-    }
+    Node*& found = g_nodes[key];
     if (found == nullptr) {
         auto fresh = std::make_unique<Node>();
         fresh->parent = dir;
@@ -298,19 +222,13 @@ void lookup(fuse_req_t req, fuse_ino_t parent, const char* name) {
         if (S_ISDIR(st.st_mode)) {
             fresh->fd = openat(dir->fd, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (fresh->fd < 0) {
+                g_nodes.erase(key);
                 return fail(std::move(r), errno);
             }
         }
-        std::lock_guard lock(g_nodesLock);
-        auto [it, added] = g_nodes.emplace(key, fresh.get());
-        if (added) {
-            fresh.release();
-        } else if (fresh->fd >= 0) {
-            close(fresh->fd); // looked up at the same time on another thread
-        }
-        found = it->second;
+        found = fresh.release();
     }
-    found->lookups.fetch_add(1, std::memory_order_relaxed);
+    ++found->lookups;
     r.entry.ino = nodeId(found);
     r.entry.attr_timeout = 0;
     r.entry.entry_timeout = 0;
@@ -318,18 +236,18 @@ void lookup(fuse_req_t req, fuse_ino_t parent, const char* name) {
 }
 
 void forgetNode(fuse_ino_t id, uint64_t count) {
-    node(id)->lookups.fetch_sub(count, std::memory_order_relaxed);
+    node(id)->lookups -= count;
 }
 
 // A forget has no reply, so nothing waits for it.
 void forget(fuse_req_t req, fuse_ino_t id, uint64_t count) {
-    g_served[kForget].fetch_add(1, std::memory_order_relaxed);
+    ++g_served[kForget];
     forgetNode(id, count);
     fuse_reply_none(req);
 }
 
 void forgetMulti(fuse_req_t req, size_t count, fuse_forget_data* forgets) {
-    g_served[kForget].fetch_add(1, std::memory_order_relaxed);
+    ++g_served[kForget];
     for (size_t i = 0; i < count; ++i) {
         forgetNode(forgets[i].ino, forgets[i].nlookup);
     }
@@ -490,6 +408,54 @@ void statfs(fuse_req_t req, fuse_ino_t) {
     later(std::move(r));
 }
 
+// Reads the requests and sends the replies when due until the share is
+// unmounted or the server told to stop; 0 then, else -1.
+int serve(fuse_session* session) {
+    const int fd = fuse_session_fd(session);
+    // Read what has come without waiting; ppoll waits for the next.
+    if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK) != 0) {
+        std::perror("fuse device");
+        return -1;
+    }
+    fuse_buf buffer{};
+    int status = 0;
+    while (!fuse_session_exited(session)) {
+        const int got = fuse_session_receive_buf(session, &buffer);
+        if (got > 0) {
+            fuse_session_process_buf(session, &buffer);
+        } else if (got == 0) {
+            break; // unmounted
+        } else if (got != -EAGAIN && got != -EINTR) {
+            status = -1;
+            break;
+        }
+        // Send what is due, each time round: a steady stream of requests
+        // must not hold the replies back.
+        const Clock::time_point now = Clock::now();
+        while (!g_waiting.empty() && g_waiting.front().due <= now) {
+            send(g_waiting.front());
+            g_waiting.pop_front();
+        }
+        if (got > 0) {
+            continue;
+        }
+        pollfd device{fd, POLLIN, 0};
+        timespec wait{};
+        if (!g_waiting.empty()) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::nanoseconds>(g_waiting.front().due - now);
+            wait.tv_sec = static_cast<time_t>(left.count() / 1000000000);
+            wait.tv_nsec = static_cast<long>(left.count() % 1000000000);
+        }
+        if (ppoll(&device, 1, g_waiting.empty() ? nullptr : &wait, nullptr) < 0 && errno != EINTR) {
+            status = -1;
+            break;
+        }
+    }
+    std::free(buffer.mem);
+    return status;
+}
+
 // Room for a descriptor per folder of a large tree.
 void raiseOpenFiles() {
     rlimit limit{};
@@ -548,25 +514,7 @@ int main(int argc, char** argv) {
         if (fuse_set_signal_handlers(session) == 0) {
             if (fuse_session_mount(session, opts.mountpoint) == 0) {
                 fuse_daemonize(opts.foreground);
-                // The timers start after fuse_daemonize, whose fork keeps one thread.
-                std::vector<std::thread> timers;
-                for (Timer& timer : g_timers) {
-                    timers.emplace_back([&timer] { timer.run(); });
-                }
-                // Handlers never block, so a few readers serve every request
-                // in flight.
-                fuse_loop_config* loop = fuse_loop_cfg_create();
-                fuse_loop_cfg_set_max_threads(loop, 4);
-                fuse_loop_cfg_set_idle_threads(loop, 4);
-                status = opts.singlethread ? fuse_session_loop(session)
-                                           : fuse_session_loop_mt(session, loop);
-                fuse_loop_cfg_destroy(loop);
-                for (Timer& timer : g_timers) {
-                    timer.stop();
-                }
-                for (std::thread& timer : timers) {
-                    timer.join();
-                }
+                status = serve(session);
                 fuse_session_unmount(session);
                 writeCounts();
             }
