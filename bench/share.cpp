@@ -91,7 +91,7 @@ void writeCounts() {
 // long as the server: `forget` only counts down, since a benchmark's tree is
 // small enough to keep (one descriptor per folder, under the raised limit of
 // open files). A file with several links is reached through the first name it
-// was looked up by.
+// was looked up by. Only the serving thread touches the table.
 
 struct Node {
     Node* parent = nullptr;
