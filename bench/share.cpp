@@ -475,6 +475,7 @@ int main(int argc, char** argv) {
     g_delay = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double, std::milli>(std::atof(argv[2])));
     raiseOpenFiles();
+    g_nodes.reserve(1 << 18); // no rehashing for trees up to a quarter million names
     g_top.fd = ::open(argv[3], O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (g_top.fd < 0) {
         std::perror(argv[3]);
