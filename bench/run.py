@@ -60,6 +60,7 @@ WINDOW_QUIET = "window read, no progress window"
 WINDOW_PROGRESS = "window read, progress window from the start"
 WINDOW_EXPORT = "window export"
 FLOOR = "floor: one-thread getdents64 walk"
+FLOOR2 = "floor: two-thread getdents64 walk"
 
 
 def drop_caches():
@@ -70,6 +71,11 @@ def drop_caches():
 
 def run_once(cmd, shell=False, cold=False):
     """Wall time in seconds, peak resident memory in bytes and stderr of one run."""
+    return run_timed(cmd, shell, cold)[:3]
+
+
+def run_timed(cmd, shell=False, cold=False):
+    """run_once's figures, and the CPU seconds (user and system) of the run."""
     if cold:
         drop_caches()
     start = time.perf_counter()
@@ -80,7 +86,7 @@ def run_once(cmd, shell=False, cold=False):
     proc.stderr.close()
     if os.waitstatus_to_exitcode(status) != 0:
         sys.exit("failed: %s\n%s" % (cmd, err))
-    return elapsed, usage.ru_maxrss * 1024, err
+    return elapsed, usage.ru_maxrss * 1024, err, usage.ru_utime + usage.ru_stime
 
 
 def tree(args, n):
@@ -144,29 +150,31 @@ def measure(args, n, path, out):
     floor = os.path.join(args.build, "zentory-bench-floor")
     if os.access(floor, os.X_OK):
         commands[FLOOR] = ([floor, path], False)
+        commands[FLOOR2] = ([floor, "--threads", "2", path], False)
     empty = os.path.join(args.trees, "empty")
     os.makedirs(empty, exist_ok=True)
     commands["zentory-cli, empty folder"] = ([cli, "-r", "-o", out, empty], False)
 
-    warm, peak = {}, {}
+    warm, peak, cpu = {}, {}, {}
     for name, (cmd, shell) in commands.items():  # one unmeasured run fills the cache
         run_once(cmd, shell)
     # Small trees take milliseconds; more runs keep their medians steady.
     runs = args.runs if n >= 1000000 else max(args.runs, 15)
     for _ in range(runs):
         for name, (cmd, shell) in commands.items():
-            t, rss, err = run_once(cmd, shell)
+            t, rss, err, seconds = run_timed(cmd, shell)
             if name.startswith("window"):
                 t = window_seconds(err)
             warm.setdefault(name, []).append(t)
             peak.setdefault(name, []).append(rss)
+            cpu.setdefault(name, []).append(seconds)
     cold = {}
     if args.cold:
         for _ in range(args.cold_runs):
             for name in (CLI, FD):
                 cmd, shell = commands[name]
                 cold.setdefault(name, []).append(run_once(cmd, shell, cold=True)[0])
-    return warm, peak, cold
+    return warm, peak, cold, cpu
 
 
 def machine():
@@ -236,9 +244,9 @@ def main():
         path = tree(args, n)
         files, folders, path_bytes = tree_stats(path)
         print("timing %d files ..." % files, file=sys.stderr)
-        warm, peak, cold = measure(args, n, path, out)
+        warm, peak, cold, cpu = measure(args, n, path, out)
         rows.append(dict(n=files, folders=folders, path_bytes=path_bytes, warm=warm, peak=peak,
-                         cold=cold))
+                         cold=cold, cpu=cpu))
     report(args, rows)
 
 
@@ -283,6 +291,14 @@ def report(args, rows):
             bars.append((n, "cli -r vs the 2-core floor (one-thread getdents64 walk %.3f s, "
                          "halved)" % med(row, FLOOR), "%.2fx" % r, "<= 1.3x",
                          judged(n, r, 1.3)))
+            # Where the time goes: what two threads that keep nothing take, and
+            # the processor time of each (user and system together).
+            cpu = lambda name: statistics.median(row["cpu"][name])
+            bars.append((n, "cli -r vs a two-thread getdents64 walk that keeps nothing (%.3f s)"
+                         % med(row, FLOOR2), "%.2fx" % ratio(cli, med(row, FLOOR2)), "", ""))
+            bars.append((n, "processor time: cli -r %.3f s, one-thread floor %.3f s, two-thread "
+                         "floor %.3f s" % (cpu(CLI), cpu(FLOOR), cpu(FLOOR2)),
+                         "%.2fx" % ratio(cpu(CLI), cpu(FLOOR)), "", ""))
         json_ratio = ratio(med(row, CLI_JSON), cli)
         bars.append((n, "cli -r --format json vs cli -r", "%.2fx" % json_ratio, "<= 1.5x",
                      judged(n, json_ratio, 1.5)))
