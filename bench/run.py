@@ -225,7 +225,7 @@ def main():
         import share_scenario
         os.makedirs(args.trees, exist_ok=True)
         lines = share_scenario.run(args, tree(args, args.share_files),
-                                   lambda cmd: run_once(cmd), window_seconds, spread)
+                                   lambda cmd: run_timed(cmd), window_seconds, spread)
         if lines is not None:
             print("Machine: %s. Share: bench/make_tree.py %d %d served by "
                   "zentory-bench-share, medians of %d runs, seconds.\n" % (

@@ -2,9 +2,9 @@
 zentory-bench-share (a FUSE passthrough that waits DELAY ms in every request,
 the kernel's entry and attribute caches off), timed with zentory-cli plain
 and with --size --modified, find, fdfind at its default and at -j 64, and
-the window's read, with the CPU time the server took for each (it runs on the
-same cores as the command it serves). Skips with a message where FUSE cannot
-be mounted."""
+the window's read, with the CPU time each command and the server took (the
+server runs on the same cores as the command it serves). Skips with a
+message where FUSE cannot be mounted."""
 import os
 import shutil
 import statistics
@@ -105,8 +105,9 @@ def commands(build, point, out, skip):
             if not any(s and s in k.split() for s in skip) and shutil.which(v[0])}
 
 
-def run(args, source, run_once, window_seconds, spread):
-    """Times the commands at each delay; returns the report's lines, or None."""
+def run(args, source, run_timed, window_seconds, spread):
+    """Times the commands at each delay; returns the report's lines, or None.
+    run_timed(cmd) gives a run's wall time, peak memory, stderr and CPU time."""
     share = os.path.join(args.build, "zentory-bench-share")
     lines = []
     for delay in [float(d) for d in args.delays.split(",")]:
@@ -119,12 +120,14 @@ def run(args, source, run_once, window_seconds, spread):
                             args.share_skip.split(","))
             print("timing the share at %g ms ..." % delay, file=sys.stderr)
             times = {}
-            cpu = {}
+            cpu = {}  # name: [the command's CPU seconds, the server's]
             for _ in range(args.share_runs):
                 for name, cmd in cmds.items():
                     before = cpu_seconds(server.pid)
-                    t, _, err = run_once(cmd)
-                    cpu[name] = cpu.get(name, 0.0) + cpu_seconds(server.pid) - before
+                    t, _, err, seconds = run_timed(cmd)
+                    spent = cpu.setdefault(name, [0.0, 0.0])
+                    spent[0] += seconds
+                    spent[1] += cpu_seconds(server.pid) - before
                     times.setdefault(name, []).append(window_seconds(err) if name == WINDOW else t)
             total = cpu_seconds(server.pid)
         finally:
@@ -141,7 +144,8 @@ def run(args, source, run_once, window_seconds, spread):
             lines.append("| %g ms | cli -r --size --modified / cli -r: %.2fx (bar <= 2x, %s) |"
                          % (delay, r, "met" if r <= 2.0 else "**missed**"))
         served = sum(counts.values())
-        lines.append("| %g ms | server CPU, all runs: %s; %.2f s in all for %d requests (%s) |" % (
-            delay, " | ".join("%s: %.2f s" % (k, v) for k, v in cpu.items()), total, served,
-            "%.1f us a request" % (total / served * 1e6) if served else "no counts"))
+        spent = " | ".join("%s: %.2f + %.2f s" % (k, v[0], v[1]) for k, v in cpu.items())
+        each = "%.1f us a request" % (total / served * 1e6) if served else "no counts"
+        lines.append("| %g ms | CPU of all runs, command + server: %s; the server's in all: "
+                     "%.2f s for %d requests (%s) |" % (delay, spent, total, served, each))
     return lines
