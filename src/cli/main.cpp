@@ -138,7 +138,7 @@ void addListOptions(CLI::App& app, Request& request, ListOptions& list) {
     app.add_option(
            "--threads", request.scan.threads,
            "read folders on at most N threads at once, to spare a server (0, the "
-           "default: as many as the file system rewards, up to 64, or 256 with sizes or times)")
+           "default: as many as the file system rewards, up to 64, or 512 with sizes or times)")
         ->option_text("N")
         ->check(CLI::Range(0u, 1024u));
     app.add_option("--format", list.format,

@@ -57,8 +57,21 @@ TEST(WalkCrewSize, GrowsWhileDoublingPaysAndGoesBackWhenItDoesNot) {
          {2, 64},
          cached(2),
          {4, 2, 2, 2, 2}},
-        {"a share that serves 64 at once", {2, 64}, share(5, 64), {4, 8, 16, 32, 64, 64, 64}},
-        {"a share that serves 12 at once", {2, 64}, share(1, 12), {4, 8, 16, 32, 16, 16}},
+        {"a share that serves 64 at once: four times as many after each step that waited",
+         {2, 64},
+         share(5, 64),
+         {4, 16, 64, 64, 64}},
+        {"a share that serves 256 at once", {2, 256}, share(1, 256), {4, 16, 64, 256, 256}},
+        {"a share that serves 12 at once: doubling once the rate lags",
+         {2, 64},
+         share(1, 12),
+         {4, 16, 32, 16, 16}},
+        {"a disk that gains, but not as much as it was given",
+         {2, 64},
+         [](unsigned threads, int) {
+             return 1000.0 * (threads < 8 ? threads : 8 + threads / 16.0);
+         },
+         {4, 16, 32, 16, 16}},
         {"the bound holds on a share that would take more", {2, 8}, share(1, 1000), {4, 8, 8, 8}},
         {"a crew fixed by the person", {3, 3}, share(1, 64), {3, 3, 3}},
         {"cached at first, then folders that wait: grows again",
@@ -66,13 +79,13 @@ TEST(WalkCrewSize, GrowsWhileDoublingPaysAndGoesBackWhenItDoesNot) {
          [](unsigned threads, int window) {
              return window < 3 ? cached(2)(threads, window) : share(2, 64)(threads, window);
          },
-         {4, 2, 2, 4, 8, 16, 32, 64}},
+         {4, 2, 2, 4, 16, 64, 64}},
         {"a crew that grew stays when the rate only wobbles",
          {2, 64},
          [](unsigned threads, int window) {
              return share(1, 16)(threads, window) * (window > 4 && window % 2 == 1 ? 0.6 : 1.0);
          },
-         {4, 8, 16, 32, 16, 16, 16, 16, 16}},
+         {4, 16, 64, 16, 16, 16, 16, 16, 16}},
     };
     for (const Case& c : cases) {
         CrewSize size(c.crew);

@@ -216,12 +216,13 @@ private:
             return;
         }
         // A few reads per thread at least, so that one slow folder does not
-        // pass for a slow file system.
+        // pass for a slow file system; after a change, one read per thread
+        // shows that the new threads are under way.
         size_t read = 0;
         for (const auto& worker : m_workers) {
             read += worker->done.load(std::memory_order_relaxed);
         }
-        if (read - m_readBefore < 4 * size_t{m_size.threads()}) {
+        if (read - m_readBefore < (m_settling ? 1 : 4) * size_t{m_size.threads()}) {
             return;
         }
         const double seconds = std::chrono::duration<double>(now - m_windowStart).count();
@@ -239,8 +240,9 @@ private:
             m_size.measured(static_cast<double>(read - m_readBefore) / seconds, m_tasks.starved());
         m_readBefore = read;
         m_windowStart = now;
-        m_windowEnd.store((now + walk::kWindow).time_since_epoch().count());
         m_settling = threads != m_tasks.size();
+        m_windowEnd.store(
+            (now + (m_settling ? walk::kSettle : walk::kWindow)).time_since_epoch().count());
         addHelpers(threads);
         m_tasks.resize(threads);
     }

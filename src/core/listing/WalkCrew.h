@@ -31,12 +31,15 @@ struct Crew {
 inline constexpr auto kPatience = std::chrono::milliseconds(20);
 // How long each later window of time lasts.
 inline constexpr auto kWindow = std::chrono::milliseconds(20);
+// How long the threads get after a change of the crew before its rate is
+// measured: the started ones get going, the others finish their folder.
+inline constexpr auto kSettle = std::chrono::milliseconds(5);
 // The most threads a walk keeps reading: enough requests in flight for a
 // share whose every request waits a few milliseconds. A walk that looks up
 // each file's size and time makes a request per file besides a few per
 // folder, and may keep more of them in flight.
 inline constexpr unsigned kMostThreads = 64;
-inline constexpr unsigned kMostThreadsWithLookups = 256;
+inline constexpr unsigned kMostThreadsWithLookups = 512;
 
 // One thread per core at first, as many as the file system rewards later;
 // `threads` (not 0) fixes the crew, for a person who must spare a server.
@@ -55,9 +58,12 @@ inline Crew crewFor(unsigned threads, bool lookups = false) {
 // many threads read in the next one. It doubles the crew while each doubling
 // pays (the rate rises by a fifth or more), and goes back to the last size that
 // paid when one does not: on cached folders that is where it began, one thread
-// per core. When the rate later falls to less than half of what the chosen
-// size gave (the walk has reached folders that are not cached, or a slower
-// server), it tries doubling again.
+// per core. A step whose rate grew almost as much as the crew (four fifths of
+// it: every thread spent its time waiting for a server) is followed by one
+// four times as large, so that a share has its requests in flight after a few
+// windows rather than many. When the rate later falls to less than half of
+// what the chosen size gave (the walk has reached folders that are not cached,
+// or a slower server), it tries doubling again.
 class CrewSize {
 public:
     explicit CrewSize(Crew crew)
@@ -75,10 +81,12 @@ public:
             return m_threads;
         }
         if (m_tried == 0 || (!m_growing && foldersPerSecond < kDrop * m_bestRate)) {
-            startGrowing(foldersPerSecond); // the first window, or the walk slowed down
+            startGrowing(foldersPerSecond, 2); // the first window, or the walk slowed down
         } else if (m_growing) {
             if (foldersPerSecond >= kGain * m_bestRate) {
-                startGrowing(foldersPerSecond);
+                const double grew = static_cast<double>(m_threads) / m_best;
+                const bool waited = foldersPerSecond >= kWaited * grew * m_bestRate;
+                startGrowing(foldersPerSecond, waited ? 4 : 2);
             } else {
                 m_threads = m_best; // the doubling did not pay: back to the size that did
                 m_growing = false;
@@ -90,15 +98,17 @@ public:
     }
 
     static constexpr double kGain = 1.2;
+    static constexpr double kWaited = 0.8;
     static constexpr double kDrop = 0.5;
 
 private:
-    void startGrowing(double rate) {
+    // The rate of threads() paid: the next window tries `factor` times as many.
+    void startGrowing(double rate, unsigned factor) {
         ++m_tried;
         m_best = m_threads;
         m_bestRate = rate;
         m_growing = m_threads < m_most;
-        m_threads = std::min(2 * m_threads, m_most);
+        m_threads = std::min(factor * m_threads, m_most);
     }
 
     const unsigned m_first;
