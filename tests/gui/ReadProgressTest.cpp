@@ -30,7 +30,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int kFolders = 300; // read on up to 16 threads
+constexpr int kFolders = 300; // read on up to 64 threads
 
 // Counts the paints of a widget.
 class PaintCounter : public QObject {
@@ -166,7 +166,7 @@ TEST_P(ReadProgress, ShowsWhatWasFoundAndCancelLeavesNothingRead) {
 
 TEST_F(SlowRead, ThatEndsTakesItsProgressAwayAndShowsTheList) {
     runModal(dlg, [&] {
-        read(20ms, [](ProgressWindow&) {});
+        read(50ms, [](ProgressWindow&) {}); // long enough for the progress window
         EXPECT_EQ(progressWindow(), nullptr);
         EXPECT_EQ(dlg.m_listFiles->model()->rowCount(), kFolders);
         EXPECT_EQ(label(), QString::fromStdString(tree.path()) + "/...");
