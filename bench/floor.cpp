@@ -26,25 +26,35 @@ namespace {
 constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 std::atomic<unsigned long> g_files{0}, g_folders{0};
 
-// Reads the open folder `fd`, then each of its sub-folders, holding open
-// only the folders on the way down; closes `fd`.
-void walk(int fd) {
-    alignas(dirent64) char buffer[16 * 1024];
-    std::vector<std::string> subFolders;
-    ++g_folders;
+constexpr size_t kBuffer = 16 * 1024;
+
+// Reads the open folder `fd` through `buffer` (kBuffer bytes): counts its
+// files and calls `subFolder` with the name of each sub-folder.
+template <typename SubFolder> unsigned long readFolder(int fd, char* buffer, SubFolder subFolder) {
+    unsigned long files = 0;
     ssize_t n;
-    while ((n = ::getdents64(fd, buffer, sizeof buffer)) > 0) {
+    while ((n = ::getdents64(fd, buffer, kBuffer)) > 0) {
         for (ssize_t at = 0; at < n;) {
             const auto* d = reinterpret_cast<const dirent64*>(buffer + at);
             at += d->d_reclen;
             const std::string_view name(d->d_name);
             if (d->d_type != DT_DIR) {
-                ++g_files;
+                ++files;
             } else if (name != "." && name != "..") {
-                subFolders.emplace_back(name);
+                subFolder(d->d_name);
             }
         }
     }
+    return files;
+}
+
+// Reads the open folder `fd`, then each of its sub-folders, holding open
+// only the folders on the way down; closes `fd`.
+void walk(int fd) {
+    alignas(dirent64) char buffer[kBuffer];
+    std::vector<std::string> subFolders;
+    ++g_folders;
+    g_files += readFolder(fd, buffer, [&](const char* name) { subFolders.emplace_back(name); });
     for (const std::string& name : subFolders) {
         if (const int sub = ::openat(fd, name.c_str(), kFlags); sub >= 0) {
             walk(sub);
@@ -60,26 +70,16 @@ public:
     explicit Shared(int top) { m_stack.push_back(top); }
 
     void work() {
-        alignas(dirent64) static thread_local char buffer[16 * 1024];
+        alignas(dirent64) static thread_local char buffer[kBuffer];
         std::vector<int> subFolders;
         unsigned long files = 0, folders = 0;
         for (int fd; (fd = take()) >= 0;) {
             ++folders;
-            ssize_t n;
-            while ((n = ::getdents64(fd, buffer, sizeof buffer)) > 0) {
-                for (ssize_t at = 0; at < n;) {
-                    const auto* d = reinterpret_cast<const dirent64*>(buffer + at);
-                    at += d->d_reclen;
-                    const std::string_view name(d->d_name);
-                    if (d->d_type != DT_DIR) {
-                        ++files;
-                    } else if (name != "." && name != "..") {
-                        if (const int sub = ::openat(fd, d->d_name, kFlags); sub >= 0) {
-                            subFolders.push_back(sub);
-                        }
-                    }
+            files += readFolder(fd, buffer, [&](const char* name) {
+                if (const int sub = ::openat(fd, name, kFlags); sub >= 0) {
+                    subFolders.push_back(sub);
                 }
-            }
+            });
             ::close(fd);
             put(subFolders);
         }
