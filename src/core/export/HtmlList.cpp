@@ -184,9 +184,9 @@ public:
             endSection();
         }
         if (m_request.options.showDateTime) {
-            m_out.text("<footer>Folder exported on ");
-            m_out.text(formatExportDate(m_request.exportedAt));
-            m_out.text(" with Orvane Zentory</footer>\n");
+            m_out.text("<footer>");
+            m_out.text(exportFooter(m_request.exportedAt));
+            m_out.text("</footer>\n");
         }
         m_out.text(kScript);
         m_out.text("</body>\n</html>\n");

@@ -95,9 +95,7 @@ private:
     void footer() {
         m_out.lineEnd();
         m_out.lineEnd();
-        m_out.text("Folder exported on ");
-        m_out.text(formatExportDate(m_request.exportedAt));
-        m_out.text(" with Orvane Zentory");
+        m_out.text(exportFooter(m_request.exportedAt));
     }
 
     void line(size_t i, uint32_t folderNumber) {
@@ -185,6 +183,10 @@ std::string formatExportDate(const platform::LocalTime& time) {
     };
     return std::to_string(time.year) + "/" + two(time.month) + "/" + two(time.day) + " " +
            two(time.hour) + ":" + two(time.minute);
+}
+
+std::string exportFooter(const platform::LocalTime& time) {
+    return "Folder exported on " + formatExportDate(time) + " with Orvane Zentory";
 }
 
 std::string countText(const ExportLabels& labels, std::uint64_t fileCount, const std::string& files,

@@ -42,6 +42,8 @@ struct ExportOptions {
 
 // "YYYY/MM/DD hh:mm": the year as it is, the other fields with two digits.
 std::string formatExportDate(const platform::LocalTime& time);
+// The footer's sentence: "Folder exported on YYYY/MM/DD hh:mm with Orvane Zentory".
+std::string exportFooter(const platform::LocalTime& time);
 
 // The catalogue texts that the export writes: the title before the folder in
 // the first line, and the word before each sub-folder's heading. The HTML page

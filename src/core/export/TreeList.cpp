@@ -177,9 +177,9 @@ private:
                                          groupedCount(files, labels.digitGroup)));
         m_out.text("\n");
         if (m_request.options.showDateTime) {
-            m_out.text("\nFolder exported on ");
-            m_out.text(formatExportDate(m_request.exportedAt));
-            m_out.text(" with Orvane Zentory\n");
+            m_out.text("\n");
+            m_out.text(exportFooter(m_request.exportedAt));
+            m_out.text("\n");
         }
     }
 
