@@ -84,15 +84,7 @@ bool isNoncharacter(char32_t c) {
 void escaped(TextSink& out, std::string_view text) {
     size_t plain = 0; // bytes from here on are written as they are
     size_t i = 0;
-    while (i < text.size()) {
-        if (i + 8 <= text.size()) {
-            uint64_t word;
-            std::memcpy(&word, text.data() + i, 8);
-            if (!needsLook(word)) {
-                i += 8;
-                continue;
-            }
-        }
+    while ((i = pieces::skipPlainWords(text, i, needsLook)) < text.size()) {
         const auto c = static_cast<unsigned char>(text[i]);
         size_t length = 1;
         std::string_view instead;

@@ -37,6 +37,21 @@ inline bool hasControlByte(uint64_t word) {
     return (anyByteBelow(word, 0x20) | anyByteIs(word, 0x7f)) != 0;
 }
 
+// From `i` on, the first place in `text` where eight bytes are not all plain
+// to `needsLook` (a test of eight bytes at once), or where fewer than eight
+// bytes are left: where an escaper has to look at single bytes again.
+template <typename NeedsLook>
+size_t skipPlainWords(std::string_view text, size_t i, NeedsLook needsLook) {
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (needsLook(word)) {
+            break;
+        }
+    }
+    return i;
+}
+
 inline bool isControlByte(char c) {
     const auto u = static_cast<unsigned char>(c);
     return u < 0x20 || u == 0x7f;
@@ -48,15 +63,7 @@ inline void copyClean(char* out, std::string_view bytes) {
         return;
     }
     std::memcpy(out, bytes.data(), bytes.size());
-    size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, out + i, 8);
-        if (hasControlByte(word)) {
-            break;
-        }
-    }
-    for (; i < bytes.size(); ++i) {
+    for (size_t i = skipPlainWords(bytes, 0, hasControlByte); i < bytes.size(); ++i) {
         if (isControlByte(out[i])) {
             out[i] = '?';
         }
